@@ -1,0 +1,195 @@
+// The plug-in object's settings and its editor traffic, tested directly.
+#include "editor/AEffEditor.h"
+#include "shell/Vocoder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<VstInt32> hostOpcodes;
+std::vector<VstInt32> hostIndices;
+
+VstIntPtr recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float)
+{
+    hostOpcodes.push_back(opcode);
+    hostIndices.push_back(index);
+    return 1;
+}
+
+struct RecordingEditor : AEffEditor {
+    using AEffEditor::AEffEditor;
+    bool getRect(ERect** rect) override
+    {
+        *rect = &size;
+        return true;
+    }
+    bool open(void* parent) override
+    {
+        AEffEditor::open(parent);
+        return true;
+    }
+    void idle() override { ++idles; }
+    bool onKeyDown(VstKeyCode& key) override
+    {
+        lastKey = key;
+        return key.character == 'a';
+    }
+    bool setKnobMode(VstInt32 mode) override
+    {
+        knobMode = mode;
+        return true;
+    }
+    void setParameter(VstInt32 index, float value) override { changes.push_back({index, value}); }
+
+    ERect size{0, 0, 374, 500};
+    int idles = 0;
+    VstKeyCode lastKey{};
+    VstInt32 knobMode = -1;
+    std::vector<std::pair<VstInt32, float>> changes;
+};
+
+class VocoderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        hostOpcodes.clear();
+        hostIndices.clear();
+    }
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                       float opt = 0.0f)
+    {
+        AEffect* e = plugin.getAeffect();
+        return e->dispatcher(e, opcode, index, value, ptr, opt);
+    }
+    Vocoder plugin{recordingHost};
+};
+
+}  // namespace
+
+TEST_F(VocoderTest, StateAfterConstruction)
+{
+    EXPECT_EQ(plugin.spectralSizes().fftSize(), 512);
+    EXPECT_EQ(plugin.spectralSizes().hopSize(), 128);
+    EXPECT_TRUE(plugin.carrierChanged());  // Audio2 before program 0, Synth after
+    EXPECT_EQ(plugin.carrierSource(), CarrierSource::Synth);
+    EXPECT_FLOAT_EQ(plugin.carrierVolume(), 1.5f);
+    EXPECT_FLOAT_EQ(plugin.audioGain(), 1.5f);
+    EXPECT_FLOAT_EQ(plugin.vocoderGain(), 0.99f);
+    EXPECT_EQ(plugin.mode(), 0);
+    EXPECT_NEAR(plugin.limiter().threshold(), -20.01, 1e-12);
+    EXPECT_NEAR(plugin.compressor().threshold(), -20.01, 1e-12);
+    EXPECT_NEAR(plugin.compressor().ratio(), 0.505, 1e-12);
+    EXPECT_NEAR(plugin.compressor().attack(), 50.5, 1e-12);
+    EXPECT_NEAR(plugin.compressor().release(), 200.5, 1e-12);
+    EXPECT_EQ(plugin.limiter().latency(), 44);
+    EXPECT_EQ(plugin.limiter().sampleRate(), 44100.0);
+    const auto& synth = plugin.synthSettings();
+    EXPECT_EQ(synth.osc1Waveform, 0);
+    EXPECT_EQ(synth.bendRange, 1);
+    EXPECT_EQ(synth.octaveMultiplier, 0.5f);
+    EXPECT_FLOAT_EQ(synth.attack, static_cast<float>((200.0 * 0.03f + 0.001) / 1000 + 0.0001));
+}
+
+TEST_F(VocoderTest, SynthesiserSettings)
+{
+    plugin.setParameter(kOsc1, 0.2505f);
+    EXPECT_EQ(plugin.synthSettings().osc1Waveform, 0);
+    plugin.setParameter(kOsc1, 0.2507f);
+    EXPECT_EQ(plugin.synthSettings().osc1Waveform, 1);
+    plugin.setParameter(kOsc2Octave, 0.9f);
+    EXPECT_EQ(plugin.synthSettings().octaveMultiplier, 6.0f);
+    plugin.setParameter(kOsc2Octave, 1.0f);
+    EXPECT_EQ(plugin.synthSettings().octaveMultiplier, 8.0f);
+    plugin.setParameter(kOsc2, 1.0f);
+    plugin.setParameter(kOsc2Volume, 0.25f);
+    EXPECT_EQ(plugin.synthSettings().osc2Waveform, 3);
+    EXPECT_EQ(plugin.synthSettings().osc2Volume, 0.25f);
+    EXPECT_EQ(plugin.synthSettings().octaveMultiplier, 8.0f);
+    plugin.setParameter(kTranspose, 0.5f / 12.0f);  // half a semitone rounds up
+    EXPECT_EQ(plugin.synthSettings().transposition, 1);
+    plugin.setParameter(kTranspose, 1.0f);
+    EXPECT_EQ(plugin.synthSettings().transposition, 12);
+    plugin.setParameter(kPitchbend, 1.0f);
+    EXPECT_EQ(plugin.synthSettings().bendRange, 12);
+}
+
+TEST_F(VocoderTest, CarrierChangeIsFlaggedOnlyOnChange)
+{
+    EXPECT_TRUE(plugin.takeCarrierChanged());
+    plugin.setParameter(kCarrier, 0.2f);
+    EXPECT_FALSE(plugin.carrierChanged());
+    plugin.setParameter(kCarrier, 0.5f);
+    EXPECT_TRUE(plugin.takeCarrierChanged());
+    EXPECT_EQ(plugin.carrierSource(), CarrierSource::Audio2);
+    EXPECT_FALSE(plugin.carrierChanged());
+}
+
+TEST_F(VocoderTest, HostSampleRateDoesNotReachTheTools)
+{
+    dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    dispatch(effMainsChanged, 0, 1);
+    EXPECT_EQ(plugin.getSampleRate(), 48000.0f);
+    EXPECT_EQ(plugin.limiter().sampleRate(), 44100.0);
+    EXPECT_EQ(plugin.compressor().sampleRate(), 44100.0);
+    EXPECT_EQ(plugin.equaliser().lowCut().sampleRate(), 44100);
+}
+
+TEST_F(VocoderTest, EditorRequestsAndParameterFollowing)
+{
+    auto* editor = new RecordingEditor(&plugin);
+    plugin.setEditor(editor);
+    EXPECT_EQ(plugin.getAeffect()->flags, effFlagsCanReplacing | effFlagsHasEditor);
+
+    ERect* rect = nullptr;
+    EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, 500);
+    int parent = 0;
+    EXPECT_EQ(dispatch(effEditOpen, 0, 0, &parent), 1);
+    EXPECT_TRUE(editor->isOpen());
+    dispatch(effEditIdle);
+    EXPECT_EQ(editor->idles, 1);
+    EXPECT_EQ(dispatch(effEditKeyDown, 'a', VKEY_LEFT, nullptr, MODIFIER_SHIFT), 1);
+    EXPECT_EQ(editor->lastKey.virt, VKEY_LEFT);
+    EXPECT_EQ(editor->lastKey.modifier, MODIFIER_SHIFT);
+    EXPECT_EQ(dispatch(effEditKeyDown, 'b', 0, nullptr, std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ(editor->lastKey.modifier, 0);
+    EXPECT_EQ(dispatch(effEditKeyUp, 'a'), 0);
+    EXPECT_EQ(dispatch(effSetEditKnobMode, 0, 2), 1);
+    EXPECT_EQ(editor->knobMode, 2);
+    dispatch(effEditClose);
+    EXPECT_FALSE(editor->isOpen());
+
+    plugin.setParameter(kMode, 0.7f);
+    plugin.setParameter(40, 0.5f);  // not a parameter, but the editor hears of it
+    ASSERT_EQ(editor->changes.size(), 2u);
+    EXPECT_EQ(editor->changes[0], std::make_pair(VstInt32{kMode}, 0.7f));
+    EXPECT_EQ(editor->changes[1], std::make_pair(VstInt32{40}, 0.5f));
+    EXPECT_EQ(plugin.mode(), 2);
+}
+
+TEST_F(VocoderTest, HostHearsOnlyOfItsOwnParameters)
+{
+    hostOpcodes.clear();
+    plugin.setParameterAutomated(kMode, 0.5f);
+    EXPECT_TRUE(plugin.beginEdit(kMode));
+    EXPECT_TRUE(plugin.endEdit(kMode));
+    plugin.setParameterAutomated(999, 0.5f);
+    EXPECT_FALSE(plugin.beginEdit(999));
+    EXPECT_FALSE(plugin.endEdit(-1));
+    plugin.masterIdle();
+    EXPECT_EQ(hostOpcodes, (std::vector<VstInt32>{audioMasterAutomate, audioMasterBeginEdit,
+                                                  audioMasterEndEdit, audioMasterIdle}));
+    EXPECT_EQ(hostIndices[0], kMode);
+    EXPECT_EQ(plugin.mode(), 1);
+}
+
+TEST(VocoderWithoutHost, FrameCallsNeedACallback)
+{
+    Vocoder plugin(nullptr);
+    plugin.setParameterAutomated(kMode, 1.0f);
+    EXPECT_FALSE(plugin.beginEdit(kMode));
+    plugin.masterIdle();
+    EXPECT_EQ(plugin.mode(), 2);
+}

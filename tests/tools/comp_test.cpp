@@ -1,0 +1,119 @@
+#include "tools/SimpleComp.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+double gainDbAfter(SimpleCompRms& comp, double level, int samples)
+{
+    double out = 0.0;
+    for (int i = 0; i < samples; ++i) {
+        double a = level, b = level;
+        comp.process(a, b);
+        out = a;
+    }
+    return 20.0 * std::log10(out / level);
+}
+}  // namespace
+
+TEST(SimpleCompRms, Construction)
+{
+    SimpleCompRms comp;
+    EXPECT_EQ(comp.attack(), 10.0);
+    EXPECT_EQ(comp.release(), 100.0);
+    EXPECT_EQ(comp.window(), 5.0);
+    EXPECT_EQ(comp.sampleRate(), 44100.0);
+    EXPECT_EQ(comp.threshold(), 0.0);
+    EXPECT_EQ(comp.ratio(), 1.0);
+    EXPECT_EQ(comp.envelope(), DENORMAL_GUARD);
+    EXPECT_EQ(comp.meanSquare(), DENORMAL_GUARD);
+}
+
+TEST(SimpleCompRms, SilenceKeepsUnityGain)
+{
+    SimpleCompRms comp;
+    comp.setThreshold(-40.01);
+    comp.setRatio(0.01);
+    double a = 0.0, b = 0.0;
+    for (int i = 0; i < 10000; ++i) {
+        a = b = 0.0;
+        comp.process(a, b);
+    }
+    EXPECT_NEAR(comp.meanSquare(), DENORMAL_GUARD, 1e-30);
+    EXPECT_NEAR(comp.envelope(), DENORMAL_GUARD, 1e-30);
+    double one = 1e-3, two = 1e-3;
+    comp.process(one, two);
+    EXPECT_NEAR(one, 1e-3, 1e-12);
+}
+
+TEST(SimpleCompRms, RatioOneIsTransparent)
+{
+    SimpleCompRms comp;
+    comp.setThreshold(-40.0);
+    for (double level : {0.001, 0.5, 1.0, 30.0}) {
+        double a = level, b = -level;
+        comp.process(a, b);
+        EXPECT_EQ(a, level);
+        EXPECT_EQ(b, -level);
+    }
+}
+
+TEST(SimpleCompRms, SteadyStateOfAConstantPair)
+{
+    SimpleCompRms comp;
+    comp.setRatio(0.5);
+    const double gainDb = gainDbAfter(comp, 1.0, 44100);
+    EXPECT_NEAR(comp.envelope(), 3.0103, 1e-4);  // the pair reads sqrt(2)
+    EXPECT_NEAR(gainDb, -1.505, 1e-3);
+}
+
+TEST(SimpleCompRms, AttackAndReleaseTimes)
+{
+    SimpleCompRms comp;
+    comp.setRatio(0.25);
+    comp.setThreshold(-20.0);
+    comp.setAttack(1.0);
+    comp.setRelease(400.0);
+    gainDbAfter(comp, 1.0, 4410);  // 100 ms above the threshold: settled
+    const double settled = comp.envelope();
+    EXPECT_NEAR(settled, 23.0103, 1e-3);
+    // Falling back below the threshold is followed with the 400 ms release.
+    gainDbAfter(comp, 0.001, 441);  // the 5 ms RMS window has emptied by now
+    const double after10ms = comp.envelope();
+    EXPECT_GT(after10ms, 0.9 * settled);
+    gainDbAfter(comp, 0.001, 17640 - 441);  // 400 ms in all
+    // One time constant, less the few ms the RMS window needs to fall below the threshold.
+    const double ratio = comp.envelope() / settled;
+    EXPECT_GT(ratio, std::exp(-1.0));
+    EXPECT_LT(ratio, std::exp(-0.92));
+}
+
+TEST(SimpleComp, SameSampleOnBothChannelsIsScaledOnce)
+{
+    SimpleCompRms comp;
+    comp.setRatio(0.5);
+    comp.setThreshold(-20.0);
+    SimpleCompRms twin;
+    twin.setRatio(0.5);
+    twin.setThreshold(-20.0);
+    for (int i = 0; i < 1000; ++i) {
+        double shared = 0.8;
+        comp.process(shared, shared);
+        double a = 0.8, b = 0.8;
+        twin.process(a, b);
+        ASSERT_EQ(shared, a) << i;
+    }
+}
+
+TEST(SimpleComp, ResetAndDeath)
+{
+    SimpleCompRms comp;
+    comp.setRatio(0.5);
+    gainDbAfter(comp, 1.0, 100);
+    comp.resetState();
+    EXPECT_EQ(comp.envelope(), DENORMAL_GUARD);
+    EXPECT_EQ(comp.meanSquare(), DENORMAL_GUARD);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(comp.setRatio(0.0), "tools/SimpleComp.*ratio > 0.0");
+}

@@ -1,0 +1,170 @@
+#include "tools/Equaliser.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <complex>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+// |H| in dB from the coefficients.
+double responseDb(const Filter& f, double hz, double rate = 44100.0)
+{
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * M_PI * hz / rate);
+    const std::complex<double> num = double(f.b0()) + double(f.b1()) * z1 + double(f.b2()) * z1 * z1;
+    const std::complex<double> den = 1.0 + double(f.a1()) * z1 + double(f.a2()) * z1 * z1;
+    return 20.0 * std::log10(std::abs(num / den));
+}
+
+// Gain in dB of a sine tone through the filter, after it has settled.
+template <typename F>
+double measuredDb(F filter, double hz)
+{
+    const int n = 44100;
+    std::vector<float> in(n), out(n);
+    for (int i = 0; i < n; ++i)
+        in[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * i / 44100.0));
+    filter.process(in.data(), out.data(), n);
+    double inPower = 0.0, outPower = 0.0;
+    for (int i = n / 2; i < n; ++i) {
+        inPower += double(in[i]) * in[i];
+        outPower += double(out[i]) * out[i];
+    }
+    return 10.0 * std::log10(outPower / inPower);
+}
+
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+TEST(Filters, CutFiltersAtTheirCorners)
+{
+    const LowCutFilter low(44100, 200.0f);
+    EXPECT_NEAR(responseDb(low, 200.0), -3.0103, 0.01);
+    EXPECT_NEAR(responseDb(low, 22050.0), 0.0, 1e-4);
+    EXPECT_EQ(double(low.b0()) + low.b1() + low.b2(), 0.0);
+    EXPECT_NEAR(measuredDb(low, 200.0), -3.01, 0.05);
+    EXPECT_LT(measuredDb(low, 20.0), -35.0);
+
+    const HighCutFilter high(44100, 8000.0f);
+    EXPECT_NEAR(responseDb(high, 8000.0), -3.0103, 0.01);
+    EXPECT_NEAR(responseDb(high, 0.0), 0.0, 1e-4);
+    EXPECT_EQ(double(high.b0()) - high.b1() + high.b2(), 0.0);
+    EXPECT_NEAR(measuredDb(high, 8000.0), -3.01, 0.05);
+}
+
+TEST(Filters, PeakBoostAndCut)
+{
+    PeakFilter flat(44100, 800.0f);
+    EXPECT_EQ(flat.b0(), 1.0f);
+    EXPECT_EQ(flat.b1(), flat.a1());
+    EXPECT_EQ(flat.b2(), flat.a2());
+
+    for (float gain : {-12.0f, 12.0f}) {
+        PeakFilter peak(44100, 800.0f);
+        peak.setGain(gain);
+        peak.updateCoefficients();
+        EXPECT_NEAR(responseDb(peak, 800.0), gain, 0.01) << gain;
+        EXPECT_NEAR(responseDb(peak, 100.0), 0.0, 0.1) << gain;
+        EXPECT_NEAR(measuredDb(peak, 800.0), gain, 0.05) << gain;
+    }
+    // A cut is the inverse of the boost.
+    PeakFilter boost(44100, 2000.0f), cut(44100, 2000.0f);
+    boost.setGain(9.0f);
+    cut.setGain(-9.0f);
+    boost.updateCoefficients();
+    cut.updateCoefficients();
+    for (double hz : {500.0, 1800.0, 2000.0, 5000.0})
+        EXPECT_NEAR(responseDb(boost, hz) + responseDb(cut, hz), 0.0, 1e-3) << hz;
+}
+
+TEST(Equaliser, AnySplitGivesTheSameOutput)
+{
+    const int n = 1000;
+    std::vector<float> signal(n);
+    for (int i = 0; i < n; ++i)
+        signal[i] = static_cast<float>(std::sin(0.07 * i) + 0.3 * std::sin(1.3 * i));
+
+    auto run = [&](const std::vector<int>& blocks) {
+        Equaliser eq(44100);
+        eq.setPeak1Gain(0.8f);
+        eq.setLowCutFrequency(0.1f);
+        std::vector<float> in = signal, out(n, 0.0f);
+        int at = 0;
+        for (int size : blocks) {
+            eq.process(in.data() + at, out.data() + at, size);
+            at += size;
+        }
+        eq.process(in.data() + at, out.data() + at, n - at);
+        return out;
+    };
+    const std::vector<float> whole = run({});
+    EXPECT_EQ(run({1, 0, 1, 2, 300}), whole);
+    EXPECT_EQ(run({257, 0, 0, 1, 513}), whole);
+    EXPECT_EQ(run(std::vector<int>(999, 1)), whole);
+}
+
+TEST(Equaliser, NoiseAgainstDenormals)
+{
+    Equaliser eq(44100);
+    std::vector<float> buffer(4096, 0.0f), out(4096);
+    eq.process(buffer.data(), out.data(), 3);
+    EXPECT_NEAR(buffer[0], 8.47e-21f, 0.01e-21f);
+    EXPECT_NEAR(buffer[1], -1.133e-20f, 0.001e-20f);
+    EXPECT_NEAR(buffer[2], 1.117e-20f, 0.001e-20f);
+    for (int block = 0; block < 20; ++block) {
+        std::fill(buffer.begin(), buffer.end(), 0.0f);
+        eq.process(buffer.data(), out.data(), 4096);
+    }
+    for (float x : out) {
+        ASSERT_NE(x, 0.0f);
+        ASSERT_EQ(std::fpclassify(x), FP_NORMAL);
+        ASSERT_LT(std::fabs(x), 1e-18f);
+    }
+}
+
+TEST(Equaliser, SettingsReachTheFiltersAtTheNextBlock)
+{
+    Equaliser eq(44100);
+    eq.setLowCutFrequency(1.0f);
+    eq.setPeak1Frequency(0.0f);
+    eq.setPeak1Q(1.0f);
+    eq.setPeak1Gain(0.0f);
+    eq.setPeak2Gain(1.0f);
+    eq.setHighCutFrequency(0.0f);
+    EXPECT_EQ(eq.lowCut().frequency(), 200.0f);
+    float in[2] = {0, 0}, out[2];
+    eq.process(in, out, 0);
+    EXPECT_EQ(eq.lowCut().frequency(), 3000.0f);
+    EXPECT_EQ(eq.peak1().frequency(), 20.0f);
+    EXPECT_FLOAT_EQ(eq.peak1().q(), 12.0f);
+    EXPECT_EQ(eq.peak1().gain(), -18.0f);
+    EXPECT_EQ(eq.peak2().gain(), 18.0f);
+    EXPECT_EQ(eq.peak2().frequency(), 2000.0f);
+    EXPECT_EQ(eq.highCut().frequency(), 4000.0f);
+}
+
+TEST(Equaliser, ProcessDoesNotAllocate)
+{
+    Equaliser eq(44100);
+    std::vector<float> in(8192, 0.1f), out(8192);
+    eq.setPeak2Gain(0.9f);
+    const long before = allocations.load();
+    for (int size : {0, 1, 2, 64, 255, 256, 257, 4096, 8192})
+        eq.process(in.data(), out.data(), size);
+    EXPECT_EQ(allocations.load(), before);
+}

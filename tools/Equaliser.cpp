@@ -1,0 +1,70 @@
+#include "Equaliser.h"
+
+#include <algorithm>
+#include <bit>
+
+Equaliser::Equaliser(int sampleRate)
+    : highCut_(sampleRate, 8000.0f),
+      peak1_(sampleRate, 800.0f),
+      peak2_(sampleRate, 2000.0f),
+      lowCut_(sampleRate, 200.0f)
+{
+}
+
+void Equaliser::store(std::atomic<float>& setting, double value)
+{
+    setting.store(static_cast<float>(value), std::memory_order_relaxed);
+    generation_.fetch_add(1, std::memory_order_release);
+}
+
+void Equaliser::setLowCutFrequency(float v) { store(lowCutHz_, lowCutHz(v)); }
+void Equaliser::setPeak1Frequency(float v) { store(peak1Settings_.frequency, peakHz(v)); }
+void Equaliser::setPeak1Q(float v) { store(peak1Settings_.q, peakQ(v)); }
+void Equaliser::setPeak1Gain(float v) { store(peak1Settings_.gain, peakGainDb(v)); }
+void Equaliser::setPeak2Frequency(float v) { store(peak2Settings_.frequency, peakHz(v)); }
+void Equaliser::setPeak2Q(float v) { store(peak2Settings_.q, peakQ(v)); }
+void Equaliser::setPeak2Gain(float v) { store(peak2Settings_.gain, peakGainDb(v)); }
+void Equaliser::setHighCutFrequency(float v) { store(highCutHz_, highCutHz(v)); }
+
+void Equaliser::applySettings()
+{
+    constexpr auto relaxed = std::memory_order_relaxed;
+    lowCut_.setFrequency(lowCutHz_.load(relaxed));
+    lowCut_.updateCoefficients();
+    for (auto [filter, settings] : {std::pair{&peak1_, &peak1Settings_}, {&peak2_, &peak2Settings_}}) {
+        filter->setFrequency(settings->frequency.load(relaxed));
+        filter->setQ(settings->q.load(relaxed));
+        filter->setGain(settings->gain.load(relaxed));
+        filter->updateCoefficients();
+    }
+    highCut_.setFrequency(highCutHz_.load(relaxed));
+    highCut_.updateCoefficients();
+}
+
+// A random sign, the exponent 2^-67 and seven random mantissa bits:
+// magnitudes in [6.78e-21, 1.35e-20).
+float Equaliser::nextNoise()
+{
+    noise_ = noise_ * 1234567u + 890123u;
+    return std::bit_cast<float>((noise_ & 0x9E7F0000u) | 0x1E000000u);
+}
+
+void Equaliser::process(float* buffer, float* out, int count)
+{
+    const std::uint32_t generation = generation_.load(std::memory_order_acquire);
+    if (generation != appliedGeneration_) {
+        appliedGeneration_ = generation;
+        applySettings();
+    }
+    for (int i = 0; i < count; ++i)
+        buffer[i] += nextNoise();
+
+    float* scratch = scratch_.data();
+    for (int start = 0; start < count; start += kChunk) {
+        const int n = std::min(kChunk, count - start);
+        lowCut_.process(buffer + start, scratch, n);
+        peak1_.process(scratch, out + start, n);
+        peak2_.process(out + start, scratch, n);
+        highCut_.process(scratch, out + start, n);
+    }
+}

@@ -1,0 +1,73 @@
+// Four-band equaliser on one mono signal: low cut, two peaks, high cut in
+// series, with a tiny noise added against denormals.
+//
+// Setters run on parameter threads and only store settings (atomics) and bump
+// a generation count; `process`, on the audio thread, redesigns the filters
+// from those settings at the start of the next block. So no filter ever runs
+// with a half-updated coefficient set and nothing is shared unsynchronised.
+#pragma once
+
+#include "Filter.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+class Equaliser {
+public:
+    // Settings from normalised values v in [0, 1], at double precision (the
+    // displays truncate these); the filters store them as 32-bit floats.
+    static double lowCutHz(float v) { return 2980.0 * v + 20.0; }
+    static double peakHz(float v) { return 19980.0 * v + 20.0; }
+    static double peakQ(float v) { return 11.9 * v + 0.1; }
+    static double peakGainDb(float v) { return (v - 0.5) * 36.0; }
+    static double highCutHz(float v) { return 16000.0 * v + 4000.0; }
+
+    explicit Equaliser(int sampleRate);
+
+    void setLowCutFrequency(float v);
+    void setPeak1Frequency(float v);
+    void setPeak1Q(float v);
+    void setPeak1Gain(float v);
+    void setPeak2Frequency(float v);
+    void setPeak2Q(float v);
+    void setPeak2Gain(float v);
+    void setHighCutFrequency(float v);
+
+    // Adds the noise to `buffer` in place, then filters it into `out` (distinct
+    // arrays, any count). Never allocates.
+    void process(float* buffer, float* out, int count);
+
+    // The filters as the audio thread last designed them.
+    const LowCutFilter& lowCut() const { return lowCut_; }
+    const PeakFilter& peak1() const { return peak1_; }
+    const PeakFilter& peak2() const { return peak2_; }
+    const HighCutFilter& highCut() const { return highCut_; }
+
+private:
+    struct PeakSettings {
+        std::atomic<float> frequency;
+        std::atomic<float> q{4.0f};
+        std::atomic<float> gain{0.0f};
+    };
+
+    void store(std::atomic<float>& setting, double value);
+    void applySettings();
+    float nextNoise();
+
+    HighCutFilter highCut_;
+    PeakFilter peak1_;
+    PeakFilter peak2_;
+    LowCutFilter lowCut_;
+    std::uint32_t noise_ = 1;
+
+    std::atomic<float> lowCutHz_{200.0f};
+    PeakSettings peak1Settings_{{800.0f}};
+    PeakSettings peak2Settings_{{2000.0f}};
+    std::atomic<float> highCutHz_{8000.0f};
+    std::atomic<std::uint32_t> generation_{0};
+    std::uint32_t appliedGeneration_ = 0;
+
+    static constexpr int kChunk = 256;
+    std::array<float, kChunk> scratch_{};
+};

@@ -1,0 +1,70 @@
+// Second-order sections with 32-bit float coefficients and state, designed
+// with the bilinear transform, run in direct form I over blocks.
+//
+// A filter is a plain value owned by one thread: its settings change only
+// between blocks (the Equaliser hands changes over from parameter threads).
+#pragma once
+
+class Filter {
+public:
+    // Filters `count` samples (any count, 0 included) from `in` into `out`,
+    // which must be distinct. The state carries over, so any split of a signal
+    // into blocks gives the same output.
+    virtual void process(const float* in, float* out, int count);
+    // Recomputes b0..a2 from the current settings; the state is kept.
+    virtual void updateCoefficients() = 0;
+
+    void setFrequency(float hz) { frequency_ = hz; }
+    float frequency() const { return frequency_; }
+    int sampleRate() const { return sampleRate_; }
+    float b0() const { return b0_; }
+    float b1() const { return b1_; }
+    float b2() const { return b2_; }
+    float a1() const { return a1_; }
+    float a2() const { return a2_; }
+
+protected:
+    Filter(int sampleRate, float frequency) : sampleRate_(sampleRate), frequency_(frequency) {}
+    ~Filter() = default;  // owned by value, never deleted through the base
+
+    // K = tan(pi * f / rate): pi and the quotient as 32-bit floats, K rounded to float.
+    double prewarp() const;
+    void setCoefficients(double b0, double b1, double b2, double a1, double a2);
+
+private:
+    int sampleRate_;
+    float frequency_;
+    float b0_ = 1.0f, b1_ = 0.0f, b2_ = 0.0f, a1_ = 0.0f, a2_ = 0.0f;
+    float x1_ = 0.0f, x2_ = 0.0f, y1_ = 0.0f, y2_ = 0.0f;
+};
+
+// Butterworth high-pass.
+class LowCutFilter : public Filter {
+public:
+    LowCutFilter(int sampleRate, float frequency);
+    void updateCoefficients() override;
+};
+
+// Butterworth low-pass.
+class HighCutFilter : public Filter {
+public:
+    HighCutFilter(int sampleRate, float frequency);
+    void updateCoefficients() override;
+};
+
+// Bell: 10^(gain/20) at the centre, 1 at 0 Hz and at Nyquist; a cut is the
+// exact inverse of the boost of the same size.
+class PeakFilter : public Filter {
+public:
+    PeakFilter(int sampleRate, float frequency);  // Q 4, gain 0 dB
+    void updateCoefficients() override;
+
+    void setQ(float q) { q_ = q; }
+    float q() const { return q_; }
+    void setGain(float dB) { gain_ = dB; }
+    float gain() const { return gain_; }
+
+private:
+    float q_ = 4.0f;
+    float gain_ = 0.0f;
+};

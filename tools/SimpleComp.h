@@ -1,0 +1,71 @@
+// Feed-forward compressor on a stereo pair, one pair per call.
+//
+// Threshold and ratio are atomics written by parameter threads; the envelope
+// and mean square are audio-thread state, reset only by resetState().
+#pragma once
+
+#include "Decibels.h"
+#include "SimpleEnvelope.h"
+
+#include <atomic>
+#include <cmath>
+
+class SimpleComp : public AttRelEnvelope {
+public:
+    SimpleComp(double attackMs, double releaseMs, double sampleRate);
+
+    virtual void setThreshold(double dB);  // 0 dB = sample value 1.0
+    virtual void setRatio(double ratio);   // dB per dB above the threshold; 1 = none
+    virtual double threshold() const;
+    virtual double ratio() const;
+    virtual void resetState();
+
+    double envelope() const { return envelope_; }
+
+    // Gain from a detector level supplied by the caller. in1 and in2 may name
+    // the same sample, which is then multiplied once.
+    void process(double& in1, double& in2, double key)
+    {
+        key = std::fabs(key) + DENORMAL_GUARD;
+        double overshoot = linearToDecibels(key) - threshold_.load(std::memory_order_relaxed);
+        if (overshoot < 0.0)
+            overshoot = 0.0;
+        overshoot += DENORMAL_GUARD;
+        AttRelEnvelope::run(overshoot, envelope_);
+        const double gainDb =
+            (envelope_ - DENORMAL_GUARD) * (ratio_.load(std::memory_order_relaxed) - 1.0);
+        const double gain = decibelsToLinear(gainDb);
+        in1 *= gain;
+        if (&in2 != &in1)
+            in2 *= gain;
+    }
+
+protected:
+    std::atomic<double> threshold_{0.0};
+    std::atomic<double> ratio_{1.0};
+    double envelope_ = DENORMAL_GUARD;  // smoothed overshoot in dB, plus the guard
+};
+
+// The compressor with an RMS detector over the pair's total power.
+class SimpleCompRms : public SimpleComp {
+public:
+    SimpleCompRms();  // attack 10 ms, release 100 ms, window 5 ms, 44100 Hz
+
+    void setSampleRate(double sampleRate) override;
+    void resetState() override;
+    virtual void setWindow(double ms);
+    virtual double window() const;
+
+    double meanSquare() const { return meanSquare_; }
+
+    void process(double& in1, double& in2)
+    {
+        const double sum = in1 * in1 + in2 * in2 + DENORMAL_GUARD;
+        averager_.run(sum, meanSquare_);
+        SimpleComp::process(in1, in2, std::sqrt(meanSquare_));
+    }
+
+private:
+    EnvelopeDetector averager_;
+    double meanSquare_ = DENORMAL_GUARD;
+};

@@ -1,0 +1,58 @@
+#include "SimpleLimit.h"
+
+#include "ToolAssert.h"
+
+#include <algorithm>
+#include <cmath>
+
+void SimpleLimit::FastEnvelope::updateCoefficient()
+{
+    setCoefficient(std::pow(0.01, 1000.0 / (timeConstant() * sampleRate())));
+}
+
+SimpleLimit::SimpleLimit() : attack_(1.0, 44100.0), release_(10.0, 44100.0)
+{
+    setAttack(1.0);
+    delay1_.assign(BUFFER_SIZE, 0.0);
+    delay2_.assign(BUFFER_SIZE, 0.0);
+}
+
+void SimpleLimit::setThreshold(double dB)
+{
+    threshold_.store(dB, std::memory_order_relaxed);
+    thresholdLevel_.store(decibelsToLinear(dB), std::memory_order_relaxed);
+}
+
+void SimpleLimit::setAttack(double ms)
+{
+    // Truncated toward zero; the check is the unsigned "samp < BUFFER_SIZE" on the
+    // truncated count, made before any conversion so that no value is undefined.
+    const double samp = std::trunc(attack_.sampleRate() * (ms * 0.001));
+    TOOL_ASSERT(samp > -1.0 && samp < BUFFER_SIZE, "samp < BUFFER_SIZE", "tools/SimpleLimit");
+    peakHold_.store(static_cast<std::int32_t>(samp), std::memory_order_relaxed);
+    attack_.setTimeConstant(ms);
+}
+
+void SimpleLimit::setRelease(double ms) { release_.setTimeConstant(ms); }
+double SimpleLimit::threshold() const { return threshold_.load(std::memory_order_relaxed); }
+double SimpleLimit::attack() const { return attack_.timeConstant(); }
+double SimpleLimit::release() const { return release_.timeConstant(); }
+int SimpleLimit::latency() const { return peakHold_.load(std::memory_order_relaxed); }
+
+void SimpleLimit::setSampleRate(double sampleRate)
+{
+    attack_.setSampleRate(sampleRate);
+    release_.setSampleRate(sampleRate);
+}
+
+double SimpleLimit::sampleRate() const { return attack_.sampleRate(); }
+
+void SimpleLimit::resetState()
+{
+    heldPeak_ = thresholdLevel_.load(std::memory_order_relaxed);
+    envelope_ = heldPeak_;
+    peakTimer_ = 0;
+    writeIndex_ = 0;
+    std::fill(delay1_.begin(), delay1_.end(), 0.0);
+    std::fill(delay2_.begin(), delay2_.end(), 0.0);
+}
