@@ -206,9 +206,11 @@ bool Vocoder::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char*
     return true;
 }
 
-// MIDI thru: every list received goes back to the host.
+// The MIDI events are queued for the block; every list, unchanged, goes back
+// to the host (MIDI thru).
 VstInt32 Vocoder::processEvents(VstEvents* events)
 {
+    eventQueue_.store(*events);
     sendVstEventsToHost(events);
     return 1;
 }

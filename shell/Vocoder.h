@@ -6,6 +6,7 @@
 
 #include "AudioEffectX.h"
 #include "Parameters.h"
+#include "engine/EventQueue.h"
 #include "engine/SpectralSizes.h"
 #include "tools/Equaliser.h"
 #include "tools/SimpleComp.h"
@@ -65,6 +66,7 @@ public:
     // The engine clears the flag when it has followed the change.
     bool takeCarrierChanged() { return carrierChanged_.exchange(false, std::memory_order_acq_rel); }
     const SpectralSizes& spectralSizes() const { return sizes_; }
+    EventQueue& eventQueue() { return eventQueue_; }
 
     const SimpleLimit& limiter() const { return limiter_; }
     const SimpleCompRms& compressor() const { return compressor_; }
@@ -82,6 +84,7 @@ private:
     SimpleCompRms compressor_;
     Equaliser equaliser_;
     SpectralSizes sizes_;
+    EventQueue eventQueue_;
     std::atomic<float> carrierVolume_{0.0f};
     std::atomic<float> audioGain_{0.0f};
     std::atomic<float> vocoderGain_{0.0f};

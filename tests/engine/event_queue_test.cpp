@@ -1,0 +1,119 @@
+#include "engine/EventQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Recorder : MidiReceiver {
+    void noteOn(int key, float velocity) override { log.push_back("on " + std::to_string(key) + " " + std::to_string(velocity)); }
+    void noteOff(int key) override { log.push_back("off " + std::to_string(key)); }
+    void setModulation(float value) override { log.push_back("mod " + std::to_string(value)); }
+    void setPitchBend(float value) override { log.push_back("bend " + std::to_string(value)); }
+    std::vector<std::string> log;
+};
+
+VstMidiEvent midi(VstInt32 delta, int status, int data1, int data2)
+{
+    VstMidiEvent e{};
+    e.type = kVstMidiType;
+    e.byteSize = sizeof e;
+    e.deltaFrames = delta;
+    e.midiData[0] = static_cast<char>(status);
+    e.midiData[1] = static_cast<char>(data1);
+    e.midiData[2] = static_cast<char>(data2);
+    return e;
+}
+
+// A host's list of any length.
+struct List {
+    explicit List(std::vector<VstMidiEvent> all) : events(std::move(all))
+    {
+        storage.resize(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
+        list = reinterpret_cast<VstEvents*>(storage.data());
+        list->numEvents = static_cast<VstInt32>(events.size());
+        for (size_t i = 0; i < events.size(); ++i)
+            list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
+    }
+    std::vector<VstMidiEvent> events;
+    std::vector<unsigned char> storage;
+    VstEvents* list;
+};
+
+void runBlock(EventQueue& queue, Recorder& recorder, VstInt32 frames, std::vector<int>* at = nullptr)
+{
+    for (VstInt32 i = 0; i < frames; ++i) {
+        const size_t before = recorder.log.size();
+        queue.deliverDueEvents(i, recorder);
+        if (at)
+            for (size_t n = before; n < recorder.log.size(); ++n)
+                at->push_back(i);
+    }
+    if (queue.pendingCount() > 0)
+        queue.ageEvents(frames);
+}
+
+}  // namespace
+
+TEST(EventQueue, DeliversAtTheirSamplesInListOrder)
+{
+    EventQueue queue;
+    Recorder recorder;
+    List list({midi(100, 0x90, 60, 127), midi(100, 0x80, 60, 0), midi(5, 0x93, 64, 0),
+               midi(7, 0xB0, 1, 127), midi(7, 0xB5, 33, 127), midi(8, 0xB0, 7, 100),
+               midi(8, 0xB0, 64, 127), midi(9, 0xE0, 0, 64), midi(9, 0xC0, 5, 0),
+               midi(9, 0xD0, 5, 0)});
+    queue.store(*list.list);
+    EXPECT_EQ(queue.pendingCount(), 10);
+    std::vector<int> at;
+    runBlock(queue, recorder, 256, &at);
+    EXPECT_EQ(recorder.log, (std::vector<std::string>{"off 64", "mod 1.000000", "mod 1.000000",
+                                                      "bend 0.500000", "on 60 1.000000", "off 60"}));
+    EXPECT_EQ(at, (std::vector<int>{5, 7, 7, 9, 100, 100}));
+    EXPECT_EQ(queue.pendingCount(), 0);
+}
+
+TEST(EventQueue, LateEventsKeepTheirAbsolutePosition)
+{
+    EventQueue queue;
+    Recorder recorder;
+    List list({midi(300, 0x90, 48, 64)});
+    queue.store(*list.list);
+    std::vector<int> at;
+    runBlock(queue, recorder, 256, &at);
+    EXPECT_TRUE(at.empty());
+    runBlock(queue, recorder, 64, &at);
+    EXPECT_EQ(at, std::vector<int>{44});
+}
+
+TEST(EventQueue, HoldsAtMost250AndOnlyMidi)
+{
+    EventQueue queue;
+    std::vector<VstMidiEvent> many(251, midi(10, 0x90, 60, 100));
+    List list(many);
+    VstEvent sysex{kVstSysExType, 16, 0, 0, {}};
+    list.list->events[0] = &sysex;  // one non-MIDI event among them
+    queue.store(*list.list);
+    EXPECT_EQ(queue.pendingCount(), 250);
+    List one({midi(0, 0x90, 61, 100)});
+    queue.store(*one.list);
+    EXPECT_EQ(queue.pendingCount(), 250);
+    Recorder recorder;
+    queue.deliverDueEvents(10, recorder);
+    EXPECT_EQ(recorder.log.size(), 250u);
+    EXPECT_EQ(queue.pendingCount(), 0);
+}
+
+TEST(EventQueue, HostileOffsetsCannotHideOrOverflow)
+{
+    EventQueue queue;
+    Recorder recorder;
+    List list({midi(EventQueue::FREE_SLOT, 0x90, 60, 1), midi(-2147483647 - 1, 0x80, 60, 0)});
+    queue.store(*list.list);
+    queue.ageEvents(1 << 30);
+    queue.deliverDueEvents(0, recorder);
+    EXPECT_EQ(recorder.log.size(), 2u);
+    EXPECT_EQ(queue.pendingCount(), 0);
+}
