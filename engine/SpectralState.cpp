@@ -1,0 +1,91 @@
+#include "SpectralState.h"
+
+#include <cmath>
+#include <mutex>
+#include <new>
+
+namespace {
+// FFTW's planner is not thread-safe, and plug-in instances may rebuild their
+// state on different host threads at once.
+std::mutex plannerMutex;
+
+template <typename T>
+T* allocate(int count)
+{
+    void* memory = fftw_malloc(sizeof(T) * static_cast<size_t>(count));
+    if (!memory)
+        throw std::bad_alloc();
+    return static_cast<T*>(memory);
+}
+}  // namespace
+
+SpectralState::SpectralState(int fftSize) : n_(fftSize), window_(static_cast<size_t>(fftSize))
+{
+    try {
+        carrierFrame_ = allocate<double>(n_);
+        modulatorFrame_ = allocate<double>(n_);
+        modulatorSpectrum_ = allocate<fftw_complex>(n_);
+        carrierSpectrum_ = allocate<fftw_complex>(n_);
+        {
+            std::lock_guard lock(plannerMutex);
+            carrierPlan_ = fftw_plan_dft_r2c_1d(n_, carrierFrame_, carrierSpectrum_, FFTW_ESTIMATE);
+            modulatorPlan_ = fftw_plan_dft_r2c_1d(n_, modulatorFrame_, modulatorSpectrum_, FFTW_ESTIMATE);
+            inversePlan_ = fftw_plan_dft_c2r_1d(n_, modulatorSpectrum_, modulatorFrame_, FFTW_ESTIMATE);
+        }
+        if (!carrierPlan_ || !modulatorPlan_ || !inversePlan_)
+            throw std::bad_alloc();
+    } catch (...) {
+        release();
+        throw;
+    }
+    // theta and cos(theta) rounded to 32-bit floats, as the window was designed.
+    const float twoPi = 6.2831854820251465f;
+    for (int i = 0; i < n_; ++i) {
+        const auto theta = static_cast<float>(static_cast<double>(i) * twoPi / static_cast<float>(n_));
+        const auto c = static_cast<float>(std::cos(static_cast<double>(theta)));
+        window_[static_cast<size_t>(i)] = (1.0 - c) * 0.5 * 0.45;
+    }
+    for (int i = 0; i < n_; ++i)
+        carrierFrame_[i] = 0.0;
+}
+
+SpectralState::~SpectralState() { release(); }
+
+void SpectralState::release()
+{
+    {
+        std::lock_guard lock(plannerMutex);
+        for (fftw_plan* plan : {&carrierPlan_, &modulatorPlan_, &inversePlan_})
+            if (*plan) {
+                fftw_destroy_plan(*plan);
+                *plan = nullptr;
+            }
+    }
+    fftw_free(carrierFrame_);
+    fftw_free(modulatorFrame_);
+    fftw_free(modulatorSpectrum_);
+    fftw_free(carrierSpectrum_);
+    carrierFrame_ = modulatorFrame_ = nullptr;
+    modulatorSpectrum_ = carrierSpectrum_ = nullptr;
+}
+
+void SpectralState::frame(const float* carrier, const float* modulator)
+{
+    const double* w = window_.data();
+    for (int i = 0; i < n_; ++i) {
+        carrierFrame_[i] = carrier[i] * w[i];
+        modulatorFrame_[i] = modulator[i] * w[i];
+    }
+    fftw_execute(carrierPlan_);
+    fftw_execute(modulatorPlan_);
+    // M_k <- |M_k| * C_k: the carrier keeps its phase and takes the product of
+    // the magnitudes. The Nyquist bin follows the same rule, so nothing of the
+    // modulator reaches the output unmultiplied.
+    for (int k = 0; k <= n_ / 2; ++k) {
+        const double magnitude = std::sqrt(modulatorSpectrum_[k][0] * modulatorSpectrum_[k][0] +
+                                           modulatorSpectrum_[k][1] * modulatorSpectrum_[k][1]);
+        modulatorSpectrum_[k][0] = carrierSpectrum_[k][0] * magnitude;
+        modulatorSpectrum_[k][1] = carrierSpectrum_[k][1] * magnitude;
+    }
+    fftw_execute(inversePlan_);
+}

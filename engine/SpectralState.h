@@ -1,0 +1,39 @@
+// The spectral core: per hop, window N samples of carrier and modulator,
+// transform both, give every carrier bin the modulator's magnitude, and
+// transform back. Buffers come from fftw_malloc and the three plans are made
+// once per FFT size, never per frame.
+#pragma once
+
+#include <fftw3.h>
+
+#include <vector>
+
+class SpectralState {
+public:
+    explicit SpectralState(int fftSize);  // builds buffers, plans and window
+    ~SpectralState();
+    SpectralState(const SpectralState&) = delete;
+    SpectralState& operator=(const SpectralState&) = delete;
+
+    int fftSize() const { return n_; }
+    // The periodic Hann window scaled by 0.45, shared by analysis and synthesis.
+    const double* window() const { return window_.data(); }
+
+    // Reads carrier[0..N-1] and modulator[0..N-1]; leaves N resynthesised samples
+    // (N times the inverse transform of the product spectrum) in output().
+    void frame(const float* carrier, const float* modulator);
+    const double* output() const { return modulatorFrame_; }
+
+private:
+    void release();
+
+    int n_;
+    double* carrierFrame_ = nullptr;
+    double* modulatorFrame_ = nullptr;
+    fftw_complex* modulatorSpectrum_ = nullptr;
+    fftw_complex* carrierSpectrum_ = nullptr;
+    fftw_plan carrierPlan_ = nullptr;
+    fftw_plan modulatorPlan_ = nullptr;
+    fftw_plan inversePlan_ = nullptr;
+    std::vector<double> window_;
+};
