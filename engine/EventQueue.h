@@ -40,7 +40,6 @@ public:
     void ageEvents(VstInt32 frames);
 
     int pendingCount() const { return pendingCount_; }
-    const Slot& slot(int index) const { return slots_[index]; }
 
 private:
     std::array<Slot, kSlots> slots_{};

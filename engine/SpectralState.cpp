@@ -44,9 +44,8 @@ SpectralState::SpectralState(int fftSize) : n_(fftSize), window_(static_cast<siz
         const auto theta = static_cast<float>(static_cast<double>(i) * twoPi / static_cast<float>(n_));
         const auto c = static_cast<float>(std::cos(static_cast<double>(theta)));
         window_[static_cast<size_t>(i)] = (1.0 - c) * 0.5 * 0.45;
-    }
-    for (int i = 0; i < n_; ++i)
         carrierFrame_[i] = 0.0;
+    }
 }
 
 SpectralState::~SpectralState() { release(); }

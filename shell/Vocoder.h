@@ -66,7 +66,6 @@ public:
     // The engine clears the flag when it has followed the change.
     bool takeCarrierChanged() { return carrierChanged_.exchange(false, std::memory_order_acq_rel); }
     const SpectralSizes& spectralSizes() const { return sizes_; }
-    EventQueue& eventQueue() { return eventQueue_; }
 
     const SimpleLimit& limiter() const { return limiter_; }
     const SimpleCompRms& compressor() const { return compressor_; }
