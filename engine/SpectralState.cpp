@@ -1,5 +1,6 @@
 #include "SpectralState.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <new>
@@ -87,4 +88,24 @@ void SpectralState::frame(const float* carrier, const float* modulator)
         modulatorSpectrum_[k][1] = carrierSpectrum_[k][1] * magnitude;
     }
     fftw_execute(inversePlan_);
+}
+
+void SpectralState::clear()
+{
+    std::fill(carrierFrame_, carrierFrame_ + n_, 0.0);
+    std::fill(modulatorFrame_, modulatorFrame_ + n_, 0.0);
+}
+
+SpectralBank::SpectralBank()
+{
+    for (int size : kSizes)
+        states_.push_back(std::make_unique<SpectralState>(size));
+}
+
+SpectralState& SpectralBank::forSize(int fftSize)
+{
+    for (const auto& state : states_)
+        if (state->fftSize() == fftSize)
+            return *state;
+    return *states_[2];
 }

@@ -6,6 +6,7 @@
 
 #include <fftw3.h>
 
+#include <memory>
 #include <vector>
 
 class SpectralState {
@@ -23,6 +24,8 @@ public:
     // (N times the inverse transform of the product spectrum) in output().
     void frame(const float* carrier, const float* modulator);
     const double* output() const { return modulatorFrame_; }
+    // Zeroes the two real transform buffers.
+    void clear();
 
 private:
     void release();
@@ -36,4 +39,19 @@ private:
     fftw_plan modulatorPlan_ = nullptr;
     fftw_plan inversePlan_ = nullptr;
     std::vector<double> window_;
+};
+
+// One spectral state for each FFT size, built up front, so that a size change
+// is a switch between ready states: nothing is built or released while the
+// audio thread may be using a state.
+class SpectralBank {
+public:
+    static constexpr int kSizes[] = {128, 256, 512, 1024};
+    static constexpr int kLargestSize = 1024;
+
+    SpectralBank();
+    SpectralState& forSize(int fftSize);  // one of kSizes
+
+private:
+    std::vector<std::unique_ptr<SpectralState>> states_;
 };

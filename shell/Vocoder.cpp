@@ -10,15 +10,28 @@ namespace {
 constexpr auto relaxed = std::memory_order_relaxed;
 }  // namespace
 
+// Construction order: sample buffers, synthesiser, program, limiter and
+// compressor, equaliser, spectral states, event queue. A part that fails to
+// build throws; the members already built are released in reverse order.
 Vocoder::Vocoder(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, 1, kNumParameters),
+      synth_(std::make_unique<CarrierSynth>()),
       programs_(std::make_unique<ProgramRecord[]>(1)),
-      equaliser_(static_cast<int>(getSampleRate()))
+      limiter_(std::make_unique<SimpleLimit>()),
+      compressor_(std::make_unique<SimpleCompRms>()),
+      equaliser_(std::make_unique<Equaliser>(static_cast<int>(getSampleRate()))),
+      spectral_(std::make_unique<SpectralBank>()),
+      eventQueue_(std::make_unique<EventQueue>())
 {
-    limiter_.setSampleRate(getSampleRate());
-    compressor_.setSampleRate(getSampleRate());
-    limiter_.resetState();
-    compressor_.resetState();
+    limiter_->setSampleRate(getSampleRate());
+    compressor_->setSampleRate(getSampleRate());
+    limiter_->resetState();
+    compressor_->resetState();
+    active_ = &spectral_->forSize(sizes_.fftSize());
+    hop_ = sizes_.hopSize();
+    ready_ = true;
+    reserveBuffers();
+    resetBuffers();
 
     carrierSource_.store(CarrierSource::Audio2, relaxed);
     loadProgram(0);
@@ -34,13 +47,41 @@ Vocoder::~Vocoder()
     AEffEditor* editor = editor_;
     setEditor(nullptr);
     delete editor;
+    eventQueue_.reset();
+    synth_.reset();
+    limiter_.reset();
+    compressor_.reset();
+    equaliser_.reset();
+    active_ = nullptr;
+    spectral_.reset();
+    programs_.reset();
+    // The sample buffers go last, with the members: output, modulator, carrier.
 }
 
+// The host calls resume while processing is stopped, so the hand-overs can
+// be taken here as well as at a block start.
 void Vocoder::resume()
 {
     AudioEffectX::resume();
-    limiter_.resetState();
-    compressor_.resetState();
+    reserveBuffers();
+    takeOverChanges();
+    resetBuffers();
+    limiter_->resetState();
+    compressor_->resetState();
+}
+
+void Vocoder::setSampleRate(float sampleRate)
+{
+    AudioEffectX::setSampleRate(sampleRate);
+    if (sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate)
+        hostSampleRate_.store(sampleRate, relaxed);
+}
+
+void Vocoder::setBlockSize(VstInt32 blockSize)
+{
+    AudioEffectX::setBlockSize(blockSize);
+    if (blockSize > largestBlock_.load(relaxed))
+        largestBlock_.store(blockSize, relaxed);
 }
 
 void Vocoder::loadProgram(VstInt32 index)
@@ -68,60 +109,53 @@ void Vocoder::applyParameter(VstInt32 index, float value)
         const SpectralSizes::Change change =
             index == kFftSize ? sizes_.setFftSize(v) : sizes_.setHopSize(v);
         values_[index].store(change.stored, relaxed);
+        if (change.apply)
+            sizeGeneration_.fetch_add(1, std::memory_order_release);
         return;
     }
 
     const float x = clampNormalised(value);
     values_[index].store(x, relaxed);
+    const auto synthChange = [this](unsigned change) {
+        synthChanges_.fetch_or(change, std::memory_order_release);
+    };
     switch (index) {
-    case kOsc1:
-        synth_.osc1Waveform.store(synth::waveformIndex(x), relaxed);
-        break;
+    case kOsc1: synthChange(kSynthOsc1); break;
     case kOsc2:
     case kOsc2Volume:
-    case kOsc2Octave:
-        applyOsc2();
-        break;
-    case kAttack:
-        synth_.attack.store(synth::attackSetting(x), relaxed);
-        break;
-    case kRelease:
-        synth_.release.store(x, relaxed);
-        break;
-    case kPitchbend:
-        synth_.bendRange.store(synth::bendRangeSemitones(x), relaxed);
-        break;
-    case kTranspose:
-        synth_.transposition.store(synth::transposeSemitones(x), relaxed);
-        break;
-    case kLowCut: equaliser_.setLowCutFrequency(x); break;
-    case kPeak1Freq: equaliser_.setPeak1Frequency(x); break;
-    case kPeak1Q: equaliser_.setPeak1Q(x); break;
-    case kPeak1Gain: equaliser_.setPeak1Gain(x); break;
-    case kPeak2Freq: equaliser_.setPeak2Frequency(x); break;
-    case kPeak2Q: equaliser_.setPeak2Q(x); break;
-    case kPeak2Gain: equaliser_.setPeak2Gain(x); break;
-    case kHighCut: equaliser_.setHighCutFrequency(x); break;
+    case kOsc2Octave: synthChange(kSynthOsc2); break;
+    case kAttack: synthChange(kSynthAttack); break;
+    case kRelease: synthChange(kSynthRelease); break;
+    case kPitchbend: synthChange(kSynthBendRange); break;
+    case kTranspose: synthChange(kSynthTranspose); break;
+    case kLowCut: equaliser_->setLowCutFrequency(x); break;
+    case kPeak1Freq: equaliser_->setPeak1Frequency(x); break;
+    case kPeak1Q: equaliser_->setPeak1Q(x); break;
+    case kPeak1Gain: equaliser_->setPeak1Gain(x); break;
+    case kPeak2Freq: equaliser_->setPeak2Frequency(x); break;
+    case kPeak2Q: equaliser_->setPeak2Q(x); break;
+    case kPeak2Gain: equaliser_->setPeak2Gain(x); break;
+    case kHighCut: equaliser_->setHighCutFrequency(x); break;
     case kCarrierVolume:
         carrierVolume_.store(params::gain(x), relaxed);
         break;
     case kAudioLimiter:
-        limiter_.setThreshold(params::thresholdDb(x));
+        limiter_->setThreshold(params::thresholdDb(x));
         break;
     case kAudioGain:
         audioGain_.store(params::gain(x), relaxed);
         break;
     case kVocoderRatio:
-        compressor_.setRatio(params::ratio(x));
+        compressor_->setRatio(params::ratio(x));
         break;
     case kVocoderThreshold:
-        compressor_.setThreshold(params::thresholdDb(x));
+        compressor_->setThreshold(params::thresholdDb(x));
         break;
     case kVocoderAttack:
-        compressor_.setAttack(params::attackMs(x));
+        compressor_->setAttack(params::attackMs(x));
         break;
     case kVocoderRelease:
-        compressor_.setRelease(params::releaseMs(x));
+        compressor_->setRelease(params::releaseMs(x));
         break;
     case kVocoderGain:
         vocoderGain_.store(params::gain(x), relaxed);
@@ -140,15 +174,6 @@ void Vocoder::applyParameter(VstInt32 index, float value)
     }
 }
 
-// OSC 2's waveform, level and octave always go to the voices together.
-void Vocoder::applyOsc2()
-{
-    synth_.osc2Waveform.store(synth::waveformIndex(values_[kOsc2].load(relaxed)), relaxed);
-    synth_.osc2Volume.store(values_[kOsc2Volume].load(relaxed), relaxed);
-    synth_.octaveMultiplier.store(synth::octaveMultiplier(values_[kOsc2Octave].load(relaxed)),
-                                  relaxed);
-}
-
 float Vocoder::getParameter(VstInt32 index)
 {
     return index >= 0 && index < kNumParameters ? values_[index].load(relaxed) : 0.0f;
@@ -156,7 +181,7 @@ float Vocoder::getParameter(VstInt32 index)
 
 DisplayState Vocoder::displayState() const
 {
-    return {synth_.bendRange.load(relaxed), mode(), carrierSource(), sizes_.fftSize(),
+    return {synth::bendRangeSemitones(values_[kPitchbend].load(relaxed)), mode(), carrierSource(), sizes_.fftSize(),
             sizes_.hopSize()};
 }
 
@@ -210,7 +235,7 @@ bool Vocoder::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char*
 // to the host (MIDI thru).
 VstInt32 Vocoder::processEvents(VstEvents* events)
 {
-    eventQueue_.store(*events);
+    eventQueue_->store(*events);
     sendVstEventsToHost(events);
     return 1;
 }

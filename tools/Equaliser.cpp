@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <initializer_list>
 
 Equaliser::Equaliser(int sampleRate)
     : highCut_(sampleRate, 8000.0f),
       peak1_(sampleRate, 800.0f),
       peak2_(sampleRate, 2000.0f),
-      lowCut_(sampleRate, 200.0f)
+      lowCut_(sampleRate, 200.0f),
+      sampleRate_(sampleRate)
 {
 }
 
@@ -26,18 +28,29 @@ void Equaliser::setPeak2Q(float v) { store(peak2Settings_.q, peakQ(v)); }
 void Equaliser::setPeak2Gain(float v) { store(peak2Settings_.gain, peakGainDb(v)); }
 void Equaliser::setHighCutFrequency(float v) { store(highCutHz_, highCutHz(v)); }
 
+void Equaliser::setSampleRate(int rate)
+{
+    sampleRate_.store(rate, std::memory_order_relaxed);
+    generation_.fetch_add(1, std::memory_order_release);
+}
+
 void Equaliser::applySettings()
 {
     constexpr auto relaxed = std::memory_order_relaxed;
-    lowCut_.setFrequency(lowCutHz_.load(relaxed));
+    const int rate = sampleRate_.load(relaxed);
+    const float highest = static_cast<float>(0.49 * rate);
+    const auto below = [highest](float hz) { return std::min(hz, highest); };
+    for (Filter* filter : std::initializer_list<Filter*>{&lowCut_, &peak1_, &peak2_, &highCut_})
+        filter->setSampleRate(rate);
+    lowCut_.setFrequency(below(lowCutHz_.load(relaxed)));
     lowCut_.updateCoefficients();
     for (auto [filter, settings] : {std::pair{&peak1_, &peak1Settings_}, {&peak2_, &peak2Settings_}}) {
-        filter->setFrequency(settings->frequency.load(relaxed));
+        filter->setFrequency(below(settings->frequency.load(relaxed)));
         filter->setQ(settings->q.load(relaxed));
         filter->setGain(settings->gain.load(relaxed));
         filter->updateCoefficients();
     }
-    highCut_.setFrequency(highCutHz_.load(relaxed));
+    highCut_.setFrequency(below(highCutHz_.load(relaxed)));
     highCut_.updateCoefficients();
 }
 

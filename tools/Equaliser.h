@@ -33,6 +33,9 @@ public:
     void setPeak2Q(float v);
     void setPeak2Gain(float v);
     void setHighCutFrequency(float v);
+    // Applied with the next block; frequencies are kept below 0.49 × rate, which
+    // no setting reaches at 44100 Hz.
+    void setSampleRate(int rate);
 
     // Adds the noise to `buffer` in place, then filters it into `out` (distinct
     // arrays, any count). Never allocates.
@@ -65,6 +68,7 @@ private:
     PeakSettings peak1Settings_{{800.0f}};
     PeakSettings peak2Settings_{{2000.0f}};
     std::atomic<float> highCutHz_{8000.0f};
+    std::atomic<int> sampleRate_;
     std::atomic<std::uint32_t> generation_{0};
     std::uint32_t appliedGeneration_ = 0;
 

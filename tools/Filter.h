@@ -15,6 +15,7 @@ public:
     virtual void updateCoefficients() = 0;
 
     void setFrequency(float hz) { frequency_ = hz; }
+    void setSampleRate(int rate) { sampleRate_ = rate; }
     float frequency() const { return frequency_; }
     int sampleRate() const { return sampleRate_; }
     float b0() const { return b0_; }

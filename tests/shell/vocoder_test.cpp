@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -63,6 +64,13 @@ protected:
         AEffect* e = plugin.getAeffect();
         return e->dispatcher(e, opcode, index, value, ptr, opt);
     }
+    void process(int frames)
+    {
+        std::vector<float> in(static_cast<size_t>(frames)), out1(in.size()), out2(in.size());
+        float* inputs[] = {in.data(), in.data()};
+        float* outputs[] = {out1.data(), out2.data()};
+        plugin.processReplacing(inputs, outputs, frames);
+    }
     Vocoder plugin{recordingHost};
 };
 
@@ -85,55 +93,56 @@ TEST_F(VocoderTest, StateAfterConstruction)
     EXPECT_NEAR(plugin.compressor().release(), 200.5, 1e-12);
     EXPECT_EQ(plugin.limiter().latency(), 44);
     EXPECT_EQ(plugin.limiter().sampleRate(), 44100.0);
-    const auto& synth = plugin.synthSettings();
-    EXPECT_EQ(synth.osc1Waveform, 0);
-    EXPECT_EQ(synth.bendRange, 1);
-    EXPECT_EQ(synth.octaveMultiplier, 0.5f);
-    EXPECT_FLOAT_EQ(synth.attack, static_cast<float>((200.0 * 0.03f + 0.001) / 1000 + 0.0001));
+    EXPECT_EQ(plugin.synth().bendRange(), 1);
+    EXPECT_EQ(plugin.engineFftSize(), 512);
+    EXPECT_EQ(plugin.engineHopSize(), 128);
+    EXPECT_EQ(plugin.modulatorBufferLength(), 511u);
+    EXPECT_EQ(plugin.carrierBufferLength(), 511u);
+    EXPECT_EQ(plugin.outputBufferLength(), 511u);
 }
 
-TEST_F(VocoderTest, SynthesiserSettings)
+TEST_F(VocoderTest, SynthesiserSettingsReachTheVoicesAtTheNextBlock)
 {
-    plugin.setParameter(kOsc1, 0.2505f);
-    EXPECT_EQ(plugin.synthSettings().osc1Waveform, 0);
-    plugin.setParameter(kOsc1, 0.2507f);
-    EXPECT_EQ(plugin.synthSettings().osc1Waveform, 1);
-    plugin.setParameter(kOsc2Octave, 0.9f);
-    EXPECT_EQ(plugin.synthSettings().octaveMultiplier, 6.0f);
-    plugin.setParameter(kOsc2Octave, 1.0f);
-    EXPECT_EQ(plugin.synthSettings().octaveMultiplier, 8.0f);
-    plugin.setParameter(kOsc2, 1.0f);
-    plugin.setParameter(kOsc2Volume, 0.25f);
-    EXPECT_EQ(plugin.synthSettings().osc2Waveform, 3);
-    EXPECT_EQ(plugin.synthSettings().osc2Volume, 0.25f);
-    EXPECT_EQ(plugin.synthSettings().octaveMultiplier, 8.0f);
-    plugin.setParameter(kTranspose, 0.5f / 12.0f);  // half a semitone rounds up
-    EXPECT_EQ(plugin.synthSettings().transposition, 1);
-    plugin.setParameter(kTranspose, 1.0f);
-    EXPECT_EQ(plugin.synthSettings().transposition, 12);
     plugin.setParameter(kPitchbend, 1.0f);
-    EXPECT_EQ(plugin.synthSettings().bendRange, 12);
+    plugin.setParameter(kTranspose, 1.0f);
+    plugin.setParameter(kOsc2Octave, 1.0f);
+    EXPECT_EQ(plugin.synth().bendRange(), 1);
+    process(64);
+    EXPECT_EQ(plugin.synth().bendRange(), 12);
+    // A voice holding no key (−1) still gets a frequency from the key rule.
+    EXPECT_EQ(plugin.synth().voice(0).frequency2(), keyFrequency(11) * 8.0f);
 }
 
 TEST_F(VocoderTest, CarrierChangeIsFlaggedOnlyOnChange)
 {
-    EXPECT_TRUE(plugin.takeCarrierChanged());
+    EXPECT_TRUE(plugin.carrierChanged());
+    process(64);
+    EXPECT_FALSE(plugin.carrierChanged());
     plugin.setParameter(kCarrier, 0.2f);
     EXPECT_FALSE(plugin.carrierChanged());
     plugin.setParameter(kCarrier, 0.5f);
-    EXPECT_TRUE(plugin.takeCarrierChanged());
+    EXPECT_TRUE(plugin.carrierChanged());
     EXPECT_EQ(plugin.carrierSource(), CarrierSource::Audio2);
-    EXPECT_FALSE(plugin.carrierChanged());
 }
 
-TEST_F(VocoderTest, HostSampleRateDoesNotReachTheTools)
+TEST_F(VocoderTest, HostSampleRateReachesTheToolsAtTheNextBlock)
 {
     dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    EXPECT_EQ(plugin.limiter().sampleRate(), 44100.0);
     dispatch(effMainsChanged, 0, 1);
     EXPECT_EQ(plugin.getSampleRate(), 48000.0f);
-    EXPECT_EQ(plugin.limiter().sampleRate(), 44100.0);
-    EXPECT_EQ(plugin.compressor().sampleRate(), 44100.0);
-    EXPECT_EQ(plugin.equaliser().lowCut().sampleRate(), 44100);
+    EXPECT_EQ(plugin.limiter().sampleRate(), 48000.0);
+    EXPECT_EQ(plugin.limiter().latency(), 48);  // 1 ms
+    EXPECT_EQ(plugin.compressor().sampleRate(), 48000.0);
+    process(64);
+    EXPECT_EQ(plugin.equaliser().lowCut().sampleRate(), 48000);
+
+    // Rates no host runs at are not taken.
+    for (float rate : {0.0f, -44100.0f, NAN, INFINITY, 2.0e6f}) {
+        dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+        process(64);
+        EXPECT_EQ(plugin.limiter().sampleRate(), 48000.0);
+    }
 }
 
 TEST_F(VocoderTest, EditorRequestsAndParameterFollowing)
