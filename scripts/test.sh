@@ -26,4 +26,4 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== ThreadSanitizer"
 cmake -S . -B build/test-tsan -DCMAKE_BUILD_TYPE=Debug -DVOCODER_SANITIZE=thread >/dev/null
 cmake --build build/test-tsan -j"$jobs" --target thread_tests
-TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/test-tsan --output-on-failure -R ToolThreads
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/test-tsan --output-on-failure -R Threads

@@ -168,3 +168,26 @@ TEST(Equaliser, ProcessDoesNotAllocate)
         eq.process(in.data(), out.data(), size);
     EXPECT_EQ(allocations.load(), before);
 }
+
+TEST(Equaliser, HostSampleRateKeepsTheCornersWhereTheyAreSet)
+{
+    for (int rate : {48000, 96000}) {
+        Equaliser eq(44100);
+        eq.setLowCutFrequency(0.0605f);  // about 200 Hz
+        eq.setSampleRate(rate);
+        std::vector<float> in(2, 0.0f), out(2);
+        eq.process(in.data(), out.data(), 2);
+        EXPECT_EQ(eq.lowCut().sampleRate(), rate);
+        EXPECT_NEAR(responseDb(eq.lowCut(), Equaliser::lowCutHz(0.0605f), rate), -3.0103, 0.01) << rate;
+    }
+    // Below 40 kHz the top of the peak and high-cut ranges would pass Nyquist.
+    Equaliser eq(44100);
+    eq.setPeak1Frequency(1.0f);
+    eq.setHighCutFrequency(1.0f);
+    eq.setSampleRate(32000);
+    std::vector<float> in(2, 0.0f), out(2);
+    eq.process(in.data(), out.data(), 2);
+    EXPECT_LT(eq.peak1().frequency(), 16000.0f);
+    EXPECT_LT(eq.highCut().frequency(), 16000.0f);
+    EXPECT_TRUE(std::isfinite(eq.highCut().b0()) && std::isfinite(eq.highCut().a1()));
+}

@@ -1,0 +1,216 @@
+#include "engine/CarrierSynth.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+std::vector<float> render(CarrierSynth& synth, int count)
+{
+    std::vector<float> out(static_cast<size_t>(count));
+    for (float& sample : out)
+        sample = synth.render();
+    return out;
+}
+
+// OSC 1 square alone: ±0.5, so the output's magnitude is the envelope times
+// 0.5 times the velocity (at key 0 it stays -0.5 for the first 2696 samples).
+CarrierSynth envelopeProbe(float attack, float release)
+{
+    CarrierSynth synth;
+    synth.setOsc1Waveform(0.6f);
+    synth.setOsc2(0.0f, 0.0f, 0.0f);
+    synth.setAttack(attack);
+    synth.setRelease(release);
+    return synth;
+}
+
+}  // namespace
+
+TEST(FrequencyTable, KeysAndTheRuleBeyondTheKeyboard)
+{
+    EXPECT_EQ(frequencyTable[69], 440.0f);
+    EXPECT_EQ(frequencyTable[60], 261.62558f);
+    EXPECT_EQ(keyFrequency(60), frequencyTable[60]);
+    EXPECT_EQ(keyFrequency(151), static_cast<float>(440.0 * std::exp2(82.0 / 12.0)));
+    EXPECT_EQ(keyFrequency(-13), static_cast<float>(440.0 * std::exp2(-82.0 / 12.0)));
+    EXPECT_EQ(keyFrequency(100000), keyFrequency(159));
+    EXPECT_EQ(keyFrequency(-100000), keyFrequency(-32));
+}
+
+TEST(SineKernel, MatchesTheLibrarySineRoundedToFloat)
+{
+    int exact = 0, total = 0;
+    std::vector<float> phases;
+    for (float x = 0.0f; x <= TWO_PI_F + 0.5f; x = std::nextafter(x, 10.0f) + 1.0e-5f)
+        phases.push_back(x);
+    std::vector<float> batch(phases.size());
+    sinesOf(phases.data(), batch.data(), static_cast<int>(phases.size()));
+    for (size_t i = 0; i < phases.size(); ++i) {
+        const float reference = static_cast<float>(std::sin(static_cast<double>(phases[i])));
+        const float mine = sineOf(phases[i]);
+        ASSERT_EQ(mine, batch[i]);
+        ASSERT_LE(std::fabs(mine - reference), std::fabs(std::nextafter(reference, 2.0f) - reference))
+            << phases[i];
+        exact += mine == reference;
+        ++total;
+    }
+    EXPECT_GT(exact, total - total / 10000);
+}
+
+TEST(SynthVoice, AttackAndReleaseLengthsAtTheirExtremes)
+{
+    CarrierSynth fast = envelopeProbe(0.0f, 0.0f);
+    EXPECT_EQ(fast.voice(0).attackIncrement(), 0.020597471f);
+    EXPECT_EQ(fast.voice(0).releaseIncrement(), 0.022675736f);
+    fast.noteOn(0, 1.0f);
+    fast.noteOff(0);  // waits for the end of the attack
+    const auto out = render(fast, 120);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_GT(out[48], -0.5f);  // 49 ramp samples
+    EXPECT_EQ(out[49], -0.5f);  // then the release from full level, 45 samples
+    EXPECT_LT(out[49 + 44], 0.0f);
+    EXPECT_EQ(out[49 + 45], 0.0f);
+    EXPECT_EQ(fast.soundingVoices(), 0);
+
+    CarrierSynth slow = envelopeProbe(1.0f, 1.0f);
+    slow.noteOn(0, 1.0f);
+    // 200.9 ms of attack: 8860 samples at 44100 Hz, within float accumulation.
+    const auto attack = render(slow, 8870);
+    size_t ramp = 0;
+    while (ramp < attack.size() && std::fabs(attack[ramp]) != 0.5f)
+        ++ramp;
+    EXPECT_NEAR(static_cast<double>(ramp), 8860, 5);
+    slow.noteOff(0);
+    int release = 0;
+    while (slow.soundingVoices() > 0 && release < 50000) {
+        slow.render();
+        ++release;
+    }
+    EXPECT_NEAR(release, 44057, 60);  // 1 s down to 0.999 (float steps drift), then free
+}
+
+TEST(CarrierSynth, SeventeenthVoiceIsDroppedHeldKeysAreNotRestarted)
+{
+    CarrierSynth synth = envelopeProbe(0.0f, 0.0f);
+    for (int key = 40; key < 56; ++key)
+        synth.noteOn(key, 0.5f);
+    synth.noteOn(40, 1.0f);  // already held
+    EXPECT_EQ(synth.soundingVoices(), 16);
+    synth.noteOn(70, 0.5f);
+    for (int slot = 0; slot < 16; ++slot)
+        EXPECT_NE(synth.noteOf(slot), 70);
+
+    // A releasing voice still counts; once it is free the key starts.
+    synth.noteOff(40);
+    synth.noteOn(70, 0.5f);
+    EXPECT_EQ(synth.noteOf(0), -1);
+    render(synth, 49 + 46);
+    EXPECT_EQ(synth.soundingVoices(), 15);
+    synth.noteOn(70, 0.5f);
+    EXPECT_EQ(synth.noteOf(0), 70);
+
+    // After a note-off the same key starts a second voice beside the releasing one.
+    CarrierSynth other = envelopeProbe(0.0f, 0.0f);
+    other.noteOn(41, 0.5f);
+    other.noteOff(41);
+    other.noteOn(41, 0.5f);
+    EXPECT_EQ(other.soundingVoices(), 2);
+    EXPECT_TRUE(other.voice(0).releasing());
+    EXPECT_EQ(other.noteOf(1), 41);
+}
+
+TEST(CarrierSynth, PitchBendInterpolatesInHertz)
+{
+    CarrierSynth synth;
+    synth.setBendRange(1.0f);  // 12 semitones
+    synth.noteOn(57, 1.0f);    // 220 Hz
+    const SynthVoice& voice = synth.voice(0);
+    const float unbent = voice.increment1();
+    EXPECT_EQ(unbent, static_cast<float>(220.0f * (static_cast<double>(TWO_PI_F) / 44100.0f)));
+
+    synth.setPitchBend(0.0f);
+    EXPECT_NEAR(voice.increment1() / unbent, 0.5, 1e-6);
+    synth.setPitchBend(16383.0f / 16384.0f);
+    EXPECT_NEAR(voice.increment1() / unbent, 1.99988, 1e-5);
+    synth.setPitchBend(0.75f);  // half-way up: 1.5 times, not the square root of 2
+    EXPECT_NEAR(voice.increment1() / unbent, 1.5, 1e-6);
+    synth.setPitchBend(8192.0f / 16384.0f);
+    EXPECT_EQ(voice.increment1(), unbent);
+
+    // A bend in force applies to the next note too.
+    synth.setPitchBend(0.0f);
+    synth.noteOn(69, 1.0f);
+    EXPECT_NEAR(synth.voice(1).increment1() / (440.0 * TWO_PI_F / 44100.0), 0.5, 1e-6);
+}
+
+TEST(CarrierSynth, OscillatorTwoOctaveAndTranspositionNearTheKeyboardEnds)
+{
+    CarrierSynth synth;
+    synth.setOsc2(0.0f, 1.0f, 0.9f);
+    synth.noteOn(60, 1.0f);
+    EXPECT_EQ(synth.voice(0).frequency2(), frequencyTable[60] * 6.0f);
+    synth.setOsc2(0.0f, 1.0f, 1.0f);
+    EXPECT_EQ(synth.voice(0).frequency2(), frequencyTable[60] * 8.0f);
+
+    // Key 127 transposed by 12 and bent up 12 more: the key rule, not a table overrun.
+    synth.setTranspose(1.0f);
+    synth.setBendRange(1.0f);
+    synth.noteOn(127, 1.0f);
+    synth.noteOn(0, 1.0f);
+    synth.setPitchBend(16383.0f / 16384.0f);
+    EXPECT_TRUE(std::isfinite(synth.voice(1).increment2()));
+    synth.setPitchBend(0.0f);
+    EXPECT_GT(synth.voice(2).increment2(), 0.0f);
+    for (float sample : render(synth, 1000))
+        EXPECT_TRUE(std::isfinite(sample));
+}
+
+TEST(CarrierSynth, ModulationWheelRingModulates)
+{
+    CarrierSynth synth = envelopeProbe(0.0f, 1.0f);
+    synth.noteOn(0, 1.0f);
+    render(synth, 100);  // past the attack: steady -0.5
+    synth.setModulation(1.0f);  // 30 Hz, phase restarted at 0
+    auto out = render(synth, 1471);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_LT(out[367], -0.49f);  // a quarter of 30 Hz: sin = 1
+    EXPECT_GT(out[1102], 0.49f);  // three quarters: polarity reversed
+    synth.setModulation(0.0f);
+    out = render(synth, 1);
+    EXPECT_EQ(out[0], -0.5f);
+}
+
+TEST(CarrierSynth, WhiteNoiseIsUniformAndSeedable)
+{
+    CarrierSynth a, b;
+    for (CarrierSynth* synth : {&a, &b}) {
+        synth->seedNoise(1234);
+        synth->setOsc1Waveform(1.0f);
+        synth->setOsc2(0.0f, 0.0f, 0.0f);
+        synth->setAttack(0.0f);
+        synth->noteOn(60, 1.0f);
+        render(*synth, 100);
+    }
+    const auto x = render(a, 20000);
+    EXPECT_EQ(x, render(b, 20000));
+    double sum = 0.0;
+    for (float v : x) {
+        EXPECT_GE(v, -0.5f);
+        EXPECT_LT(v, 0.5f);
+        sum += v;
+    }
+    EXPECT_NEAR(sum / x.size(), -1.0 / 65536, 0.01);
+}
+
+TEST(CarrierSynth, HostSampleRateKeepsThePitch)
+{
+    CarrierSynth synth;
+    synth.noteOn(69, 1.0f);
+    for (float rate : {48000.0f, 96000.0f}) {
+        synth.setSampleRate(rate);
+        EXPECT_EQ(synth.voice(0).increment1(), static_cast<float>(440.0f * (static_cast<double>(TWO_PI_F) / rate)));
+    }
+}
