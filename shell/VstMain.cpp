@@ -3,6 +3,7 @@
 #include "Vocoder.h"
 
 #include <dlfcn.h>
+#include <fftw3.h>
 
 #define VST_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -17,6 +18,14 @@ __attribute__((constructor)) static void recordModuleHandle()
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&recordModuleHandle), &info) != 0)
         moduleHandle = info.dli_fbase;
+
+    // FFTW keeps its planner for the life of its library and frees it only in
+    // fftw_cleanup, which no one library may call in a process it shares with
+    // others. Keeping FFTW loaded after this library is unloaded keeps the
+    // planner reachable and reused by the next load, instead of leaking it.
+    Dl_info fftw{};
+    if (dladdr(reinterpret_cast<void*>(&fftw_execute), &fftw) != 0 && fftw.dli_fname)
+        dlopen(fftw.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
 }
 
 void* libraryModuleHandle() { return moduleHandle; }
