@@ -3,6 +3,7 @@
 #include "SynthMapping.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <ctime>
 
@@ -36,8 +37,11 @@ inline double sineKernel(double x)
     constexpr double pio2Hi = 1.57079632673412561417e+00;  // first 33 bits of π/2
     constexpr double pio2Lo = 6.07710050650619224932e-11;  // the rest
     constexpr double roundingShift = 6755399441055744.0;   // 1.5 × 2^52: adds round to integers
-    const double n = (x * invPio2 + roundingShift) - roundingShift;
-    const int quadrant = static_cast<int>(n);
+    // The sum's low mantissa bits hold n; selections are bit masks, so the
+    // loops over many phases vectorise.
+    const double shifted = x * invPio2 + roundingShift;
+    const double n = shifted - roundingShift;
+    const std::uint64_t quadrant = std::bit_cast<std::uint64_t>(shifted);
     const double r = (x - n * pio2Hi) - n * pio2Lo;
     const double z = r * r;
     const double sine =
@@ -53,8 +57,10 @@ inline double sineKernel(double x)
                       z * (2.48015872894767294178e-05 +
                            z * (-2.75573143513906633035e-07 +
                                 z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-    const double value = (quadrant & 1) ? cosine : sine;
-    return (quadrant & 2) ? -value : value;
+    const std::uint64_t odd = 0 - (quadrant & 1);
+    const std::uint64_t value =
+        (std::bit_cast<std::uint64_t>(cosine) & odd) | (std::bit_cast<std::uint64_t>(sine) & ~odd);
+    return std::bit_cast<double>(value ^ ((quadrant & 2) << 62));
 }
 
 inline float wrapPhase(float phase)
@@ -78,7 +84,8 @@ float keyFrequency(int key)
 
 float sineOf(float x) { return static_cast<float>(sineKernel(x)); }
 
-void sinesOf(const float* x, float* out, int count)
+// Wider vectors where the processor has them; the same operations per lane.
+__attribute__((target_clones("avx2", "default"))) void sinesOf(const float* x, float* out, int count)
 {
     for (int i = 0; i < count; ++i)
         out[i] = static_cast<float>(sineKernel(x[i]));
@@ -210,7 +217,7 @@ float SynthVoice::render(NoiseSource& noise)
 }
 
 // The rest of render, with the sines of sinePhases() in that order.
-float SynthVoice::finish(const float* sines, NoiseSource& noise)
+inline float SynthVoice::finish(const float* sines, NoiseSource& noise)
 {
     constexpr float noiseScale = 1.0f / 32768.0f;
     float s;
@@ -356,22 +363,24 @@ int CarrierSynth::soundingVoices() const
 // finishes its sample in slot order (which also fixes the order of noise draws).
 float CarrierSynth::render()
 {
-    std::array<float, kVoices * 3> phases;
-    std::array<float, kVoices * 3> sines;
-    std::array<SynthVoice*, kVoices> sounding;
-    std::array<int, kVoices> first;
+    float phases[kVoices * 3];
+    float sines[kVoices * 3];
+    SynthVoice* sounding[kVoices];
+    int first[kVoices];
     int voices = 0;
     int count = 0;
     for (SynthVoice& voice : voices_) {
         if (!voice.active())
             continue;
-        first[static_cast<size_t>(voices)] = count;
-        sounding[static_cast<size_t>(voices++)] = &voice;
-        count += voice.sinePhases(phases.data() + count);
+        first[voices] = count;
+        sounding[voices++] = &voice;
+        count += voice.sinePhases(phases + count);
     }
-    sinesOf(phases.data(), sines.data(), count);
+    if (voices == 0)
+        return 0.0f;
+    sinesOf(phases, sines, count);
     float sum = 0.0f;
     for (int v = 0; v < voices; ++v)
-        sum += sounding[static_cast<size_t>(v)]->finish(sines.data() + first[static_cast<size_t>(v)], noise_);
+        sum += sounding[v]->finish(sines + first[v], noise_);
     return sum;
 }

@@ -78,7 +78,7 @@ private:
 
     // Phases whose sine this sample needs, in the order of render.
     int sinePhases(float* phases) const;
-    float finish(const float* sines, NoiseSource& noise);
+    inline float finish(const float* sines, NoiseSource& noise);
     double k() const { return static_cast<double>(TWO_PI_F) / sampleRate_; }
     float bent(int targetKey, float multiplier, float frequency, float a) const;
 

@@ -125,6 +125,17 @@ void Vocoder::reserveBuffers()
     outputBuffer_.reserve(room);
 }
 
+// The compressor over the equalised scratch block, then the gain, to both outputs.
+void Vocoder::compressAndWrite(SimpleCompRms& compressor, double gain, float* out1, float* out2, int length)
+{
+    double* x = wide_.data();
+    for (int i = 0; i < length; ++i)
+        x[i] = scratch_[static_cast<size_t>(i)];
+    compressor.processBlock(x, length);
+    for (int i = 0; i < length; ++i)
+        out1[i] = out2[i] = static_cast<float>(x[i] * gain);
+}
+
 void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)
 {
     carrierModeReset_ = false;
@@ -187,11 +198,7 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);
         equaliser.process(pending + start, scratch_.data(), length);
-        for (int i = 0; i < length; ++i) {
-            double x = scratch_[static_cast<size_t>(i)];
-            compressor.process(x, x);
-            out1[start + i] = out2[start + i] = static_cast<float>(x * gain);
-        }
+        compressAndWrite(compressor, gain, out1 + start, out2 + start, length);
     }
     outputBuffer_.removeFront(count);
 }
@@ -218,11 +225,7 @@ void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int fra
             carrier[i] = synthCarrier ? volume * synth.render() : sanitised(in2[start + i]) * volume;
         }
         equaliser.process(carrier, scratch_.data(), length);
-        for (int i = 0; i < length; ++i) {
-            double x = scratch_[static_cast<size_t>(i)];
-            compressor.process(x, x);
-            out1[start + i] = out2[start + i] = static_cast<float>(x * gain);
-        }
+        compressAndWrite(compressor, gain, out1 + start, out2 + start, length);
     }
     ageEvents(frames);
 }

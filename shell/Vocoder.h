@@ -106,6 +106,7 @@ private:
     void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
     void processCarrier(const float* in2, float* out1, float* out2, int frames);
     void processModulator(const float* in1, float* out1, float* out2, int frames);
+    void compressAndWrite(SimpleCompRms& compressor, double gain, float* out1, float* out2, int length);
     void deliverEvents(int i)
     {
         if (eventQueue_->pendingCount() > 0)
@@ -152,4 +153,5 @@ private:
     static constexpr int kChunk = 256;
     std::array<float, kChunk> block_{};
     std::array<float, kChunk> scratch_{};
+    std::array<double, kChunk> wide_{};
 };

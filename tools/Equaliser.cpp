@@ -72,12 +72,14 @@ void Equaliser::process(float* buffer, float* out, int count)
     for (int i = 0; i < count; ++i)
         buffer[i] += nextNoise();
 
-    float* scratch = scratch_.data();
-    for (int start = 0; start < count; start += kChunk) {
-        const int n = std::min(kChunk, count - start);
-        lowCut_.process(buffer + start, scratch, n);
-        peak1_.process(scratch, out + start, n);
-        peak2_.process(out + start, scratch, n);
-        highCut_.process(scratch, out + start, n);
-    }
+    // The four sections in series, sample by sample: each recursion is as
+    // written, and the processor overlaps the four chains.
+    Filter::Section low = lowCut_.section(), first = peak1_.section(), second = peak2_.section(),
+                    high = highCut_.section();
+    for (int i = 0; i < count; ++i)
+        out[i] = high.step(second.step(first.step(low.step(buffer[i]))));
+    lowCut_.section() = low;
+    peak1_.section() = first;
+    peak2_.section() = second;
+    highCut_.section() = high;
 }

@@ -71,7 +71,4 @@ private:
     std::atomic<int> sampleRate_;
     std::atomic<std::uint32_t> generation_{0};
     std::uint32_t appliedGeneration_ = 0;
-
-    static constexpr int kChunk = 256;
-    std::array<float, kChunk> scratch_{};
 };

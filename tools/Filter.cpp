@@ -9,21 +9,10 @@ constexpr double kSqrt2 = 1.4142135623730951;
 
 void Filter::process(const float* in, float* out, int count)
 {
-    const float b0 = b0_, b1 = b1_, b2 = b2_, a1 = a1_, a2 = a2_;
-    float x1 = x1_, x2 = x2_, y1 = y1_, y2 = y2_;
-    for (int n = 0; n < count; ++n) {
-        const float x = in[n];
-        const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        out[n] = y;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-    }
-    x1_ = x1;
-    x2_ = x2;
-    y1_ = y1;
-    y2_ = y2;
+    Section section = section_;
+    for (int n = 0; n < count; ++n)
+        out[n] = section.step(in[n]);
+    section_ = section;
 }
 
 double Filter::prewarp() const
@@ -35,11 +24,11 @@ double Filter::prewarp() const
 
 void Filter::setCoefficients(double b0, double b1, double b2, double a1, double a2)
 {
-    b0_ = static_cast<float>(b0);
-    b1_ = static_cast<float>(b1);
-    b2_ = static_cast<float>(b2);
-    a1_ = static_cast<float>(a1);
-    a2_ = static_cast<float>(a2);
+    section_.b0 = static_cast<float>(b0);
+    section_.b1 = static_cast<float>(b1);
+    section_.b2 = static_cast<float>(b2);
+    section_.a1 = static_cast<float>(a1);
+    section_.a2 = static_cast<float>(a2);
 }
 
 LowCutFilter::LowCutFilter(int sampleRate, float frequency) : Filter(sampleRate, frequency)

@@ -7,6 +7,22 @@
 
 class Filter {
 public:
+    // Coefficients and state of the direct form I recursion.
+    struct Section {
+        float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+        float x1 = 0.0f, x2 = 0.0f, y1 = 0.0f, y2 = 0.0f;
+
+        float step(float x)
+        {
+            const float y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            return y;
+        }
+    };
+
     // Filters `count` samples (any count, 0 included) from `in` into `out`,
     // which must be distinct. The state carries over, so any split of a signal
     // into blocks gives the same output.
@@ -18,11 +34,13 @@ public:
     void setSampleRate(int rate) { sampleRate_ = rate; }
     float frequency() const { return frequency_; }
     int sampleRate() const { return sampleRate_; }
-    float b0() const { return b0_; }
-    float b1() const { return b1_; }
-    float b2() const { return b2_; }
-    float a1() const { return a1_; }
-    float a2() const { return a2_; }
+    float b0() const { return section_.b0; }
+    float b1() const { return section_.b1; }
+    float b2() const { return section_.b2; }
+    float a1() const { return section_.a1; }
+    float a2() const { return section_.a2; }
+    // For running several filters sample by sample in one loop.
+    Section& section() { return section_; }
 
 protected:
     Filter(int sampleRate, float frequency) : sampleRate_(sampleRate), frequency_(frequency) {}
@@ -35,8 +53,7 @@ protected:
 private:
     int sampleRate_;
     float frequency_;
-    float b0_ = 1.0f, b1_ = 0.0f, b2_ = 0.0f, a1_ = 0.0f, a2_ = 0.0f;
-    float x1_ = 0.0f, x2_ = 0.0f, y1_ = 0.0f, y2_ = 0.0f;
+    Section section_;
 };
 
 // Butterworth high-pass.

@@ -2,6 +2,8 @@
 
 #include "ToolAssert.h"
 
+#include <algorithm>
+
 SimpleComp::SimpleComp(double attackMs, double releaseMs, double sampleRate)
     : AttRelEnvelope(attackMs, releaseMs, sampleRate)
 {
@@ -35,3 +37,36 @@ void SimpleCompRms::resetState()
 
 void SimpleCompRms::setWindow(double ms) { averager_.setTimeConstant(ms); }
 double SimpleCompRms::window() const { return averager_.timeConstant(); }
+
+void SimpleCompRms::processBlock(double* x, int count)
+{
+    const double window = averager_.coefficient();
+    const double threshold = threshold_.load(std::memory_order_relaxed);
+    const double slope = ratio_.load(std::memory_order_relaxed) - 1.0;
+    double* level = levels_;
+    for (int start = 0; start < count; start += kChunk) {
+        const int n = std::min(kChunk, count - start);
+        double* in = x + start;
+        double meanSquare = meanSquare_;
+        for (int i = 0; i < n; ++i) {
+            const double sum = in[i] * in[i] + in[i] * in[i] + DENORMAL_GUARD;
+            meanSquare = sum + window * (meanSquare - sum);
+            level[i] = meanSquare;
+        }
+        meanSquare_ = meanSquare;
+        for (int i = 0; i < n; ++i)
+            level[i] = logPositive(std::sqrt(level[i]) + DENORMAL_GUARD) * 8.685889638065037;
+        double envelope = envelope_;
+        for (int i = 0; i < n; ++i) {
+            double overshoot = level[i] - threshold;
+            if (overshoot < 0.0)
+                overshoot = 0.0;
+            overshoot += DENORMAL_GUARD;
+            AttRelEnvelope::run(overshoot, envelope);
+            level[i] = (envelope - DENORMAL_GUARD) * slope;
+        }
+        envelope_ = envelope;
+        for (int i = 0; i < n; ++i)
+            in[i] *= decibelsToLinear(level[i]);
+    }
+}

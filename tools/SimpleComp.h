@@ -65,7 +65,14 @@ public:
         SimpleComp::process(in1, in2, std::sqrt(meanSquare_));
     }
 
+    // process(x[i], x[i]) for every sample: the two recursions run sample by
+    // sample as there, the logarithms and exponentials between them over the
+    // block (the logarithm within an ulp of the C library's).
+    void processBlock(double* x, int count);
+
 private:
+    static constexpr int kChunk = 256;
     EnvelopeDetector averager_;
+    double levels_[kChunk];
     double meanSquare_ = DENORMAL_GUARD;
 };

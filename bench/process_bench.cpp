@@ -1,0 +1,247 @@
+// processReplacing through the effect record of the built library, in each
+// mode and carrier, beside a bound: the FFTW transforms alone that the
+// spectral path runs (two forward and one inverse real transform of size N
+// per hop, planned as the plug-in plans them).
+//
+// Counters: ns per sample, times faster than real time at 44.1 kHz, and the
+// ratio to the bound of the same sizes. A Markdown table of all runs follows
+// the console output.
+#include "platform/aeffectx.h"
+
+#include <benchmark/benchmark.h>
+#include <fftw3.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kRate = 44100.0;
+std::map<std::pair<int, int>, double> boundNsPerSample;
+
+struct Timer {
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    double ns() const
+    {
+        return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+    }
+};
+
+// fftSize 0: no bound applies.
+void setCounters(benchmark::State& state, double nsPerSample, int fftSize = 0, int hop = 0)
+{
+    state.counters["ns/sample"] = nsPerSample;
+    state.counters["x realtime"] = 1.0e9 / (nsPerSample * kRate);
+    const auto bound = boundNsPerSample.find({fftSize, hop});
+    if (bound != boundNsPerSample.end())
+        state.counters["x bound"] = nsPerSample / bound->second;
+}
+
+void fftBound(benchmark::State& state, int n, int hop)
+{
+    auto* carrierFrame = static_cast<double*>(fftw_malloc(sizeof(double) * n));
+    auto* modulatorFrame = static_cast<double*>(fftw_malloc(sizeof(double) * n));
+    auto* modulatorSpectrum = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
+    auto* carrierSpectrum = static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * n));
+    fftw_plan carrier = fftw_plan_dft_r2c_1d(n, carrierFrame, carrierSpectrum, FFTW_ESTIMATE);
+    fftw_plan modulator = fftw_plan_dft_r2c_1d(n, modulatorFrame, modulatorSpectrum, FFTW_ESTIMATE);
+    fftw_plan inverse = fftw_plan_dft_c2r_1d(n, modulatorSpectrum, modulatorFrame, FFTW_ESTIMATE);
+    for (int i = 0; i < n; ++i)
+        carrierFrame[i] = modulatorFrame[i] = std::sin(0.1 * i);
+
+    long hops = 0;
+    const Timer timer;
+    for (auto _ : state) {
+        fftw_execute(carrier);
+        fftw_execute(modulator);
+        fftw_execute(inverse);
+        for (int i = 0; i < n; ++i)  // keep the values in range
+            modulatorFrame[i] *= 1.0 / n;
+        benchmark::DoNotOptimize(modulatorFrame[0]);
+        ++hops;
+    }
+    const double nsPerSample = timer.ns() / (static_cast<double>(hops) * hop);
+    boundNsPerSample[{n, hop}] = nsPerSample;
+    setCounters(state, nsPerSample, n, hop);
+    fftw_destroy_plan(carrier);
+    fftw_destroy_plan(modulator);
+    fftw_destroy_plan(inverse);
+    fftw_free(carrierFrame);
+    fftw_free(modulatorFrame);
+    fftw_free(modulatorSpectrum);
+    fftw_free(carrierSpectrum);
+}
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class Library {
+public:
+    Library()
+    {
+        handle_ = dlopen(VOCODER_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        if (!handle_)
+            throw std::runtime_error(dlerror());
+        entry_ = reinterpret_cast<AEffect* (*)(audioMasterCallback)>(dlsym(handle_, "VSTPluginMain"));
+    }
+    AEffect* create() const { return entry_(quietHost); }
+
+private:
+    void* handle_;
+    AEffect* (*entry_)(audioMasterCallback);
+};
+
+float sizeValue(int size, const int (&sizes)[4])
+{
+    for (int i = 0; i < 4; ++i)
+        if (sizes[i] == size)
+            return 0.25f * static_cast<float>(i) + 0.1f;
+    return 0.0f;
+}
+
+// Arguments: mode (0 vocoder, 1 carrier, 2 modulator), voices (−1: the audio
+// carrier; 0, 4, 16: the synthesiser with that many notes held), FFT size,
+// hop, block length.
+void process(benchmark::State& state, int mode, int voices, int fftSize, int hop, int block)
+{
+    static const Library library;
+
+    AEffect* effect = library.create();
+    const auto set = [effect](VstInt32 index, float value) { effect->setParameter(effect, index, value); };
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
+    effect->dispatcher(effect, effSetBlockSize, 0, block, nullptr, 0.0f);
+    set(24, mode == 0 ? 0.0f : mode == 1 ? 0.5f : 1.0f);
+    set(25, voices < 0 ? 1.0f : 0.0f);
+    set(27, 0.1f);
+    set(26, sizeValue(fftSize, {128, 256, 512, 1024}));
+    set(27, sizeValue(hop, {32, 64, 96, 128}));
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+
+    std::vector<float> in1(static_cast<size_t>(block)), in2(in1.size()), out1(in1.size()), out2(in1.size());
+    long position = 0;
+    const auto fill = [&] {
+        for (size_t i = 0; i < in1.size(); ++i, ++position) {
+            in1[i] = static_cast<float>(0.3 * std::sin(0.013 * static_cast<double>(position)) *
+                                        std::sin(0.00021 * static_cast<double>(position)));
+            in2[i] = static_cast<float>(0.3 * std::sin(0.031 * static_cast<double>(position)));
+        }
+    };
+    float* inputs[] = {in1.data(), in2.data()};
+    float* outputs[] = {out1.data(), out2.data()};
+
+    std::vector<VstMidiEvent> notes(static_cast<size_t>(std::max(voices, 0)));
+    std::vector<VstEvent*> pointers(notes.size() + 2);
+    for (size_t i = 0; i < notes.size(); ++i) {
+        notes[i] = {};
+        notes[i].type = kVstMidiType;
+        notes[i].byteSize = sizeof(VstMidiEvent);
+        notes[i].midiData[0] = static_cast<char>(0x90);
+        notes[i].midiData[1] = static_cast<char>(36 + 3 * i);
+        notes[i].midiData[2] = 100;
+        pointers[i] = reinterpret_cast<VstEvent*>(&notes[i]);
+    }
+    std::vector<unsigned char> list(sizeof(VstEvents) + pointers.size() * sizeof(VstEvent*));
+    auto* events = reinterpret_cast<VstEvents*>(list.data());
+    events->numEvents = static_cast<VstInt32>(notes.size());
+    for (size_t i = 0; i < notes.size(); ++i)
+        events->events[i] = pointers[i];
+    if (!notes.empty())
+        effect->dispatcher(effect, effProcessEvents, 0, 0, events, 0.0f);
+
+    // Settle: the notes through their attack, the buffers to their capacity.
+    for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
+        fill();
+        effect->processReplacing(effect, inputs, outputs, block);
+    }
+    fill();
+
+    long blocks = 0;
+    const Timer timer;
+    for (auto _ : state) {
+        effect->processReplacing(effect, inputs, outputs, block);
+        benchmark::DoNotOptimize(out1.data());
+        ++blocks;
+    }
+    const double nsPerSample = timer.ns() / (static_cast<double>(blocks) * block);
+    if (mode == 0)
+        setCounters(state, nsPerSample, fftSize, hop);
+    else
+        setCounters(state, nsPerSample);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
+
+const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};
+const int kBlocks[] = {64, 512, 4096};
+const int kCarriers[] = {-1, 0, 4, 16};
+
+void registerAll()
+{
+    for (const auto& [n, hop] : kSizes)
+        benchmark::RegisterBenchmark(("fft_bound/" + std::to_string(n) + "/" + std::to_string(hop)).c_str(),
+                                     [n = n, hop = hop](benchmark::State& state) { fftBound(state, n, hop); });
+    for (int mode = 0; mode < 3; ++mode)
+        for (int voices : kCarriers)
+            for (const auto& [n, hop] : kSizes) {
+                // The carrier and modulator modes run no transforms: one size is enough.
+                if (mode != 0 && n != 512)
+                    continue;
+                for (int block : kBlocks) {
+                    static const char* modes[] = {"vocoder", "carrier", "modulator"};
+                    const std::string name = std::string(modes[mode]) + "/" +
+                                             (voices < 0 ? std::string("audio") : "synth" + std::to_string(voices)) + "/" +
+                                             std::to_string(n) + "/" + std::to_string(hop) + "/block" + std::to_string(block);
+                    benchmark::RegisterBenchmark(name.c_str(), [=, n = n, hop = hop](benchmark::State& state) {
+                        process(state, mode, voices, n, hop, block);
+                    });
+                }
+            }
+}
+
+// The console report, then one Markdown table of every run.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            rows_.push_back(run);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n| benchmark | ns/sample | x real time | x FFT bound |\n|---|---:|---:|---:|\n");
+        for (const Run& run : rows_) {
+            const auto value = [&run](const char* name) {
+                const auto found = run.counters.find(name);
+                return found == run.counters.end() ? NAN : static_cast<double>(found->second);
+            };
+            const double bound = value("x bound");
+            std::printf("| %s | %.1f | %.0f | %s |\n", run.benchmark_name().c_str(), value("ns/sample"),
+                        value("x realtime"), std::isnan(bound) ? "" : std::to_string(bound).substr(0, 4).c_str());
+        }
+    }
+
+private:
+    std::vector<Run> rows_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    registerAll();
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
