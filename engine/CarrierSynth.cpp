@@ -84,12 +84,28 @@ float keyFrequency(int key)
 
 float sineOf(float x) { return static_cast<float>(sineKernel(x)); }
 
+namespace {
+
 // Wider vectors where the processor has them; the same operations per lane.
-__attribute__((target_clones("avx2", "default"))) void sinesOf(const float* x, float* out, int count)
+// Chosen once at load (an ifunc would run before sanitizer runtimes start).
+__attribute__((always_inline)) inline void sinesLoop(const float* x, float* out, int count)
 {
     for (int i = 0; i < count; ++i)
         out[i] = static_cast<float>(sineKernel(x[i]));
 }
+
+__attribute__((target("avx2"))) void sinesWide(const float* x, float* out, int count)
+{
+    sinesLoop(x, out, count);
+}
+
+void sinesNarrow(const float* x, float* out, int count) { sinesLoop(x, out, count); }
+
+const auto sinesBest = __builtin_cpu_supports("avx2") ? sinesWide : sinesNarrow;
+
+}  // namespace
+
+void sinesOf(const float* x, float* out, int count) { sinesBest(x, out, count); }
 
 // ---------------------------------------------------------------- SynthVoice
 
