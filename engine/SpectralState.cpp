@@ -107,5 +107,5 @@ SpectralState& SpectralBank::forSize(int fftSize)
     for (const auto& state : states_)
         if (state->fftSize() == fftSize)
             return *state;
-    return *states_[2];
+    return *states_.back();  // not reached: sizes come from the size mapping
 }

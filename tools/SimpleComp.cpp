@@ -66,7 +66,8 @@ void SimpleCompRms::processBlock(double* x, int count)
             level[i] = (envelope - DENORMAL_GUARD) * slope;
         }
         envelope_ = envelope;
+        // Any float input keeps every gain within ±900 dB, well inside expModerate's range.
         for (int i = 0; i < n; ++i)
-            in[i] *= decibelsToLinear(level[i]);
+            in[i] *= expModerate(level[i] * 0.11512925464970228);
     }
 }

@@ -67,7 +67,7 @@ public:
 
     // process(x[i], x[i]) for every sample: the two recursions run sample by
     // sample as there, the logarithms and exponentials between them over the
-    // block (the logarithm within an ulp of the C library's).
+    // block (both within an ulp of the C library's).
     void processBlock(double* x, int count);
 
 private:

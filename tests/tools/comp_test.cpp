@@ -119,8 +119,13 @@ TEST(SimpleComp, ResetAndDeath)
     EXPECT_DEATH(comp.setRatio(0.0), "tools/SimpleComp.*ratio > 0.0");
 }
 
-TEST(Decibels, BranchFreeLogarithmWithinAnUlp)
+TEST(Decibels, BranchFreeLogarithmAndExponentialWithinAnUlp)
 {
+    for (double x = -699.0; x < 699.0; x += 0.0137) {
+        const double reference = std::exp(x);
+        ASSERT_LE(std::fabs(expModerate(x) - reference), std::nextafter(reference, INFINITY) - reference) << x;
+    }
+    EXPECT_EQ(expModerate(0.0), 1.0);
     for (double x = 1e-30; x < 1e30; x *= 1.0007) {
         const double reference = std::log(x);
         ASSERT_LE(std::fabs(logPositive(x) - reference), std::fabs(std::nextafter(reference, 0.0) - reference) + 1e-300)
