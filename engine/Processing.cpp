@@ -6,6 +6,8 @@
 // the start of a block (takeOverChanges).
 #include "shell/Vocoder.h"
 
+#include "SpectralKernels.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -182,9 +184,7 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
         const size_t appendPos = outputBuffer_.size() + hop - fftSize;
         outputBuffer_.appendFill(hop, kGuardFloat);
         spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data());
-        float* out = outputBuffer_.data() + appendPos;
-        for (int i = 0; i < n; ++i)
-            out[i] = static_cast<float>(out[i] + window[i] * resynthesised[i] * inverseN);
+        kernels::overlapAdd(outputBuffer_.data() + appendPos, window, resynthesised, inverseN, n);
         modulatorBuffer_.removeFront(hop);
         carrierBuffer_.removeFront(hop);
     }

@@ -1,5 +1,7 @@
 #include "SpectralState.h"
 
+#include "SpectralKernels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -71,22 +73,13 @@ void SpectralState::release()
 
 void SpectralState::frame(const float* carrier, const float* modulator)
 {
-    const double* w = window_.data();
-    for (int i = 0; i < n_; ++i) {
-        carrierFrame_[i] = carrier[i] * w[i];
-        modulatorFrame_[i] = modulator[i] * w[i];
-    }
+    kernels::windowFrames(carrier, modulator, window_.data(), carrierFrame_, modulatorFrame_, n_);
     fftw_execute(carrierPlan_);
     fftw_execute(modulatorPlan_);
     // M_k <- |M_k| * C_k: the carrier keeps its phase and takes the product of
     // the magnitudes. The Nyquist bin follows the same rule, so nothing of the
     // modulator reaches the output unmultiplied.
-    for (int k = 0; k <= n_ / 2; ++k) {
-        const double magnitude = std::sqrt(modulatorSpectrum_[k][0] * modulatorSpectrum_[k][0] +
-                                           modulatorSpectrum_[k][1] * modulatorSpectrum_[k][1]);
-        modulatorSpectrum_[k][0] = carrierSpectrum_[k][0] * magnitude;
-        modulatorSpectrum_[k][1] = carrierSpectrum_[k][1] * magnitude;
-    }
+    kernels::imposeMagnitudes(modulatorSpectrum_, carrierSpectrum_, n_ / 2 + 1);
     fftw_execute(inversePlan_);
 }
 

@@ -1,0 +1,69 @@
+#include "SpectralKernels.h"
+
+#include <cmath>
+
+namespace {
+
+#define ALWAYS_INLINE __attribute__((always_inline)) inline
+
+ALWAYS_INLINE void windowLoop(const float* carrier, const float* modulator, const double* window,
+                              double* carrierFrame, double* modulatorFrame, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        carrierFrame[i] = carrier[i] * window[i];
+        modulatorFrame[i] = modulator[i] * window[i];
+    }
+}
+
+ALWAYS_INLINE void imposeLoop(double* product, const double* carrier, int bins)
+{
+    for (int k = 0; k < bins; ++k) {
+        const double re = product[2 * k], im = product[2 * k + 1];
+        const double magnitude = std::sqrt(re * re + im * im);
+        product[2 * k] = carrier[2 * k] * magnitude;
+        product[2 * k + 1] = carrier[2 * k + 1] * magnitude;
+    }
+}
+
+ALWAYS_INLINE void overlapAddLoop(float* out, const double* window, const double* y, double scale, int n)
+{
+    for (int i = 0; i < n; ++i)
+        out[i] = static_cast<float>(out[i] + window[i] * y[i] * scale);
+}
+
+#define WIDE __attribute__((target("avx2")))
+
+WIDE void windowWide(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
+void windowNarrow(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
+WIDE void imposeWide(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
+void imposeNarrow(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
+WIDE void overlapAddWide(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
+void overlapAddNarrow(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
+
+// Chosen at load, not through an ifunc, which would run before sanitizer runtimes start.
+const bool wide = __builtin_cpu_supports("avx2");
+const auto windowBest = wide ? windowWide : windowNarrow;
+const auto imposeBest = wide ? imposeWide : imposeNarrow;
+const auto overlapAddBest = wide ? overlapAddWide : overlapAddNarrow;
+
+}  // namespace
+
+namespace kernels {
+
+void windowFrames(const float* carrier, const float* modulator, const double* window, double* carrierFrame,
+                  double* modulatorFrame, int n)
+{
+    windowBest(carrier, modulator, window, carrierFrame, modulatorFrame, n);
+}
+
+void imposeMagnitudes(fftw_complex* product, const fftw_complex* carrier, int bins)
+{
+    imposeBest(product[0], carrier[0], bins);
+}
+
+void overlapAdd(float* out, const double* window, const double* y, double scale, int n)
+{
+    overlapAddBest(out, window, y, scale, n);
+}
+
+}  // namespace kernels
