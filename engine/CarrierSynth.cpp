@@ -1,6 +1,7 @@
 #include "CarrierSynth.h"
 
 #include "SynthMapping.h"
+#include "tools/Cpu.h"
 
 #include <algorithm>
 #include <bit>
@@ -86,22 +87,20 @@ float sineOf(float x) { return static_cast<float>(sineKernel(x)); }
 
 namespace {
 
-// Wider vectors where the processor has them; the same operations per lane.
-// Chosen once at load (an ifunc would run before sanitizer runtimes start).
-__attribute__((always_inline)) inline void sinesLoop(const float* x, float* out, int count)
+ALWAYS_INLINE void sinesLoop(const float* x, float* out, int count)
 {
     for (int i = 0; i < count; ++i)
         out[i] = static_cast<float>(sineKernel(x[i]));
 }
 
-__attribute__((target("avx2"))) void sinesWide(const float* x, float* out, int count)
+WIDE_TARGET void sinesWide(const float* x, float* out, int count)
 {
     sinesLoop(x, out, count);
 }
 
 void sinesNarrow(const float* x, float* out, int count) { sinesLoop(x, out, count); }
 
-const auto sinesBest = __builtin_cpu_supports("avx2") ? sinesWide : sinesNarrow;
+const auto sinesBest = kWideVectors ? sinesWide : sinesNarrow;
 
 }  // namespace
 

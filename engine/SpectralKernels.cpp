@@ -1,10 +1,10 @@
 #include "SpectralKernels.h"
 
+#include "tools/Cpu.h"
+
 #include <cmath>
 
 namespace {
-
-#define ALWAYS_INLINE __attribute__((always_inline)) inline
 
 ALWAYS_INLINE void windowLoop(const float* carrier, const float* modulator, const double* window,
                               double* carrierFrame, double* modulatorFrame, int n)
@@ -31,20 +31,16 @@ ALWAYS_INLINE void overlapAddLoop(float* out, const double* window, const double
         out[i] = static_cast<float>(out[i] + window[i] * y[i] * scale);
 }
 
-#define WIDE __attribute__((target("avx2")))
-
-WIDE void windowWide(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
+WIDE_TARGET void windowWide(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
 void windowNarrow(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
-WIDE void imposeWide(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
+WIDE_TARGET void imposeWide(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
 void imposeNarrow(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
-WIDE void overlapAddWide(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
+WIDE_TARGET void overlapAddWide(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
 void overlapAddNarrow(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
 
-// Chosen at load, not through an ifunc, which would run before sanitizer runtimes start.
-const bool wide = __builtin_cpu_supports("avx2");
-const auto windowBest = wide ? windowWide : windowNarrow;
-const auto imposeBest = wide ? imposeWide : imposeNarrow;
-const auto overlapAddBest = wide ? overlapAddWide : overlapAddNarrow;
+const auto windowBest = kWideVectors ? windowWide : windowNarrow;
+const auto imposeBest = kWideVectors ? imposeWide : imposeNarrow;
+const auto overlapAddBest = kWideVectors ? overlapAddWide : overlapAddNarrow;
 
 }  // namespace
 

@@ -1,6 +1,5 @@
-// The per-frame loops of the spectral path, compiled twice (for AVX2 and for
-// the baseline) and chosen once at load by what the processor has. Every lane
-// does the same operations in both builds, so results are identical.
+// The per-frame loops of the spectral path, each compiled for AVX2 and for the
+// baseline (tools/Cpu.h): identical results either way.
 #pragma once
 
 #include <fftw3.h>

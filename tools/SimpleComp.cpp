@@ -1,5 +1,6 @@
 #include "SimpleComp.h"
 
+#include "Cpu.h"
 #include "ToolAssert.h"
 
 #include <algorithm>
@@ -38,36 +39,87 @@ void SimpleCompRms::resetState()
 void SimpleCompRms::setWindow(double ms) { averager_.setTimeConstant(ms); }
 double SimpleCompRms::window() const { return averager_.timeConstant(); }
 
+namespace {
+
+// level[i] <- the key level in dB of the mean square level[i].
+ALWAYS_INLINE void levelsLoop(double* level, int n)
+{
+    for (int i = 0; i < n; ++i)
+        level[i] = logPositive(std::sqrt(level[i]) + DENORMAL_GUARD) * 8.685889638065037;
+}
+
+// x[i] *= decibelsToLinear(gainDb[i]). Any float input keeps every gain
+// within ±900 dB, well inside expModerate's range.
+ALWAYS_INLINE void gainsLoop(double* x, const double* gainDb, int n)
+{
+    for (int i = 0; i < n; ++i)
+        x[i] *= expModerate(gainDb[i] * 0.11512925464970228);
+}
+
+WIDE_TARGET void levelsWide(double* level, int n) { levelsLoop(level, n); }
+void levelsNarrow(double* level, int n) { levelsLoop(level, n); }
+WIDE_TARGET void gainsWide(double* x, const double* gainDb, int n) { gainsLoop(x, gainDb, n); }
+void gainsNarrow(double* x, const double* gainDb, int n) { gainsLoop(x, gainDb, n); }
+const auto levelsInDecibels = kWideVectors ? levelsWide : levelsNarrow;
+const auto applyGains = kWideVectors ? gainsWide : gainsNarrow;
+
+}  // namespace
+
+// The mean-square recursion of one chunk runs in the same loop as the
+// envelope recursion of the chunk before it: two independent chains that the
+// processor overlaps. Each still runs sample by sample in its own order.
 void SimpleCompRms::processBlock(double* x, int count)
 {
     const double window = averager_.coefficient();
+    const double attack = attack_.coefficient();
+    const double release = release_.coefficient();
     const double threshold = threshold_.load(std::memory_order_relaxed);
     const double slope = ratio_.load(std::memory_order_relaxed) - 1.0;
-    double* level = levels_;
+    double meanSquare = meanSquare_;
+    double envelope = envelope_;
+    const auto meanSquareStep = [&](double v) {
+        const double sum = v * v + v * v + DENORMAL_GUARD;
+        meanSquare = sum + window * (meanSquare - sum);
+        return meanSquare;
+    };
+    // Key level in dB in, gain in dB out.
+    const auto envelopeStep = [&](double level) {
+        double overshoot = level - threshold;
+        overshoot = overshoot < 0.0 ? 0.0 : overshoot;
+        overshoot += DENORMAL_GUARD;
+        if (overshoot > envelope)
+            envelope = overshoot + attack * (envelope - overshoot);
+        else
+            envelope = overshoot + release * (envelope - overshoot);
+        return (envelope - DENORMAL_GUARD) * slope;
+    };
+
+    double* current = levels_[0];
+    double* previous = levels_[1];
+    int previousStart = 0;
+    int previousLength = 0;
     for (int start = 0; start < count; start += kChunk) {
         const int n = std::min(kChunk, count - start);
-        double* in = x + start;
-        double meanSquare = meanSquare_;
-        for (int i = 0; i < n; ++i) {
-            const double sum = in[i] * in[i] + in[i] * in[i] + DENORMAL_GUARD;
-            meanSquare = sum + window * (meanSquare - sum);
-            level[i] = meanSquare;
+        const double* in = x + start;
+        const int both = std::min(n, previousLength);
+        int i = 0;
+        for (; i < both; ++i) {
+            current[i] = meanSquareStep(in[i]);
+            previous[i] = envelopeStep(previous[i]);
         }
-        meanSquare_ = meanSquare;
-        for (int i = 0; i < n; ++i)
-            level[i] = logPositive(std::sqrt(level[i]) + DENORMAL_GUARD) * 8.685889638065037;
-        double envelope = envelope_;
-        for (int i = 0; i < n; ++i) {
-            double overshoot = level[i] - threshold;
-            if (overshoot < 0.0)
-                overshoot = 0.0;
-            overshoot += DENORMAL_GUARD;
-            AttRelEnvelope::run(overshoot, envelope);
-            level[i] = (envelope - DENORMAL_GUARD) * slope;
-        }
-        envelope_ = envelope;
-        // Any float input keeps every gain within ±900 dB, well inside expModerate's range.
-        for (int i = 0; i < n; ++i)
-            in[i] *= expModerate(level[i] * 0.11512925464970228);
+        for (int j = i; j < n; ++j)
+            current[j] = meanSquareStep(in[j]);
+        for (int j = i; j < previousLength; ++j)
+            previous[j] = envelopeStep(previous[j]);
+        applyGains(x + previousStart, previous, previousLength);
+        levelsInDecibels(current, n);
+        std::swap(current, previous);
+        previousStart = start;
+        previousLength = n;
     }
+    for (int i = 0; i < previousLength; ++i)
+        previous[i] = envelopeStep(previous[i]);
+    applyGains(x + previousStart, previous, previousLength);
+    meanSquare_ = meanSquare;
+    envelope_ = envelope;
 }

@@ -71,8 +71,8 @@ public:
     void processBlock(double* x, int count);
 
 private:
-    static constexpr int kChunk = 256;
+    static constexpr int kChunk = 64;
     EnvelopeDetector averager_;
-    double levels_[kChunk];
+    double levels_[2][kChunk];
     double meanSquare_ = DENORMAL_GUARD;
 };
