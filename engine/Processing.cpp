@@ -143,13 +143,16 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
     carrierModeReset_ = false;
     const auto count = static_cast<size_t>(frames);
     SimpleLimit& limiter = *limiter_;
-
     const double audioGain = audioGain_.load(std::memory_order_relaxed);
     float* modulator = modulatorBuffer_.append(count);
-    for (int i = 0; i < frames; ++i) {
-        double x = static_cast<double>(sanitised(in1[i])) + DENORMAL_GUARD;
-        limiter.process(x, x);
-        modulator[i] = static_cast<float>(x * audioGain);
+    double* x = wide_.data();
+    for (int start = 0; start < frames; start += kChunk) {
+        const int length = std::min(kChunk, frames - start);
+        for (int i = 0; i < length; ++i)
+            x[i] = static_cast<double>(sanitised(in1[start + i])) + DENORMAL_GUARD;
+        limiter.processBlock(x, length);
+        for (int i = 0; i < length; ++i)
+            modulator[start + i] = static_cast<float>(x[i] * audioGain);
     }
 
     if (carrierChanged_.exchange(false, std::memory_order_acq_rel))
@@ -235,13 +238,20 @@ void Vocoder::processModulator(const float* in1, float* out1, float* out2, int f
     refill(carrierBuffer_);
     refill(modulatorBuffer_);
     refill(outputBuffer_);
+    // The synthesiser is not rendered: events only change its state, so they
+    // can be delivered ahead of the limiter's pass over the same samples.
+    for (int i = 0; i < frames; ++i)
+        deliverEvents(i);
+    ageEvents(frames);
     const double gain = audioGain_.load(std::memory_order_relaxed);
     SimpleLimit& limiter = *limiter_;
-    for (int i = 0; i < frames; ++i) {
-        deliverEvents(i);
-        double x = sanitised(in1[i]);
-        limiter.process(x, x);
-        out1[i] = out2[i] = static_cast<float>(x * gain);
+    double* x = wide_.data();
+    for (int start = 0; start < frames; start += kChunk) {
+        const int length = std::min(kChunk, frames - start);
+        for (int i = 0; i < length; ++i)
+            x[i] = sanitised(in1[start + i]);
+        limiter.processBlock(x, length);
+        for (int i = 0; i < length; ++i)
+            out1[start + i] = out2[start + i] = static_cast<float>(x[i] * gain);
     }
-    ageEvents(frames);
 }

@@ -1,5 +1,7 @@
 #include "Equaliser.h"
 
+#include "Cpu.h"
+
 #include <algorithm>
 #include <bit>
 #include <initializer_list>
@@ -54,13 +56,40 @@ void Equaliser::applySettings()
     highCut_.updateCoefficients();
 }
 
+namespace {
+
 // A random sign, the exponent 2^-67 and seven random mantissa bits:
 // magnitudes in [6.78e-21, 1.35e-20).
-float Equaliser::nextNoise()
+ALWAYS_INLINE float nextNoise(std::uint32_t& state)
 {
-    noise_ = noise_ * 1234567u + 890123u;
-    return std::bit_cast<float>((noise_ & 0x9E7F0000u) | 0x1E000000u);
+    state = state * 1234567u + 890123u;
+    return std::bit_cast<float>((state & 0x9E7F0000u) | 0x1E000000u);
 }
+
+// The noise, then the four sections in series, sample by sample: each
+// recursion as written; the processor overlaps the four chains.
+ALWAYS_INLINE void cascadeLoop(float* buffer, float* out, int count, Filter::Section* sections,
+                               std::uint32_t& noise)
+{
+    Filter::Section low = sections[0], first = sections[1], second = sections[2], high = sections[3];
+    std::uint32_t state = noise;
+    for (int i = 0; i < count; ++i) {
+        const float x = buffer[i] + nextNoise(state);
+        buffer[i] = x;
+        out[i] = high.step(second.step(first.step(low.step(x))));
+    }
+    sections[0] = low;
+    sections[1] = first;
+    sections[2] = second;
+    sections[3] = high;
+    noise = state;
+}
+
+WIDE_TARGET void cascadeWide(float* b, float* o, int n, Filter::Section* s, std::uint32_t& noise) { cascadeLoop(b, o, n, s, noise); }
+void cascadeNarrow(float* b, float* o, int n, Filter::Section* s, std::uint32_t& noise) { cascadeLoop(b, o, n, s, noise); }
+const auto cascade = kWideVectors ? cascadeWide : cascadeNarrow;
+
+}  // namespace
 
 void Equaliser::process(float* buffer, float* out, int count)
 {
@@ -69,17 +98,10 @@ void Equaliser::process(float* buffer, float* out, int count)
         appliedGeneration_ = generation;
         applySettings();
     }
-    for (int i = 0; i < count; ++i)
-        buffer[i] += nextNoise();
-
-    // The four sections in series, sample by sample: each recursion is as
-    // written, and the processor overlaps the four chains.
-    Filter::Section low = lowCut_.section(), first = peak1_.section(), second = peak2_.section(),
-                    high = highCut_.section();
-    for (int i = 0; i < count; ++i)
-        out[i] = high.step(second.step(first.step(low.step(buffer[i]))));
-    lowCut_.section() = low;
-    peak1_.section() = first;
-    peak2_.section() = second;
-    highCut_.section() = high;
+    Filter::Section sections[] = {lowCut_.section(), peak1_.section(), peak2_.section(), highCut_.section()};
+    cascade(buffer, out, count, sections, noise_);
+    lowCut_.section() = sections[0];
+    peak1_.section() = sections[1];
+    peak2_.section() = sections[2];
+    highCut_.section() = sections[3];
 }

@@ -56,7 +56,6 @@ private:
 
     void store(std::atomic<float>& setting, double value);
     void applySettings();
-    float nextNoise();
 
     HighCutFilter highCut_;
     PeakFilter peak1_;

@@ -56,3 +56,43 @@ void SimpleLimit::resetState()
     std::fill(delay1_.begin(), delay1_.end(), 0.0);
     std::fill(delay2_.begin(), delay2_.end(), 0.0);
 }
+
+void SimpleLimit::processBlock(double* x, int count)
+{
+    const double level = thresholdLevel_.load(std::memory_order_relaxed);
+    const auto hold = static_cast<std::uint32_t>(peakHold_.load(std::memory_order_relaxed));
+    const double attack = attack_.coefficient();
+    const double release = release_.coefficient();
+    std::uint32_t timer = peakTimer_;
+    double held = heldPeak_;
+    double envelope = envelope_;
+    std::uint32_t write = writeIndex_;
+    double* line1 = delay1_.data();
+    double* line2 = delay2_.data();
+    for (int i = 0; i < count; ++i) {
+        const double in = x[i];
+        double key = std::fabs(in);
+        if (key < level)
+            key = level;
+        ++timer;
+        if (timer >= hold || key > held) {
+            held = key;
+            timer = 0;
+        }
+        if (held > envelope)
+            envelope = held + attack * (envelope - held);
+        else
+            envelope = held + release * (envelope - held);
+        const double gain = level / envelope;
+        const std::uint32_t read = (write - hold) & indexMask_;
+        const double delayed = line2[read];
+        line1[write] = in;
+        line2[write] = in;
+        write = (write + 1) & indexMask_;
+        x[i] = delayed * gain;
+    }
+    peakTimer_ = timer;
+    heldPeak_ = held;
+    envelope_ = envelope;
+    writeIndex_ = write;
+}

@@ -76,6 +76,9 @@ public:
         in2 = d2 * gain;
     }
 
+    // process(x[i], x[i]) for every sample, with the state in locals.
+    void processBlock(double* x, int count);
+
 private:
     std::atomic<double> threshold_{0.0};
     std::atomic<double> thresholdLevel_{1.0};

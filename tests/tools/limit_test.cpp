@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 // As the plug-in sets it up: the fast rule for both envelopes, then a reset.
@@ -112,4 +113,25 @@ TEST(SimpleLimit, AttackPrecondition)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(limiter.setAttack(24.0), "tools/SimpleLimit.*samp < BUFFER_SIZE");
     EXPECT_DEATH(limiter.setAttack(-1.0), "samp < BUFFER_SIZE");
+}
+
+// The block form is the per-sample form with the state in locals: equal to the bit.
+TEST(SimpleLimit, BlockFormMatchesThePerSampleForm)
+{
+    SimpleLimit single, block;
+    for (SimpleLimit* l : {&single, &block}) {
+        l->setThreshold(-12.0);
+        l->resetState();
+    }
+    std::vector<double> x(5000), expected(5000);
+    for (size_t i = 0; i < x.size(); ++i) {
+        x[i] = std::sin(0.03 * static_cast<double>(i)) * (i % 1000 < 300 ? 2.0 : 0.1);
+        double a = x[i];
+        single.process(a, a);
+        expected[i] = a;
+    }
+    block.processBlock(x.data(), 1234);
+    block.processBlock(x.data() + 1234, 5000 - 1234);
+    EXPECT_EQ(x, expected);
+    EXPECT_EQ(block.envelope(), single.envelope());
 }
