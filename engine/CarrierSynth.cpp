@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -30,39 +31,42 @@ std::array<float, Last - First + 1> makeTable()
 const std::array<float, kHighestKey - kLowestKey + 1> extendedTable =
     makeTable<kLowestKey, kHighestKey>();
 
-// Sine kernel: reduction by π/2 in two parts (exact for these phases), then
-// the odd and even minimax polynomials on [−π/4, π/4], in double.
-inline double sineKernel(double x)
+// Sine kernel in float: x = n·π/2 + r with |r| ≤ π/4, π/2 in three parts
+// (the first two products exact) and r carried as r + lo through two exact
+// two-sums; then the odd and even polynomials on [−π/4, π/4] with lo folded
+// in. n's low bits select the polynomial and the sign.
+ALWAYS_INLINE float sineKernel(float x)
 {
-    constexpr double invPio2 = 6.36619772367581382433e-01;
-    constexpr double pio2Hi = 1.57079632673412561417e+00;  // first 33 bits of π/2
-    constexpr double pio2Lo = 6.07710050650619224932e-11;  // the rest
-    constexpr double roundingShift = 6755399441055744.0;   // 1.5 × 2^52: adds round to integers
-    // The sum's low mantissa bits hold n; selections are bit masks, so the
-    // loops over many phases vectorise.
-    const double shifted = x * invPio2 + roundingShift;
-    const double n = shifted - roundingShift;
-    const std::uint64_t quadrant = std::bit_cast<std::uint64_t>(shifted);
-    const double r = (x - n * pio2Hi) - n * pio2Lo;
-    const double z = r * r;
-    const double sine =
-        r + r * z * (-1.66666666666666324348e-01 +
-                     z * (8.33333333332248946124e-03 +
-                          z * (-1.98412698298579493134e-04 +
-                               z * (2.75573137070700676789e-06 +
-                                    z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
-    const double cosine =
-        1.0 - 0.5 * z +
-        z * z * (4.16666666666666019037e-02 +
-                 z * (-1.38888888888741095749e-03 +
-                      z * (2.48015872894767294178e-05 +
-                           z * (-2.75573143513906633035e-07 +
-                                z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
-    const std::uint64_t odd = 0 - (quadrant & 1);
-    const std::uint64_t value =
-        (std::bit_cast<std::uint64_t>(cosine) & odd) | (std::bit_cast<std::uint64_t>(sine) & ~odd);
-    return std::bit_cast<double>(value ^ ((quadrant & 2) << 62));
+    constexpr float roundingShift = 12582912.0f;  // 1.5 × 2^23: adds round to integers
+    const float shifted = x * 0.636619772367581343f + roundingShift;
+    const float n = shifted - roundingShift;
+    const std::uint32_t quadrant = std::bit_cast<std::uint32_t>(shifted);
+    const float a = x - n * 1.5703125f;
+    const float b = n * 4.837512969970703125e-4f;
+    const float r1 = a - b;
+    const float b1 = r1 - a;
+    const float e1 = (a - (r1 - b1)) - (b + b1);
+    const float c = n * 7.54978995489188216e-8f;
+    const float r = r1 - c;
+    const float b2 = r - r1;
+    const float e2 = (r1 - (r - b2)) - (c + b2);
+    const float lo = e1 + e2;
+    const float z = r * r;
+    const float sine = r + (lo + r * z * (-1.6666654611e-1f + z * (8.3321608736e-3f + z * -1.9515295891e-4f)));
+    const float cosine =
+        1.0f - 0.5f * z +
+        (z * z * (4.166664568298827e-2f + z * (-1.388731625493765e-3f + z * 2.443315711809948e-5f)) - r * lo);
+    const std::uint32_t odd = 0u - (quadrant & 1u);
+    const std::uint32_t value =
+        (std::bit_cast<std::uint32_t>(cosine) & odd) | (std::bit_cast<std::uint32_t>(sine) & ~odd);
+    return std::bit_cast<float>(value ^ ((quadrant & 2u) << 30));
 }
+
+constexpr float kNoiseScale = 1.0f / 32768.0f;
+
+// The largest float not above 0.999: `position <= 0.999` in double, as a float test.
+constexpr float kReleaseEnd = 0.99899995f;
+static_assert(static_cast<double>(kReleaseEnd) <= 0.999 && static_cast<double>(kReleaseEnd) + 0x1p-24 > 0.999);
 
 inline float wrapPhase(float phase)
 {
@@ -83,60 +87,71 @@ float keyFrequency(int key)
     return extendedTable[static_cast<size_t>(std::clamp(key, kLowestKey, kHighestKey) - kLowestKey)];
 }
 
-float sineOf(float x) { return static_cast<float>(sineKernel(x)); }
-
-namespace {
-
-ALWAYS_INLINE void sinesLoop(const float* x, float* out, int count)
-{
-    for (int i = 0; i < count; ++i)
-        out[i] = static_cast<float>(sineKernel(x[i]));
-}
-
-WIDE_TARGET void sinesWide(const float* x, float* out, int count)
-{
-    sinesLoop(x, out, count);
-}
-
-void sinesNarrow(const float* x, float* out, int count) { sinesLoop(x, out, count); }
-
-const auto sinesBest = kWideVectors ? sinesWide : sinesNarrow;
-
-}  // namespace
-
-void sinesOf(const float* x, float* out, int count) { sinesBest(x, out, count); }
+float sineOf(float x) { return sineKernel(x); }
 
 // ---------------------------------------------------------------- SynthVoice
 
+SynthVoice::SynthVoice(VoiceLanes& lanes, int lane) : l_(&lanes), i_(lane)
+{
+    sampleRate_() = 44100.0f;
+    phase1_() = 0.0f;
+    increment1_() = 1.0f;
+    frequency1_() = 440.0f;
+    phase2_() = 0.0f;
+    increment2_() = 1.0f;
+    frequency2_() = 880.0f;
+    key_() = -1;
+    amplitude_() = 0.0f;
+    bend_() = 0.5f;
+    bendRange_() = 2;
+    transposition_() = 0;
+    modulationRate_() = 0.0f;
+    modulationIncrement_() = 0.0f;
+    modulationPhase_() = 0.0f;
+    active_() = false;
+    releasing_() = false;
+    releasePosition_() = 0.0f;
+    releaseValue_() = 0.01f;
+    releaseIncrement_() = 0.0020633063f;
+    attacking_() = false;
+    attackPosition_() = 0.0f;
+    attackValue_() = 0.006f;
+    attackIncrement_() = 0.00324217f;
+    waveform1_() = 3;
+    waveform2_() = 0;
+    octaveMultiplier_() = 4.0f;
+    osc2Volume_() = 0.5f;
+}
+
 void SynthVoice::noteOn(int key, float velocity)
 {
-    if (active_)
+    if (active_())
         return;
-    phase1_ = 0.0f;
-    frequency1_ = keyFrequency(key);
-    key_ = key;
-    increment1_ = static_cast<float>(frequency1_ * k());
-    phase2_ = 0.0f;
-    frequency2_ = keyFrequency(key + transposition_) * octaveMultiplier_;
-    increment2_ = static_cast<float>(frequency2_ * k());
-    active_ = true;
-    attacking_ = true;
-    releasing_ = false;
-    attackPosition_ = 0.0f;
-    releasePosition_ = 0.0f;
-    amplitude_ = velocity;
-    if (bend_ != 0.5f)
-        setPitchBend(bend_);
+    phase1_() = 0.0f;
+    frequency1_() = keyFrequency(key);
+    key_() = key;
+    increment1_() = static_cast<float>(frequency1_() * k());
+    phase2_() = 0.0f;
+    frequency2_() = keyFrequency(key + transposition_()) * octaveMultiplier_();
+    increment2_() = static_cast<float>(frequency2_() * k());
+    active_() = true;
+    attacking_() = true;
+    releasing_() = false;
+    attackPosition_() = 0.0f;
+    releasePosition_() = 0.0f;
+    amplitude_() = velocity;
+    if (bend_() != 0.5f)
+        setPitchBend(bend_());
 }
 
 void SynthVoice::release()
 {
-    if (active_)
-        releasing_ = true;
+    if (active_())
+        releasing_() = true;
 }
 
 // Linear in hertz between `frequency` and the target key's frequency.
-float SynthVoice::bent(int targetKey, float multiplier, float frequency, float a) const
+float SynthVoice::bent(int targetKey, float multiplier, float frequency, float a)
 {
     const float target = keyFrequency(targetKey) * multiplier;
     return static_cast<float>(k() * ((target - frequency) * a + frequency));
@@ -144,140 +159,128 @@ float SynthVoice::bent(int targetKey, float multiplier, float frequency, float a
 
 void SynthVoice::setPitchBend(float x)
 {
-    bend_ = x;
+    bend_() = x;
     if (x > 0.5f) {
         const float a = 2.0f * (x - 0.5f);
-        increment1_ = bent(key_ + bendRange_, 1.0f, frequency1_, a);
-        increment2_ = bent(key_ + bendRange_ + transposition_, octaveMultiplier_, frequency2_, a);
+        increment1_() = bent(key_() + bendRange_(), 1.0f, frequency1_(), a);
+        increment2_() = bent(key_() + bendRange_() + transposition_(), octaveMultiplier_(), frequency2_(), a);
     } else if (x < 0.5f) {
         const float a = 2.0f * (0.5f - x);
-        increment1_ = bent(key_ - bendRange_, 1.0f, frequency1_, a);
-        increment2_ = bent(key_ - bendRange_ + transposition_, octaveMultiplier_, frequency2_, a);
+        increment1_() = bent(key_() - bendRange_(), 1.0f, frequency1_(), a);
+        increment2_() = bent(key_() - bendRange_() + transposition_(), octaveMultiplier_(), frequency2_(), a);
     } else {
-        increment1_ = static_cast<float>(k() * frequency1_);
-        increment2_ = static_cast<float>(k() * frequency2_);
+        increment1_() = static_cast<float>(k() * frequency1_());
+        increment2_() = static_cast<float>(k() * frequency2_());
     }
 }
 
 void SynthVoice::setModulation(float x)
 {
     if (x > 0.0f) {
-        modulationRate_ = 30.0f * x;
-        modulationIncrement_ = static_cast<float>(modulationRate_ * k());
-        modulationPhase_ = 0.0f;
+        modulationRate_() = 30.0f * x;
+        modulationIncrement_() = static_cast<float>(modulationRate_() * k());
+        modulationPhase_() = 0.0f;
     } else {
-        modulationRate_ = 0.0f;
+        modulationRate_() = 0.0f;
     }
 }
 
 void SynthVoice::setOsc2(int index, float volume, float multiplier)
 {
-    osc2Volume_ = volume;
-    octaveMultiplier_ = multiplier;
-    waveform2_ = index;
-    frequency2_ = multiplier * keyFrequency(key_ + transposition_);
-    increment2_ = static_cast<float>(frequency2_ * k());
+    osc2Volume_() = volume;
+    octaveMultiplier_() = multiplier;
+    waveform2_() = index;
+    frequency2_() = multiplier * keyFrequency(key_() + transposition_());
+    increment2_() = static_cast<float>(frequency2_() * k());
 }
 
 void SynthVoice::setTranspose(int t)
 {
-    transposition_ = t;
-    frequency2_ = keyFrequency(key_ + t) * octaveMultiplier_;
-    increment2_ = static_cast<float>(frequency2_ * k());
+    transposition_() = t;
+    frequency2_() = keyFrequency(key_() + t) * octaveMultiplier_();
+    increment2_() = static_cast<float>(frequency2_() * k());
 }
 
 // Ramps of (0.999·value + 0.001) seconds.
 void SynthVoice::setAttack(float a)
 {
-    attackValue_ = a;
-    attackIncrement_ = static_cast<float>(1.0 / ((a * 0.999f + 0.001f) * sampleRate_));
+    attackValue_() = a;
+    attackIncrement_() = static_cast<float>(1.0 / ((a * 0.999f + 0.001f) * sampleRate_()));
 }
 
 void SynthVoice::setRelease(float v)
 {
-    releaseValue_ = v;
-    releaseIncrement_ = static_cast<float>(1.0 / ((v * 0.999f + 0.001f) * sampleRate_));
+    releaseValue_() = v;
+    releaseIncrement_() = static_cast<float>(1.0 / ((v * 0.999f + 0.001f) * sampleRate_()));
 }
 
 void SynthVoice::setSampleRate(float rate)
 {
-    sampleRate_ = rate;
-    setAttack(attackValue_);
-    setRelease(releaseValue_);
-    if (modulationRate_ > 0.0f)
-        modulationIncrement_ = static_cast<float>(modulationRate_ * k());
-    setPitchBend(bend_);
-}
-
-int SynthVoice::sinePhases(float* phases) const
-{
-    int n = 0;
-    if (waveform1_ == 0)
-        phases[n++] = phase1_;
-    if (waveform2_ == 0)
-        phases[n++] = phase2_;
-    if (modulationRate_ > 0.0f)
-        phases[n++] = modulationPhase_;
-    return n;
+    sampleRate_() = rate;
+    setAttack(attackValue_());
+    setRelease(releaseValue_());
+    if (modulationRate_() > 0.0f)
+        modulationIncrement_() = static_cast<float>(modulationRate_() * k());
+    setPitchBend(bend_());
 }
 
 float SynthVoice::render(NoiseSource& noise)
 {
-    float phases[3];
-    float sines[3];
-    const int n = sinePhases(phases);
-    for (int i = 0; i < n; ++i)
-        sines[i] = sineOf(phases[i]);
-    return finish(sines, noise);
-}
-
-// The rest of render, with the sines of sinePhases() in that order.
-inline float SynthVoice::finish(const float* sines, NoiseSource& noise)
-{
-    constexpr float noiseScale = 1.0f / 32768.0f;
     float s;
-    switch (waveform1_) {
-    case 0: s = *sines++ * 0.5f; break;
-    case 1: s = (phase1_ - PI_F) / PI_F * 0.5f; break;
-    case 2: s = phase1_ < PI_F ? -0.5f : 0.5f; break;
-    default: s = static_cast<float>(noise.next()) * noiseScale - 0.5f; break;
+    switch (waveform1_()) {
+    case 0: s = sineOf(phase1_()) * 0.5f; break;
+    case 1: s = (phase1_() - PI_F) / PI_F * 0.5f; break;
+    case 2: s = phase1_() < PI_F ? -0.5f : 0.5f; break;
+    default: s = static_cast<float>(noise.next()) * kNoiseScale - 0.5f; break;
     }
-    const float h = osc2Volume_ * 0.5f;
-    switch (waveform2_) {
-    case 0: s += *sines++ * h; break;
-    case 1: s += (phase2_ - PI_F) / PI_F * h; break;
-    case 2: s = phase2_ < PI_F ? s - h : s + h; break;
-    default: s += (static_cast<float>(noise.next()) * noiseScale - 0.5f) * osc2Volume_; break;
+    const float h = osc2Volume_() * 0.5f;
+    switch (waveform2_()) {
+    case 0: s += sineOf(phase2_()) * h; break;
+    case 1: s += (phase2_() - PI_F) / PI_F * h; break;
+    case 2: s = phase2_() < PI_F ? s - h : s + h; break;
+    default: s += (static_cast<float>(noise.next()) * kNoiseScale - 0.5f) * osc2Volume_(); break;
     }
-    phase1_ = wrapPhase(phase1_ + increment1_);
-    phase2_ = wrapPhase(phase2_ + increment2_);
-    if (modulationRate_ > 0.0f)
-        s *= *sines;
-    modulationPhase_ = wrapPhase(modulationPhase_ + modulationIncrement_);
+    phase1_() = wrapPhase(phase1_() + increment1_());
+    phase2_() = wrapPhase(phase2_() + increment2_());
+    if (modulationRate_() > 0.0f)
+        s *= sineOf(modulationPhase_());
+    modulationPhase_() = wrapPhase(modulationPhase_() + modulationIncrement_());
 
-    if (attacking_) {
-        if (attackPosition_ <= 1.0f) {
-            s *= attackPosition_;
-            attackPosition_ += attackIncrement_;
-            return amplitude_ * s;
+    if (attacking_()) {
+        if (attackPosition_() <= 1.0f) {
+            s *= attackPosition_();
+            attackPosition_() += attackIncrement_();
+            return amplitude_() * s;
         }
-        attacking_ = false;
+        attacking_() = false;
     }
-    if (releasing_) {
-        if (releasePosition_ <= 0.999) {
-            s *= 1.0f - releasePosition_;
-            releasePosition_ += releaseIncrement_;
-            return amplitude_ * s;
+    if (releasing_()) {
+        if (releasePosition_() <= 0.999) {
+            s *= 1.0f - releasePosition_();
+            releasePosition_() += releaseIncrement_();
+            return amplitude_() * s;
         }
-        releasing_ = false;
-        active_ = false;
+        releasing_() = false;
+        active_() = false;
     }
-    return active_ ? amplitude_ * s : 0.0f;
+    return active_() ? amplitude_() * s : 0.0f;
 }
 
 // -------------------------------------------------------------- CarrierSynth
 
-CarrierSynth::CarrierSynth() : noise_(static_cast<std::uint32_t>(std::time(nullptr)))
+namespace {
+
+template <std::size_t... I>
+std::array<SynthVoice, sizeof...(I)> voicesOf(VoiceLanes& lanes, std::index_sequence<I...>)
+{
+    return {SynthVoice(lanes, static_cast<int>(I))...};
+}
+
+}  // namespace
+
+CarrierSynth::CarrierSynth()
+    : voices_(voicesOf(lanes_, std::make_index_sequence<kVoices>())),
+      noise_(static_cast<std::uint32_t>(std::time(nullptr)))
 {
     noteOf_.fill(-1);
 }
@@ -374,28 +377,149 @@ int CarrierSynth::soundingVoices() const
                                           [](const SynthVoice& v) { return v.active(); }));
 }
 
-// The sines of all sounding voices are taken in one batch, then each voice
-// finishes its sample in slot order (which also fixes the order of noise draws).
+namespace {
+
+// One sample of every voice, lane by lane, without branches: each lane does
+// what SynthVoice::render does (inactive lanes keep their state and give 0).
+// The sines are computed only where some voice uses them. Returns whether a
+// phase needs the caller's fmod.
+// Selections as bit masks, which the vectoriser takes where it gives up on
+// conditional expressions.
+ALWAYS_INLINE std::uint32_t maskOf(bool c) { return 0u - static_cast<std::uint32_t>(c); }
+
+ALWAYS_INLINE float pick(std::uint32_t mask, float a, float b)
+{
+    return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) | (std::bit_cast<std::uint32_t>(b) & ~mask));
+}
+
+ALWAYS_INLINE std::int32_t pick(std::uint32_t mask, std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(a) & mask) | (static_cast<std::uint32_t>(b) & ~mask));
+}
+
+// fmod(p, 2π) for p up to twice 2π: p − 2π is exact there (Sterbenz). Larger
+// phases (steps of 2π or more, oscillators above the sample rate) stay above
+// 2π and are left to the caller's fmod.
+ALWAYS_INLINE float wrapOnce(float p)
+{
+    return pick(maskOf(p > TWO_PI_F) & maskOf(p <= 2.0f * TWO_PI_F), p - TWO_PI_F, p);
+}
+
+template <bool Sine1, bool Sine2, bool Modulation>
+ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* noise2, float* out)
+{
+    std::uint32_t wrap = 0;
+    for (int i = 0; i < kSynthVoices; ++i) {
+        const std::uint32_t on = maskOf(L.active[i] != 0);
+        const float p1 = L.phase1[i], p2 = L.phase2[i], pm = L.modulationPhase[i];
+        const std::int32_t w1 = L.waveform1[i], w2 = L.waveform2[i];
+
+        const float sine1 = Sine1 ? sineKernel(p1) * 0.5f : 0.0f;
+        const float saw1 = (p1 - PI_F) / PI_F * 0.5f;
+        const float square1 = pick(maskOf(p1 < PI_F), -0.5f, 0.5f);
+        const float white1 = noise1[i] * kNoiseScale - 0.5f;
+        float s = pick(maskOf(w1 == 0), sine1,
+                       pick(maskOf(w1 == 1), saw1, pick(maskOf(w1 == 2), square1, white1)));
+
+        const float volume = L.osc2Volume[i];
+        const float h = volume * 0.5f;
+        const float sine2 = Sine2 ? s + sineKernel(p2) * h : s;
+        const float saw2 = s + (p2 - PI_F) / PI_F * h;
+        const float square2 = pick(maskOf(p2 < PI_F), s - h, s + h);
+        const float white2 = s + (noise2[i] * kNoiseScale - 0.5f) * volume;
+        s = pick(maskOf(w2 == 0), sine2, pick(maskOf(w2 == 1), saw2, pick(maskOf(w2 == 2), square2, white2)));
+
+        const float next1 = wrapOnce(p1 + L.increment1[i]);
+        const float next2 = wrapOnce(p2 + L.increment2[i]);
+        if (Modulation)
+            s = pick(maskOf(L.modulationRate[i] > 0.0f), s * sineKernel(pm), s);
+        const float nextM = wrapOnce(pm + L.modulationIncrement[i]);
+        wrap |= on & (maskOf(next1 > TWO_PI_F) | maskOf(next2 > TWO_PI_F) | maskOf(nextM > TWO_PI_F));
+        L.phase1[i] = pick(on, next1, p1);
+        L.phase2[i] = pick(on, next2, p2);
+        L.modulationPhase[i] = pick(on, nextM, pm);
+
+        const float attackPosition = L.attackPosition[i];
+        const float releasePosition = L.releasePosition[i];
+        const std::uint32_t attacking = on & maskOf(L.attacking[i] != 0) & maskOf(attackPosition <= 1.0f);
+        const std::uint32_t releaseTurn = on & ~attacking & maskOf(L.releasing[i] != 0);
+        const std::uint32_t releasing = releaseTurn & maskOf(releasePosition <= kReleaseEnd);
+        const std::uint32_t ended = releaseTurn & ~releasing;
+        L.attacking[i] = pick(on, static_cast<std::int32_t>(attacking & 1u), L.attacking[i]);
+        L.attackPosition[i] = pick(attacking, attackPosition + L.attackIncrement[i], attackPosition);
+        L.releasePosition[i] = pick(releasing, releasePosition + L.releaseIncrement[i], releasePosition);
+        L.releasing[i] = pick(ended, 0, L.releasing[i]);
+        L.active[i] = pick(ended, 0, L.active[i]);
+        const float shaped = pick(attacking, attackPosition * s, pick(releasing, (1.0f - releasePosition) * s, s));
+        out[i] = pick(on & ~ended, L.amplitude[i] * shaped, 0.0f);
+    }
+    return wrap != 0;
+}
+
+using RenderLoop = bool (*)(VoiceLanes&, const float*, const float*, float*);
+
+template <bool Sine1, bool Sine2, bool Modulation>
+WIDE_TARGET bool renderWide(VoiceLanes& l, const float* n1, const float* n2, float* out)
+{
+    return renderLoop<Sine1, Sine2, Modulation>(l, n1, n2, out);
+}
+
+template <bool Sine1, bool Sine2, bool Modulation>
+bool renderNarrow(VoiceLanes& l, const float* n1, const float* n2, float* out)
+{
+    return renderLoop<Sine1, Sine2, Modulation>(l, n1, n2, out);
+}
+
+template <bool Wide, int... Flags>
+constexpr std::array<RenderLoop, sizeof...(Flags)> renderTable(std::integer_sequence<int, Flags...>)
+{
+    if constexpr (Wide)
+        return {renderWide<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0>...};
+    else
+        return {renderNarrow<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0>...};
+}
+
+// Indexed by sine 1 + 2 × sine 2 + 4 × modulation.
+const std::array<RenderLoop, 8> renderLoops = kWideVectors
+    ? renderTable<true>(std::make_integer_sequence<int, 8>())
+    : renderTable<false>(std::make_integer_sequence<int, 8>());
+
+}  // namespace
+
 float CarrierSynth::render()
 {
-    float phases[kVoices * 3];
-    float sines[kVoices * 3];
-    SynthVoice* sounding[kVoices];
-    int first[kVoices];
-    int voices = 0;
-    int count = 0;
-    for (SynthVoice& voice : voices_) {
-        if (!voice.active())
-            continue;
-        first[voices] = count;
-        sounding[voices++] = &voice;
-        count += voice.sinePhases(phases + count);
+    VoiceLanes& L = lanes_;
+    std::int32_t sounding = 0, sine1 = 0, sine2 = 0, modulation = 0, white = 0;
+    for (int i = 0; i < kVoices; ++i) {
+        const std::int32_t on = L.active[i];
+        sounding |= on;
+        sine1 |= on & (L.waveform1[i] == 0);
+        sine2 |= on & (L.waveform2[i] == 0);
+        modulation |= on & (L.modulationRate[i] > 0.0f);
+        white |= on & ((L.waveform1[i] == 3) | (L.waveform2[i] == 3));
     }
-    if (voices == 0)
+    if (!sounding)
         return 0.0f;
-    sinesOf(phases, sines, count);
+    // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
+    if (white)
+        for (int i = 0; i < kVoices; ++i)
+            if (L.active[i]) {
+                if (L.waveform1[i] == 3)
+                    noise1_[i] = static_cast<float>(noise_.next());
+                if (L.waveform2[i] == 3)
+                    noise2_[i] = static_cast<float>(noise_.next());
+            }
+
+    float out[kVoices];
+    if (renderLoops[static_cast<std::size_t>(sine1 + 2 * sine2 + 4 * modulation)](L, noise1_, noise2_, out))
+        for (int i = 0; i < kVoices; ++i) {
+            L.phase1[i] = wrapPhase(L.phase1[i]);
+            L.phase2[i] = wrapPhase(L.phase2[i]);
+            L.modulationPhase[i] = wrapPhase(L.modulationPhase[i]);
+        }
+    // Summed in slot order; silent lanes add +0, which changes no sum.
     float sum = 0.0f;
-    for (int v = 0; v < voices; ++v)
-        sum += sounding[v]->finish(sines + first[v], noise_);
+    for (float v : out)
+        sum += v;
     return sum;
 }

@@ -24,12 +24,11 @@ extern const std::array<float, 128> frequencyTable;
 // beyond −32 … 159 are clamped.
 float keyFrequency(int key);
 
-// float(sin(x)) for the oscillators' phases (0 to 2π and a little beyond):
-// a double-precision kernel, so equal to the C library's result rounded to
-// float, except within an ulp where that rounding is a near tie. The batch
-// form is written to vectorise; both give identical results.
+// float(sin(x)) for the oscillators' phases (0 to 2π and a little beyond),
+// within an ulp of the C library's sine rounded to float (equal to it for
+// most phases, about 87 %): a float kernel with the reduction carried in two
+// parts. Branch-free, so loops over many phases vectorise.
 float sineOf(float x);
-void sinesOf(const float* x, float* out, int count);
 
 // Uniform integers 0 … 32767, one generator per synthesiser.
 class NoiseSource {
@@ -46,8 +45,33 @@ private:
     std::uint32_t state_;
 };
 
+constexpr int kSynthVoices = 16;
+
+// The voices' fields, one array element (lane) per voice, so that one sample
+// of all voices runs in vector lanes. Flags are 0 or 1.
+struct VoiceLanes {
+    template <typename T>
+    using Lane = T[kSynthVoices];
+    alignas(64) Lane<float> sampleRate, phase1, increment1, frequency1, phase2, increment2, frequency2;
+    Lane<std::int32_t> key;
+    Lane<float> amplitude, bend;
+    Lane<std::int32_t> bendRange, transposition;
+    Lane<float> modulationRate, modulationIncrement, modulationPhase;
+    Lane<std::int32_t> active, releasing;
+    Lane<float> releasePosition, releaseValue, releaseIncrement;
+    Lane<std::int32_t> attacking;
+    Lane<float> attackPosition, attackValue, attackIncrement;
+    Lane<std::int32_t> waveform1, waveform2;
+    Lane<float> octaveMultiplier, osc2Volume;
+};
+
+// One voice: a view of its lane. Note and setting operations run per voice;
+// CarrierSynth::render runs the sample of all voices at once, and render here
+// is the same step for this voice alone.
 class SynthVoice {
 public:
+    SynthVoice(VoiceLanes& lanes, int lane);  // the construction values
+
     void noteOn(int key, float velocity);
     void release();
     void setPitchBend(float x);
@@ -56,67 +80,68 @@ public:
     void setTranspose(int t);
     void setAttack(float a);
     void setRelease(float v);
-    void setWaveform1(int index) { waveform1_ = index; }
-    void setBendRange(int semitones) { bendRange_ = semitones; }
+    void setWaveform1(int index) { waveform1_() = index; }
+    void setBendRange(int semitones) { bendRange_() = semitones; }
     // Recomputes every step from the stored settings (44100 Hz until called).
     void setSampleRate(float rate);
 
     // One sample; advances phases and envelope.
     float render(NoiseSource& noise);
 
-    bool active() const { return active_; }
-    bool releasing() const { return releasing_; }
-    int key() const { return key_; }
-    float increment1() const { return increment1_; }
-    float increment2() const { return increment2_; }
-    float frequency2() const { return frequency2_; }
-    float attackIncrement() const { return attackIncrement_; }
-    float releaseIncrement() const { return releaseIncrement_; }
+    bool active() const { return l_->active[i_] != 0; }
+    bool releasing() const { return l_->releasing[i_] != 0; }
+    int key() const { return l_->key[i_]; }
+    float increment1() const { return l_->increment1[i_]; }
+    float increment2() const { return l_->increment2[i_]; }
+    float frequency2() const { return l_->frequency2[i_]; }
+    float attackIncrement() const { return l_->attackIncrement[i_]; }
+    float releaseIncrement() const { return l_->releaseIncrement[i_]; }
 
 private:
-    friend class CarrierSynth;
+    // This voice's element of each lane array.
+    float& sampleRate_() { return l_->sampleRate[i_]; }
+    float& phase1_() { return l_->phase1[i_]; }
+    float& increment1_() { return l_->increment1[i_]; }
+    float& frequency1_() { return l_->frequency1[i_]; }
+    float& phase2_() { return l_->phase2[i_]; }
+    float& increment2_() { return l_->increment2[i_]; }
+    float& frequency2_() { return l_->frequency2[i_]; }
+    std::int32_t& key_() { return l_->key[i_]; }
+    float& amplitude_() { return l_->amplitude[i_]; }
+    float& bend_() { return l_->bend[i_]; }
+    std::int32_t& bendRange_() { return l_->bendRange[i_]; }
+    std::int32_t& transposition_() { return l_->transposition[i_]; }
+    float& modulationRate_() { return l_->modulationRate[i_]; }
+    float& modulationIncrement_() { return l_->modulationIncrement[i_]; }
+    float& modulationPhase_() { return l_->modulationPhase[i_]; }
+    std::int32_t& active_() { return l_->active[i_]; }
+    std::int32_t& releasing_() { return l_->releasing[i_]; }
+    float& releasePosition_() { return l_->releasePosition[i_]; }
+    float& releaseValue_() { return l_->releaseValue[i_]; }
+    float& releaseIncrement_() { return l_->releaseIncrement[i_]; }
+    std::int32_t& attacking_() { return l_->attacking[i_]; }
+    float& attackPosition_() { return l_->attackPosition[i_]; }
+    float& attackValue_() { return l_->attackValue[i_]; }
+    float& attackIncrement_() { return l_->attackIncrement[i_]; }
+    std::int32_t& waveform1_() { return l_->waveform1[i_]; }
+    std::int32_t& waveform2_() { return l_->waveform2[i_]; }
+    float& octaveMultiplier_() { return l_->octaveMultiplier[i_]; }
+    float& osc2Volume_() { return l_->osc2Volume[i_]; }
 
-    // Phases whose sine this sample needs, in the order of render.
-    int sinePhases(float* phases) const;
-    inline float finish(const float* sines, NoiseSource& noise);
-    double k() const { return static_cast<double>(TWO_PI_F) / sampleRate_; }
-    float bent(int targetKey, float multiplier, float frequency, float a) const;
+    double k() { return static_cast<double>(TWO_PI_F) / sampleRate_(); }
+    float bent(int targetKey, float multiplier, float frequency, float a);
 
-    float sampleRate_ = 44100.0f;
-    float phase1_ = 0.0f;
-    float increment1_ = 1.0f;
-    float frequency1_ = 440.0f;
-    float phase2_ = 0.0f;
-    float increment2_ = 1.0f;
-    float frequency2_ = 880.0f;
-    int key_ = -1;
-    float amplitude_ = 0.0f;
-    float bend_ = 0.5f;
-    int bendRange_ = 2;
-    int transposition_ = 0;
-    float modulationRate_ = 0.0f;
-    float modulationIncrement_ = 0.0f;
-    float modulationPhase_ = 0.0f;
-    bool active_ = false;
-    bool releasing_ = false;
-    float releasePosition_ = 0.0f;
-    float releaseValue_ = 0.01f;
-    float releaseIncrement_ = 0.0020633063f;
-    bool attacking_ = false;
-    float attackPosition_ = 0.0f;
-    float attackValue_ = 0.006f;
-    float attackIncrement_ = 0.00324217f;
-    int waveform1_ = 3;
-    int waveform2_ = 0;
-    float octaveMultiplier_ = 4.0f;
-    float osc2Volume_ = 0.5f;
+    VoiceLanes* l_;
+    int i_;
 };
 
 class CarrierSynth final : public MidiReceiver {
 public:
-    static constexpr int kVoices = 16;
+    static constexpr int kVoices = kSynthVoices;
 
     CarrierSynth();  // noise seeded from the time
+    CarrierSynth(const CarrierSynth&) = delete;
+    CarrierSynth& operator=(const CarrierSynth&) = delete;
 
     void noteOn(int key, float velocity) override;
     void noteOff(int key) override;
@@ -133,19 +158,25 @@ public:
     int bendRange() const { return bendRange_; }
     void setSampleRate(float rate);
 
-    // The sum of the sounding voices, one sample.
+    // The sum of the sounding voices, one sample: all voices in vector lanes,
+    // the same values as each voice's render summed in slot order.
     float render();
 
     void seedNoise(std::uint32_t seed) { noise_.seed(seed); }
     const SynthVoice& voice(int slot) const { return voices_[static_cast<std::size_t>(slot)]; }
+    SynthVoice& voice(int slot) { return voices_[static_cast<std::size_t>(slot)]; }
     int noteOf(int slot) const { return noteOf_[static_cast<std::size_t>(slot)]; }
     int soundingVoices() const;
 
 private:
-    std::array<SynthVoice, kVoices> voices_{};
+    VoiceLanes lanes_{};
+    std::array<SynthVoice, kVoices> voices_;
     std::array<int, kVoices> noteOf_{};
     int bendRange_ = 2;
     int transposition_ = 0;
     float modulation_ = 0.0f;
     NoiseSource noise_;
+    // The latest draws for voices playing noise (0 … 32767).
+    float noise1_[kVoices]{};
+    float noise2_[kVoices]{};
 };
