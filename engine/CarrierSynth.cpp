@@ -456,70 +456,88 @@ ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* n
     return wrap != 0;
 }
 
-using RenderLoop = bool (*)(VoiceLanes&, const float*, const float*, float*);
-
-template <bool Sine1, bool Sine2, bool Modulation>
-WIDE_TARGET bool renderWide(VoiceLanes& l, const float* n1, const float* n2, float* out)
+// `count` samples of the sum of the sounding voices.
+template <bool Sine1, bool Sine2, bool Modulation, bool White>
+ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, float* noise2, float* out, int count)
 {
-    return renderLoop<Sine1, Sine2, Modulation>(l, n1, n2, out);
+    for (int n = 0; n < count; ++n) {
+        std::int32_t sounding = 0;
+        for (int i = 0; i < kSynthVoices; ++i)
+            sounding |= L.active[i];
+        if (!sounding) {
+            out[n] = 0.0f;
+            continue;
+        }
+        // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
+        if (White)
+            for (int i = 0; i < kSynthVoices; ++i)
+                if (L.active[i]) {
+                    if (L.waveform1[i] == 3)
+                        noise1[i] = static_cast<float>(noise.next());
+                    if (L.waveform2[i] == 3)
+                        noise2[i] = static_cast<float>(noise.next());
+                }
+        float values[kSynthVoices];
+        if (renderLoop<Sine1, Sine2, Modulation>(L, noise1, noise2, values))
+            for (int i = 0; i < kSynthVoices; ++i) {
+                L.phase1[i] = wrapPhase(L.phase1[i]);
+                L.phase2[i] = wrapPhase(L.phase2[i]);
+                L.modulationPhase[i] = wrapPhase(L.modulationPhase[i]);
+            }
+        // Summed in slot order; silent lanes add +0, which changes no sum.
+        float sum = 0.0f;
+        for (float v : values)
+            sum += v;
+        out[n] = sum;
+    }
 }
 
-template <bool Sine1, bool Sine2, bool Modulation>
-bool renderNarrow(VoiceLanes& l, const float* n1, const float* n2, float* out)
+using RenderRun = void (*)(VoiceLanes&, NoiseSource&, float*, float*, float*, int);
+
+template <int Flags>
+WIDE_TARGET void renderWide(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
 {
-    return renderLoop<Sine1, Sine2, Modulation>(l, n1, n2, out);
+    renderRun<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0, (Flags & 8) != 0>(l, noise, n1, n2, out, count);
 }
 
-template <bool Wide, int... Flags>
-constexpr std::array<RenderLoop, sizeof...(Flags)> renderTable(std::integer_sequence<int, Flags...>)
+template <int Flags>
+void renderNarrow(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
 {
-    if constexpr (Wide)
-        return {renderWide<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0>...};
-    else
-        return {renderNarrow<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0>...};
+    renderRun<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0, (Flags & 8) != 0>(l, noise, n1, n2, out, count);
 }
 
-// Indexed by sine 1 + 2 × sine 2 + 4 × modulation.
-const std::array<RenderLoop, 8> renderLoops = kWideVectors
-    ? renderTable<true>(std::make_integer_sequence<int, 8>())
-    : renderTable<false>(std::make_integer_sequence<int, 8>());
+template <int... Flags>
+constexpr std::array<RenderRun, sizeof...(Flags)> renderTable(std::integer_sequence<int, Flags...>)
+{
+    if (kWideVectors)
+        return {renderWide<Flags>...};
+    return {renderNarrow<Flags>...};
+}
+
+// Indexed by sine 1 + 2 × sine 2 + 4 × modulation + 8 × noise.
+const std::array<RenderRun, 16> renderRuns = renderTable(std::make_integer_sequence<int, 16>());
 
 }  // namespace
 
+// What a run must compute follows from the settings of all voices (the same
+// for every voice), which only events and setters change.
+void CarrierSynth::renderBlock(float* out, int count)
+{
+    const VoiceLanes& L = lanes_;
+    std::int32_t sine1 = 0, sine2 = 0, modulation = 0, white = 0;
+    for (int i = 0; i < kVoices; ++i) {
+        sine1 |= L.waveform1[i] == 0;
+        sine2 |= L.waveform2[i] == 0;
+        modulation |= L.modulationRate[i] > 0.0f;
+        white |= (L.waveform1[i] == 3) | (L.waveform2[i] == 3);
+    }
+    renderRuns[static_cast<std::size_t>(sine1 + 2 * sine2 + 4 * modulation + 8 * white)](lanes_, noise_, noise1_, noise2_,
+                                                                                       out, count);
+}
+
 float CarrierSynth::render()
 {
-    VoiceLanes& L = lanes_;
-    std::int32_t sounding = 0, sine1 = 0, sine2 = 0, modulation = 0, white = 0;
-    for (int i = 0; i < kVoices; ++i) {
-        const std::int32_t on = L.active[i];
-        sounding |= on;
-        sine1 |= on & (L.waveform1[i] == 0);
-        sine2 |= on & (L.waveform2[i] == 0);
-        modulation |= on & (L.modulationRate[i] > 0.0f);
-        white |= on & ((L.waveform1[i] == 3) | (L.waveform2[i] == 3));
-    }
-    if (!sounding)
-        return 0.0f;
-    // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
-    if (white)
-        for (int i = 0; i < kVoices; ++i)
-            if (L.active[i]) {
-                if (L.waveform1[i] == 3)
-                    noise1_[i] = static_cast<float>(noise_.next());
-                if (L.waveform2[i] == 3)
-                    noise2_[i] = static_cast<float>(noise_.next());
-            }
-
-    float out[kVoices];
-    if (renderLoops[static_cast<std::size_t>(sine1 + 2 * sine2 + 4 * modulation)](L, noise1_, noise2_, out))
-        for (int i = 0; i < kVoices; ++i) {
-            L.phase1[i] = wrapPhase(L.phase1[i]);
-            L.phase2[i] = wrapPhase(L.phase2[i]);
-            L.modulationPhase[i] = wrapPhase(L.modulationPhase[i]);
-        }
-    // Summed in slot order; silent lanes add +0, which changes no sum.
-    float sum = 0.0f;
-    for (float v : out)
-        sum += v;
-    return sum;
+    float out;
+    renderBlock(&out, 1);
+    return out;
 }

@@ -161,6 +161,8 @@ public:
     // The sum of the sounding voices, one sample: all voices in vector lanes,
     // the same values as each voice's render summed in slot order.
     float render();
+    // `count` samples of render, as many calls would give them.
+    void renderBlock(float* out, int count);
 
     void seedNoise(std::uint32_t seed) { noise_.seed(seed); }
     const SynthVoice& voice(int slot) const { return voices_[static_cast<std::size_t>(slot)]; }

@@ -138,6 +138,19 @@ void Vocoder::compressAndWrite(SimpleCompRms& compressor, double gain, float* ou
         out1[i] = out2[i] = static_cast<float>(x[i] * gain);
 }
 
+// Synthesiser samples for block positions first … first + count − 1, each
+// after the events due at its position; without pending events in one run.
+void Vocoder::renderSynth(int first, float* out, int count)
+{
+    CarrierSynth& synth = *synth_;
+    int i = 0;
+    for (; i < count && eventQueue_->pendingCount() > 0; ++i) {
+        eventQueue_->deliverDueEvents(first + i, synth);
+        out[i] = synth.render();
+    }
+    synth.renderBlock(out + i, count - i);
+}
+
 void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)
 {
     carrierModeReset_ = false;
@@ -160,10 +173,12 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
     const float volume = carrierVolume_.load(std::memory_order_relaxed);
     float* carrier = carrierBuffer_.append(count);
     if (carrierSource_.load(std::memory_order_relaxed) == CarrierSource::Synth) {
-        CarrierSynth& synth = *synth_;
-        for (int i = 0; i < frames; ++i) {
-            deliverEvents(i);
-            carrier[i] = static_cast<float>(synth.render() * volume + DENORMAL_GUARD);
+        for (int start = 0; start < frames; start += kChunk) {
+            const int length = std::min(kChunk, frames - start);
+            float* synthesised = block_.data();
+            renderSynth(start, synthesised, length);
+            for (int i = 0; i < length; ++i)
+                carrier[start + i] = static_cast<float>(synthesised[i] * volume + DENORMAL_GUARD);
         }
     } else {
         for (int i = 0; i < frames; ++i) {
@@ -219,13 +234,18 @@ void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int fra
     const double gain = vocoderGain_.load(std::memory_order_relaxed);
     Equaliser& equaliser = *equaliser_;
     SimpleCompRms& compressor = *compressor_;
-    CarrierSynth& synth = *synth_;
     float* carrier = block_.data();
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);
-        for (int i = 0; i < length; ++i) {
-            deliverEvents(start + i);
-            carrier[i] = synthCarrier ? volume * synth.render() : sanitised(in2[start + i]) * volume;
+        if (synthCarrier) {
+            renderSynth(start, carrier, length);
+            for (int i = 0; i < length; ++i)
+                carrier[i] = volume * carrier[i];
+        } else {
+            for (int i = 0; i < length; ++i) {
+                deliverEvents(start + i);
+                carrier[i] = sanitised(in2[start + i]) * volume;
+            }
         }
         equaliser.process(carrier, scratch_.data(), length);
         compressAndWrite(compressor, gain, out1 + start, out2 + start, length);

@@ -107,6 +107,7 @@ private:
     void processCarrier(const float* in2, float* out1, float* out2, int frames);
     void processModulator(const float* in1, float* out1, float* out2, int frames);
     void compressAndWrite(SimpleCompRms& compressor, double gain, float* out1, float* out2, int length);
+    void renderSynth(int first, float* out, int count);
     void deliverEvents(int i)
     {
         if (eventQueue_->pendingCount() > 0)
