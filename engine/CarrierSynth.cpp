@@ -405,7 +405,10 @@ ALWAYS_INLINE float wrapOnce(float p)
     return pick(maskOf(p > TWO_PI_F) & maskOf(p <= 2.0f * TWO_PI_F), p - TWO_PI_F, p);
 }
 
-template <bool Sine1, bool Sine2, bool Modulation>
+// Waveform 0 … 3 of every voice, or kMixed when the voices differ.
+constexpr int kMixed = 4;
+
+template <int W1, int W2, bool Modulation>
 ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* noise2, float* out)
 {
     std::uint32_t wrap = 0;
@@ -414,20 +417,36 @@ ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* n
         const float p1 = L.phase1[i], p2 = L.phase2[i], pm = L.modulationPhase[i];
         const std::int32_t w1 = L.waveform1[i], w2 = L.waveform2[i];
 
-        const float sine1 = Sine1 ? sineKernel(p1) * 0.5f : 0.0f;
-        const float saw1 = (p1 - PI_F) / PI_F * 0.5f;
-        const float square1 = pick(maskOf(p1 < PI_F), -0.5f, 0.5f);
-        const float white1 = noise1[i] * kNoiseScale - 0.5f;
-        float s = pick(maskOf(w1 == 0), sine1,
-                       pick(maskOf(w1 == 1), saw1, pick(maskOf(w1 == 2), square1, white1)));
+        const auto oscillator1 = [&](int w) {
+            switch (w) {
+            case 0: return sineKernel(p1) * 0.5f;
+            case 1: return (p1 - PI_F) / PI_F * 0.5f;
+            case 2: return pick(maskOf(p1 < PI_F), -0.5f, 0.5f);
+            default: return noise1[i] * kNoiseScale - 0.5f;
+            }
+        };
+        float s;
+        if constexpr (W1 == kMixed)
+            s = pick(maskOf(w1 == 0), oscillator1(0),
+                     pick(maskOf(w1 == 1), oscillator1(1), pick(maskOf(w1 == 2), oscillator1(2), oscillator1(3))));
+        else
+            s = oscillator1(W1);
 
         const float volume = L.osc2Volume[i];
         const float h = volume * 0.5f;
-        const float sine2 = Sine2 ? s + sineKernel(p2) * h : s;
-        const float saw2 = s + (p2 - PI_F) / PI_F * h;
-        const float square2 = pick(maskOf(p2 < PI_F), s - h, s + h);
-        const float white2 = s + (noise2[i] * kNoiseScale - 0.5f) * volume;
-        s = pick(maskOf(w2 == 0), sine2, pick(maskOf(w2 == 1), saw2, pick(maskOf(w2 == 2), square2, white2)));
+        const auto oscillator2 = [&](int w) {
+            switch (w) {
+            case 0: return s + sineKernel(p2) * h;
+            case 1: return s + (p2 - PI_F) / PI_F * h;
+            case 2: return pick(maskOf(p2 < PI_F), s - h, s + h);
+            default: return s + (noise2[i] * kNoiseScale - 0.5f) * volume;
+            }
+        };
+        if constexpr (W2 == kMixed)
+            s = pick(maskOf(w2 == 0), oscillator2(0),
+                     pick(maskOf(w2 == 1), oscillator2(1), pick(maskOf(w2 == 2), oscillator2(2), oscillator2(3))));
+        else
+            s = oscillator2(W2);
 
         const float next1 = wrapOnce(p1 + L.increment1[i]);
         const float next2 = wrapOnce(p2 + L.increment2[i]);
@@ -457,7 +476,7 @@ ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* n
 }
 
 // `count` samples of the sum of the sounding voices.
-template <bool Sine1, bool Sine2, bool Modulation, bool White>
+template <int W1, int W2, bool Modulation>
 ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, float* noise2, float* out, int count)
 {
     for (int n = 0; n < count; ++n) {
@@ -469,16 +488,17 @@ ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, f
             continue;
         }
         // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
-        if (White)
+        constexpr bool white = W1 == 3 || W2 == 3 || W1 == kMixed || W2 == kMixed;
+        if (white)
             for (int i = 0; i < kSynthVoices; ++i)
                 if (L.active[i]) {
-                    if (L.waveform1[i] == 3)
+                    if (static_cast<std::uint32_t>(L.waveform1[i]) > 2)
                         noise1[i] = static_cast<float>(noise.next());
-                    if (L.waveform2[i] == 3)
+                    if (static_cast<std::uint32_t>(L.waveform2[i]) > 2)
                         noise2[i] = static_cast<float>(noise.next());
                 }
         float values[kSynthVoices];
-        if (renderLoop<Sine1, Sine2, Modulation>(L, noise1, noise2, values))
+        if (renderLoop<W1, W2, Modulation>(L, noise1, noise2, values))
             for (int i = 0; i < kSynthVoices; ++i) {
                 L.phase1[i] = wrapPhase(L.phase1[i]);
                 L.phase2[i] = wrapPhase(L.phase2[i]);
@@ -494,16 +514,17 @@ ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, f
 
 using RenderRun = void (*)(VoiceLanes&, NoiseSource&, float*, float*, float*, int);
 
-template <int Flags>
+// Variant index: W1 + 5 × W2 + 25 × modulation.
+template <int Variant>
 WIDE_TARGET void renderWide(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
 {
-    renderRun<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0, (Flags & 8) != 0>(l, noise, n1, n2, out, count);
+    renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
 }
 
-template <int Flags>
+template <int Variant>
 void renderNarrow(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
 {
-    renderRun<(Flags & 1) != 0, (Flags & 2) != 0, (Flags & 4) != 0, (Flags & 8) != 0>(l, noise, n1, n2, out, count);
+    renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
 }
 
 template <int... Flags>
@@ -514,8 +535,7 @@ constexpr std::array<RenderRun, sizeof...(Flags)> renderTable(std::integer_seque
     return {renderNarrow<Flags>...};
 }
 
-// Indexed by sine 1 + 2 × sine 2 + 4 × modulation + 8 × noise.
-const std::array<RenderRun, 16> renderRuns = renderTable(std::make_integer_sequence<int, 16>());
+const std::array<RenderRun, 50> renderRuns = renderTable(std::make_integer_sequence<int, 50>());
 
 }  // namespace
 
@@ -524,15 +544,17 @@ const std::array<RenderRun, 16> renderRuns = renderTable(std::make_integer_seque
 void CarrierSynth::renderBlock(float* out, int count)
 {
     const VoiceLanes& L = lanes_;
-    std::int32_t sine1 = 0, sine2 = 0, modulation = 0, white = 0;
+    int w1 = L.waveform1[0], w2 = L.waveform2[0];
+    std::int32_t modulation = 0;
     for (int i = 0; i < kVoices; ++i) {
-        sine1 |= L.waveform1[i] == 0;
-        sine2 |= L.waveform2[i] == 0;
+        w1 = L.waveform1[i] == w1 ? w1 : kMixed;
+        w2 = L.waveform2[i] == w2 ? w2 : kMixed;
         modulation |= L.modulationRate[i] > 0.0f;
-        white |= (L.waveform1[i] == 3) | (L.waveform2[i] == 3);
     }
-    renderRuns[static_cast<std::size_t>(sine1 + 2 * sine2 + 4 * modulation + 8 * white)](lanes_, noise_, noise1_, noise2_,
-                                                                                       out, count);
+    // Indices outside 0 … 3 play noise, as the voice-by-voice step does.
+    w1 = w1 < 0 || w1 > 3 ? kMixed : w1;
+    w2 = w2 < 0 || w2 > 3 ? kMixed : w2;
+    renderRuns[static_cast<std::size_t>(w1 + 5 * w2 + 25 * modulation)](lanes_, noise_, noise1_, noise2_, out, count);
 }
 
 float CarrierSynth::render()
