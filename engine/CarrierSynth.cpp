@@ -522,6 +522,12 @@ WIDE_TARGET void renderWide(VoiceLanes& l, NoiseSource& noise, float* n1, float*
 }
 
 template <int Variant>
+WIDEST_TARGET void renderWidest(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
+{
+    renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
+}
+
+template <int Variant>
 void renderNarrow(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
 {
     renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
@@ -530,7 +536,9 @@ void renderNarrow(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float
 template <int... Flags>
 constexpr std::array<RenderRun, sizeof...(Flags)> renderTable(std::integer_sequence<int, Flags...>)
 {
-    if (kWideVectors)
+    if (kVectorLevel == 2)
+        return {renderWidest<Flags>...};
+    if (kVectorLevel == 1)
         return {renderWide<Flags>...};
     return {renderNarrow<Flags>...};
 }

@@ -31,16 +31,11 @@ ALWAYS_INLINE void overlapAddLoop(float* out, const double* window, const double
         out[i] = static_cast<float>(out[i] + window[i] * y[i] * scale);
 }
 
-WIDE_TARGET void windowWide(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
-void windowNarrow(const float* c, const float* m, const double* w, double* cf, double* mf, int n) { windowLoop(c, m, w, cf, mf, n); }
-WIDE_TARGET void imposeWide(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
-void imposeNarrow(double* p, const double* c, int bins) { imposeLoop(p, c, bins); }
-WIDE_TARGET void overlapAddWide(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
-void overlapAddNarrow(float* o, const double* w, const double* y, double s, int n) { overlapAddLoop(o, w, y, s, n); }
-
-const auto windowBest = kWideVectors ? windowWide : windowNarrow;
-const auto imposeBest = kWideVectors ? imposeWide : imposeNarrow;
-const auto overlapAddBest = kWideVectors ? overlapAddWide : overlapAddNarrow;
+VECTOR_VARIANTS(windowBest, windowLoop,
+                (const float* c, const float* m, const double* w, double* cf, double* mf, int n), (c, m, w, cf, mf, n));
+VECTOR_VARIANTS(imposeBest, imposeLoop, (double* p, const double* c, int bins), (p, c, bins));
+VECTOR_VARIANTS(overlapAddBest, overlapAddLoop, (float* o, const double* w, const double* y, double s, int n),
+                (o, w, y, s, n));
 
 }  // namespace
 

@@ -85,9 +85,8 @@ ALWAYS_INLINE void cascadeLoop(float* buffer, float* out, int count, Filter::Sec
     noise = state;
 }
 
-WIDE_TARGET void cascadeWide(float* b, float* o, int n, Filter::Section* s, std::uint32_t& noise) { cascadeLoop(b, o, n, s, noise); }
-void cascadeNarrow(float* b, float* o, int n, Filter::Section* s, std::uint32_t& noise) { cascadeLoop(b, o, n, s, noise); }
-const auto cascade = kWideVectors ? cascadeWide : cascadeNarrow;
+VECTOR_VARIANTS(cascade, cascadeLoop, (float* b, float* o, int n, Filter::Section* s, std::uint32_t& noise),
+                (b, o, n, s, noise));
 
 }  // namespace
 

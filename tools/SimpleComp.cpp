@@ -56,12 +56,8 @@ ALWAYS_INLINE void gainsLoop(double* x, const double* gainDb, int n)
         x[i] *= expModerate(gainDb[i] * 0.11512925464970228);
 }
 
-WIDE_TARGET void levelsWide(double* level, int n) { levelsLoop(level, n); }
-void levelsNarrow(double* level, int n) { levelsLoop(level, n); }
-WIDE_TARGET void gainsWide(double* x, const double* gainDb, int n) { gainsLoop(x, gainDb, n); }
-void gainsNarrow(double* x, const double* gainDb, int n) { gainsLoop(x, gainDb, n); }
-const auto levelsInDecibels = kWideVectors ? levelsWide : levelsNarrow;
-const auto applyGains = kWideVectors ? gainsWide : gainsNarrow;
+VECTOR_VARIANTS(levelsInDecibels, levelsLoop, (double* level, int n), (level, n));
+VECTOR_VARIANTS(applyGains, gainsLoop, (double* x, const double* gainDb, int n), (x, gainDb, n));
 
 }  // namespace
 
