@@ -469,46 +469,57 @@ ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* n
         L.releasePosition[i] = pick(releasing, releasePosition + L.releaseIncrement[i], releasePosition);
         L.releasing[i] = pick(ended, 0, L.releasing[i]);
         L.active[i] = pick(ended, 0, L.active[i]);
-        const float shaped = pick(attacking, attackPosition * s, pick(releasing, (1.0f - releasePosition) * s, s));
-        out[i] = pick(on & ~ended, L.amplitude[i] * shaped, 0.0f);
+        // attack position × s, (1 − release position) × s, or 1 × s: the same products.
+        const float ramp = pick(attacking, attackPosition, pick(releasing, 1.0f - releasePosition, 1.0f));
+        out[i] = pick(on & ~ended, L.amplitude[i] * (ramp * s), 0.0f);
     }
     return wrap != 0;
 }
 
-// `count` samples of the sum of the sounding voices.
+// `count` samples of the sum of the sounding voices. The voices' values of
+// up to kRun samples are kept row by row, then summed in slot order with the
+// samples in vector lanes.
 template <int W1, int W2, bool Modulation>
 ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, float* noise2, float* out, int count)
 {
-    for (int n = 0; n < count; ++n) {
-        std::int32_t sounding = 0;
-        for (int i = 0; i < kSynthVoices; ++i)
-            sounding |= L.active[i];
-        if (!sounding) {
-            out[n] = 0.0f;
-            continue;
-        }
-        // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
-        constexpr bool white = W1 == 3 || W2 == 3 || W1 == kMixed || W2 == kMixed;
-        if (white)
+    constexpr int kRun = 16;
+    alignas(64) float rows[kRun][kSynthVoices];
+    for (int start = 0; start < count; start += kRun) {
+        const int length = count - start < kRun ? count - start : kRun;
+        for (int n = 0; n < length; ++n) {
+            float* values = rows[n];
+            std::int32_t sounding = 0;
             for (int i = 0; i < kSynthVoices; ++i)
-                if (L.active[i]) {
-                    if (static_cast<std::uint32_t>(L.waveform1[i]) > 2)
-                        noise1[i] = static_cast<float>(noise.next());
-                    if (static_cast<std::uint32_t>(L.waveform2[i]) > 2)
-                        noise2[i] = static_cast<float>(noise.next());
-                }
-        float values[kSynthVoices];
-        if (renderLoop<W1, W2, Modulation>(L, noise1, noise2, values))
-            for (int i = 0; i < kSynthVoices; ++i) {
-                L.phase1[i] = wrapPhase(L.phase1[i]);
-                L.phase2[i] = wrapPhase(L.phase2[i]);
-                L.modulationPhase[i] = wrapPhase(L.modulationPhase[i]);
+                sounding |= L.active[i];
+            if (!sounding) {
+                for (int i = 0; i < kSynthVoices; ++i)
+                    values[i] = 0.0f;
+                continue;
             }
-        // Summed in slot order; silent lanes add +0, which changes no sum.
-        float sum = 0.0f;
-        for (float v : values)
-            sum += v;
-        out[n] = sum;
+            // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
+            constexpr bool white = W1 == 3 || W2 == 3 || W1 == kMixed || W2 == kMixed;
+            if (white)
+                for (int i = 0; i < kSynthVoices; ++i)
+                    if (L.active[i]) {
+                        if (static_cast<std::uint32_t>(L.waveform1[i]) > 2)
+                            noise1[i] = static_cast<float>(noise.next());
+                        if (static_cast<std::uint32_t>(L.waveform2[i]) > 2)
+                            noise2[i] = static_cast<float>(noise.next());
+                    }
+            if (renderLoop<W1, W2, Modulation>(L, noise1, noise2, values))
+                for (int i = 0; i < kSynthVoices; ++i) {
+                    L.phase1[i] = wrapPhase(L.phase1[i]);
+                    L.phase2[i] = wrapPhase(L.phase2[i]);
+                    L.modulationPhase[i] = wrapPhase(L.modulationPhase[i]);
+                }
+        }
+        // Slot order within each sample; silent lanes add +0, which changes no sum.
+        float* sums = out + start;
+        for (int n = 0; n < length; ++n)
+            sums[n] = 0.0f;
+        for (int i = 0; i < kSynthVoices; ++i)
+            for (int n = 0; n < length; ++n)
+                sums[n] += rows[n][i];
     }
 }
 
