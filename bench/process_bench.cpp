@@ -212,21 +212,44 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
+        // With repetitions, the median stands for each benchmark.
         for (const Run& run : runs)
-            rows_.push_back(run);
+            if (run.run_type == Run::RT_Iteration ? run.repetitions <= 1 : run.aggregate_name == "median")
+                rows_.push_back(run);
     }
+    // Ratios to the bound are taken here, between the reported (median) figures.
     void Finalize() override
     {
         ConsoleReporter::Finalize();
+        const auto nsPerSample = [](const Run& run) {
+            const auto found = run.counters.find("ns/sample");
+            return found == run.counters.end() ? NAN : static_cast<double>(found->second);
+        };
+        std::map<std::string, double> bounds;  // "N/hop" -> ns per sample
+        for (const Run& run : rows_) {
+            const std::string name = run.run_name.str();
+            if (name.rfind("fft_bound/", 0) == 0)
+                bounds[name.substr(10)] = nsPerSample(run);
+        }
         std::printf("\n| benchmark | ns/sample | x real time | x FFT bound |\n|---|---:|---:|---:|\n");
         for (const Run& run : rows_) {
-            const auto value = [&run](const char* name) {
-                const auto found = run.counters.find(name);
-                return found == run.counters.end() ? NAN : static_cast<double>(found->second);
-            };
-            const double bound = value("x bound");
-            std::printf("| %s | %.1f | %.0f | %s |\n", run.benchmark_name().c_str(), value("ns/sample"),
-                        value("x realtime"), std::isnan(bound) ? "" : std::to_string(bound).substr(0, 4).c_str());
+            const std::string name = run.run_name.str();
+            const double ns = nsPerSample(run);
+            std::string ratio;
+            if (name.rfind("fft_bound/", 0) == 0) {
+                ratio = "1.00";
+            } else if (name.rfind("vocoder/", 0) == 0) {
+                // vocoder/<carrier>/<N>/<hop>/block<B>
+                const size_t sizes = name.find('/', 8) + 1;
+                const size_t block = name.find("/block");
+                const auto bound = bounds.find(name.substr(sizes, block - sizes));
+                if (bound != bounds.end()) {
+                    char text[16];
+                    std::snprintf(text, sizeof text, "%.2f", ns / bound->second);
+                    ratio = text;
+                }
+            }
+            std::printf("| %s | %.1f | %.0f | %s |\n", name.c_str(), ns, 1.0e9 / (ns * kRate), ratio.c_str());
         }
     }
 
