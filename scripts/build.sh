@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh build
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOCODER_TESTS=OFF >/dev/null
 cmake --build build -j"$(nproc)"
-echo "built: $(pwd)/build/Vocoder.so"
+echo "built: $(pwd)/build/Vocoder.so and $(pwd)/build/vocoder-render"
 
 if [[ "${1:-}" == "--install" ]]; then
     if [[ -n "${2:-}" ]]; then

@@ -5,7 +5,8 @@
 # Usage: scripts/setup.sh build|test
 set -euo pipefail
 
-build_packages=(g++ cmake make pkg-config libfftw3-dev libpng-dev zlib1g-dev)
+build_packages=(g++ cmake make pkg-config libfftw3-dev libpng-dev zlib1g-dev
+                libcli11-dev libsndfile1-dev libsamplerate0-dev libsmf-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev binutils)
 
 case "${1:-build}" in

@@ -21,6 +21,7 @@ ctest --test-dir build/test-release --output-on-failure -j"$jobs"
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 run build/test-asan -DCMAKE_BUILD_TYPE=Debug -DVOCODER_SANITIZE=address,undefined
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    LSAN_OPTIONS=suppressions="$(pwd)/scripts/lsan.supp" \
     ctest --test-dir build/test-asan --output-on-failure -j"$jobs"
 
 echo "== ThreadSanitizer"

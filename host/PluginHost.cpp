@@ -1,0 +1,187 @@
+#include "PluginHost.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+using Entry = AEffect* (*)(audioMasterCallback);
+
+std::string lower(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+}
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
+
+// A whole-string number, or nothing.
+bool parseNumber(const std::string& text, double& value)
+{
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end && *end == 0 && std::isfinite(value);
+}
+
+}  // namespace
+
+PluginHost::PluginHost(const std::string& libraryPath, float sampleRate, int blockSize)
+    : sampleRate_(sampleRate), blockSize_(blockSize)
+{
+    library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library_)
+        throw HostError("cannot load the plug-in: " + std::string(dlerror()));
+    auto entry = reinterpret_cast<Entry>(dlsym(library_, "VSTPluginMain"));
+    if (!entry)
+        entry = reinterpret_cast<Entry>(dlsym(library_, "main"));
+    if (!entry) {
+        dlclose(library_);
+        throw HostError(libraryPath + " is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main");
+    }
+    effect_ = entry(&PluginHost::callback);
+    if (!effect_ || effect_->magic != kEffectMagic) {
+        dlclose(library_);
+        throw HostError(libraryPath + ": the plug-in refused to start (its entry point returned no effect)");
+    }
+    effect_->resvd1 = reinterpret_cast<VstIntPtr>(this);
+    effect_->dispatcher(effect_, effOpen, 0, 0, nullptr, 0.0f);
+    effect_->dispatcher(effect_, effSetSampleRate, 0, 0, nullptr, sampleRate_);
+    effect_->dispatcher(effect_, effSetBlockSize, 0, blockSize_, nullptr, 0.0f);
+    if (!(effect_->flags & effFlagsCanReplacing) || effect_->numInputs < 1 || effect_->numOutputs < 1) {
+        effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
+        dlclose(library_);
+        throw HostError(libraryPath + ": the plug-in has no replacing audio process");
+    }
+}
+
+PluginHost::~PluginHost()
+{
+    suspend();
+    effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
+    dlclose(library_);
+}
+
+VstIntPtr PluginHost::callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
+{
+    const auto* host = effect ? reinterpret_cast<const PluginHost*>(effect->resvd1) : nullptr;
+    switch (opcode) {
+    case audioMasterVersion: return 2400;
+    case audioMasterWantMidi: return 1;
+    case audioMasterGetSampleRate: return host ? static_cast<VstIntPtr>(host->sampleRate_) : 0;
+    case audioMasterGetBlockSize: return host ? host->blockSize_ : 0;
+    case audioMasterGetCurrentProcessLevel: return 4;  // offline
+    case audioMasterGetProductString:
+        if (ptr)
+            std::strcpy(static_cast<char*>(ptr), "vocoder-render");
+        return 1;
+    default: return 0;
+    }
+}
+
+std::string PluginHost::text(VstInt32 opcode, int index) const
+{
+    char buffer[256] = {};
+    effect_->dispatcher(effect_, opcode, index, 0, buffer, 0.0f);
+    buffer[sizeof buffer - 1] = 0;
+    return buffer;
+}
+
+std::string PluginHost::parameterName(int index) const { return text(effGetParamName, index); }
+std::string PluginHost::parameterDisplay(int index) const { return trimmed(text(effGetParamDisplay, index)); }
+std::string PluginHost::parameterLabel(int index) const { return text(effGetParamLabel, index); }
+
+int PluginHost::findParameter(const std::string& nameOrIndex) const
+{
+    const std::string wanted = lower(trimmed(nameOrIndex));
+    for (int i = 0; i < parameterCount(); ++i)
+        if (!wanted.empty() && lower(trimmed(parameterName(i))) == wanted)
+            return i;
+    double number = 0.0;
+    if (parseNumber(wanted, number) && number == std::floor(number) && number >= 0 && number < parameterCount())
+        return static_cast<int>(number);
+    return -1;
+}
+
+void PluginHost::applySetting(const std::string& assignment)
+{
+    const auto equals = assignment.find('=');
+    if (equals == std::string::npos)
+        throw HostError("--set " + assignment + ": expected NAME=VALUE or INDEX=VALUE");
+    const std::string name = assignment.substr(0, equals);
+    const std::string value = trimmed(assignment.substr(equals + 1));
+    const int index = findParameter(name);
+    if (index < 0)
+        throw HostError("--set " + assignment + ": no parameter named \"" + trimmed(name) + "\" (see --list-params)");
+
+    double number = 0.0;
+    if (parseNumber(value, number) && number >= 0.0 && number <= 1.0) {
+        setParameter(index, static_cast<float>(number));
+        return;
+    }
+    // A display text: search the normalised range for a value that shows it.
+    const float before = parameter(index);
+    const std::string wanted = lower(value);
+    for (int step = 0; step <= 1000; ++step) {
+        const float candidate = static_cast<float>(step) / 1000.0f;
+        setParameter(index, candidate);
+        if (!wanted.empty() && lower(parameterDisplay(index)) == wanted && parameter(index) == candidate)
+            return;
+    }
+    setParameter(index, before);
+    throw HostError("--set " + assignment + ": \"" + value + "\" is neither a value from 0 to 1 nor a setting that " +
+                    trimmed(name) + " shows");
+}
+
+void PluginHost::resume()
+{
+    effect_->dispatcher(effect_, effMainsChanged, 0, 1, nullptr, 0.0f);
+    resumed_ = true;
+}
+
+void PluginHost::suspend()
+{
+    if (resumed_)
+        effect_->dispatcher(effect_, effMainsChanged, 0, 0, nullptr, 0.0f);
+    resumed_ = false;
+}
+
+void PluginHost::process(float* in1, float* in2, float* out1, float* out2, int frames, long long start,
+                         const std::vector<TimedEvent>& events, size_t& nextEvent)
+{
+    midi_.clear();
+    for (; nextEvent < events.size() && events[nextEvent].sample < start + frames; ++nextEvent) {
+        VstMidiEvent e{};
+        e.type = kVstMidiType;
+        e.byteSize = sizeof e;
+        e.deltaFrames = static_cast<VstInt32>(std::max(events[nextEvent].sample - start, 0LL));
+        for (int b = 0; b < 3; ++b)
+            e.midiData[b] = static_cast<char>(events[nextEvent].bytes[b]);
+        midi_.push_back(e);
+    }
+    if (!midi_.empty()) {
+        eventList_.assign(sizeof(VstEvents) + midi_.size() * sizeof(VstEvent*), 0);
+        auto* list = reinterpret_cast<VstEvents*>(eventList_.data());
+        list->numEvents = static_cast<VstInt32>(midi_.size());
+        for (size_t i = 0; i < midi_.size(); ++i)
+            list->events[i] = reinterpret_cast<VstEvent*>(&midi_[i]);
+        effect_->dispatcher(effect_, effProcessEvents, 0, 0, list, 0.0f);
+    }
+    float* inputs[] = {in1, in2};
+    float* outputs[] = {out1, out2};
+    effect_->processReplacing(effect_, inputs, outputs, frames);
+}

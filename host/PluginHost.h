@@ -1,0 +1,68 @@
+// A host for one VST 2.4 effect library: loads it as hosts do, reaches the
+// effect only through its record, and renders blocks with MIDI.
+#pragma once
+
+#include "platform/aeffectx.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A user-facing failure: the message says what went wrong and with what.
+struct HostError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A MIDI message of up to three bytes at an absolute sample position.
+struct TimedEvent {
+    long long sample;
+    unsigned char bytes[3];
+};
+
+class PluginHost {
+public:
+    // dlopen with RTLD_NOW | RTLD_LOCAL, VSTPluginMain (or main), effOpen,
+    // sample rate and block size. Throws HostError with the loader's message.
+    PluginHost(const std::string& libraryPath, float sampleRate, int blockSize);
+    ~PluginHost();  // suspend, close, unload
+    PluginHost(const PluginHost&) = delete;
+    PluginHost& operator=(const PluginHost&) = delete;
+
+    AEffect* effect() const { return effect_; }
+    int parameterCount() const { return effect_->numParams; }
+    std::string parameterName(int index) const;
+    std::string parameterDisplay(int index) const;
+    std::string parameterLabel(int index) const;
+    float parameter(int index) const { return effect_->getParameter(effect_, index); }
+    void setParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
+
+    // "NAME=VALUE" or "INDEX=VALUE": a normalised value 0 … 1, or a text the
+    // parameter displays (compared without case or surrounding blanks).
+    void applySetting(const std::string& assignment);
+    // Index of a parameter by its name (without case) or its number; -1 if none.
+    int findParameter(const std::string& nameOrIndex) const;
+
+    void resume();
+    void suspend();
+
+    // One block: the events whose samples fall in [start, start + frames)
+    // go to effProcessEvents with their offsets, then processReplacing.
+    void process(float* in1, float* in2, float* out1, float* out2, int frames, long long start,
+                 const std::vector<TimedEvent>& events, size_t& nextEvent);
+
+    float sampleRate() const { return sampleRate_; }
+    int blockSize() const { return blockSize_; }
+
+private:
+    static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                              float opt);
+    std::string text(VstInt32 opcode, int index) const;
+
+    void* library_ = nullptr;
+    AEffect* effect_ = nullptr;
+    float sampleRate_;
+    int blockSize_;
+    bool resumed_ = false;
+    std::vector<VstMidiEvent> midi_;
+    std::vector<unsigned char> eventList_;
+};

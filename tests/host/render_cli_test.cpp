@@ -1,0 +1,224 @@
+// vocoder-render as users run it: a separate process, its files, its exit
+// code and its messages.
+#include "TestHost.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int code;
+    std::string output;  // standard output and standard error
+};
+
+Result runRender(const std::string& arguments)
+{
+    const std::string command = std::string(VOCODER_RENDER_PATH) + " " + arguments + " 2>&1";
+    Result result{-1, {}};
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        result.output += buffer;
+    const int status = pipe ? pclose(pipe) : -1;
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+void writeWav(const fs::path& path, const std::vector<float>& samples, int rate = 44100, int channels = 1)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size() / static_cast<size_t>(channels)));
+    sf_close(file);
+}
+
+std::vector<float> readWav(const fs::path& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    EXPECT_NE(file, nullptr) << path;
+    if (!file)
+        return {};
+    std::vector<float> samples(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_float(file, samples.data(), info.frames);
+    sf_close(file);
+    return samples;
+}
+
+class RenderCli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("render-cli-" + std::to_string(getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string at(const std::string& name) const { return (dir / name).string(); }
+    fs::path dir;
+};
+
+std::vector<float> noise(size_t n, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> uniform(-0.3f, 0.3f);
+    std::vector<float> x(n);
+    for (float& v : x)
+        v = uniform(random);
+    return x;
+}
+
+// A type 0 file: 120 beats a minute, 60 from tick 480 on, a note at tick 960
+// (0.5 s + 1 s = 1.5 s), 480 ticks a beat.
+void writeTempoChangeMidi(const fs::path& path)
+{
+    const unsigned char track[] = {
+        0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 500000 µs a beat
+        0x83, 0x60, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // after 480 ticks: 1000000 µs
+        0x83, 0x60, 0x90, 60, 100,                  // after 480 more: note on
+        0x83, 0x60, 0x80, 60, 0,                    // note off
+        0x00, 0xFF, 0x2F, 0x00};
+    std::ofstream out(path, std::ios::binary);
+    const unsigned char header[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
+                                    'M', 'T', 'r', 'k', 0, 0, 0, static_cast<unsigned char>(sizeof track)};
+    out.write(reinterpret_cast<const char*>(header), sizeof header);
+    out.write(reinterpret_cast<const char*>(track), sizeof track);
+}
+
+}  // namespace
+
+TEST_F(RenderCli, RendersWhatTheTestHostRenders)
+{
+    const auto voice = noise(44100, 1);
+    std::vector<float> carrier(44100), stereo(2 * 44100);
+    for (size_t i = 0; i < carrier.size(); ++i) {
+        carrier[i] = static_cast<float>(0.3 * std::sin(0.03 * static_cast<double>(i)));
+        stereo[2 * i] = stereo[2 * i + 1] = carrier[i];  // mixed to mono: the same signal
+    }
+    writeWav(dir / "voice.wav", voice);
+    writeWav(dir / "carrier.wav", stereo, 44100, 2);
+    const Result result = runRender("--quiet --format float --block 256 --set \"HOP SIZE=64\" --modulator " +
+                                    at("voice.wav") + " --carrier " + at("carrier.wav") + " -o " + at("out.wav"));
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_NE(result.output.find("dBFS"), std::string::npos);
+    const auto rendered = readWav(dir / "out.wav");
+
+    TestHost host;
+    AEffect* e = host.create();
+    host.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
+    host.dispatch(effSetBlockSize, 0, 256);
+    e->setParameter(e, 25, 1.0f);
+    e->setParameter(e, 27, 0.4f);
+    host.dispatch(effMainsChanged, 0, 1);
+    std::vector<float> expected(voice.size()), spare(256);
+    for (size_t start = 0; start < voice.size(); start += 256) {
+        const auto frames = static_cast<VstInt32>(std::min<size_t>(256, voice.size() - start));
+        std::vector<float> a(voice.begin() + static_cast<long>(start), voice.begin() + static_cast<long>(start) + frames);
+        std::vector<float> b(carrier.begin() + static_cast<long>(start), carrier.begin() + static_cast<long>(start) + frames);
+        float* inputs[] = {a.data(), b.data()};
+        float* outputs[] = {expected.data() + start, spare.data()};
+        e->processReplacing(e, inputs, outputs, frames);
+    }
+    EXPECT_EQ(rendered, expected);
+}
+
+TEST_F(RenderCli, MidiNotesSoundAtTheirSampleUnderTempoChanges)
+{
+    writeWav(dir / "silence.wav", std::vector<float>(2 * 44100));
+    writeTempoChangeMidi(dir / "tempo.mid");
+    const Result result = runRender("--quiet --format float --set Mode=Carrier --set \"OSC 1=0.6\" --set \"OSC 2 Volume=0\""
+                                    " --set \"Low Cut=0\" --modulator " + at("silence.wav") + " --midi " +
+                                    at("tempo.mid") + " -o " + at("out.wav"));
+    ASSERT_EQ(result.code, 0) << result.output;
+    const auto out = readWav(dir / "out.wav");
+    ASSERT_EQ(out.size(), 2u * 44100);
+    float before = 0.0f;
+    for (size_t i = 0; i <= 66150; ++i)
+        before = std::max(before, std::fabs(out[i]));
+    EXPECT_LT(before, 1e-12f);                  // the note's first sample is the attack's 0
+    EXPECT_GT(std::fabs(out[66151]), 1e-5f);  // 1.5 s at 44.1 kHz, plus one
+}
+
+TEST_F(RenderCli, EveryBadInputIsAClearErrorAndWritesNothing)
+{
+    writeWav(dir / "voice.wav", noise(4410, 2));
+    std::ofstream(dir / "text.wav") << "not audio at all";
+    std::ofstream(dir / "text.mid") << "MThd but not really";
+    const std::string voice = " --modulator " + at("voice.wav");
+    const std::string out = " -o " + at("out.wav");
+    const struct {
+        std::string arguments;
+        std::string message;
+    } cases[] = {
+        {" --modulator " + at("missing.wav") + out, "cannot read " + at("missing.wav")},
+        {" --modulator " + at("text.wav") + out, "cannot read " + at("text.wav")},
+        {voice + " --carrier " + at("text.wav") + out, "cannot read " + at("text.wav")},
+        {voice + " --midi " + at("text.mid") + out, "not a Standard MIDI File"},
+        {voice + out + " --plugin " + at("nothing.so"), "cannot load the plug-in"},
+        {voice + out + " --plugin libm.so.6", "exports neither VSTPluginMain nor main"},
+        {voice + out + " --set Sideways=1", "no parameter named \"Sideways\""},
+        {voice + out + " --set Mode=Sideways", "neither a value from 0 to 1 nor a setting"},
+        {voice + out + " --set Mode", "expected NAME=VALUE"},
+        {voice + out + " --notes \"C4 H9\"", "\"H9\" is not a note name"},
+        {voice + out + " --format 12", "choose 16, 24 or float"},
+        {voice + " -o " + at("out.mp3"), "must end in .wav"},
+        {voice + " -o " + at("out.flac") + " --format float", "FLAC holds 16 or 24 bits"},
+        {voice + " -o " + at("missing/dir/out.wav"), "cannot write"},
+        {voice + out + " --carrier " + at("voice.wav") + " --notes C4", "choose one carrier"},
+        {voice + out + " --tail -1", "--tail"},
+    };
+    for (const auto& c : cases) {
+        const Result result = runRender("--quiet" + c.arguments);
+        EXPECT_EQ(result.code, 2) << c.arguments << "\n" << result.output;
+        EXPECT_NE(result.output.find(c.message), std::string::npos) << c.arguments << "\n" << result.output;
+    }
+    // Nothing written, not even a partial file.
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_TRUE(entry.path().filename() == "voice.wav" || entry.path().filename() == "text.wav" ||
+                    entry.path().filename() == "text.mid")
+            << entry.path();
+}
+
+TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)
+{
+    const Result result = runRender("--list-params");
+    ASSERT_EQ(result.code, 0) << result.output;
+    int rows = 0;
+    for (size_t at = result.output.find('\n'); at != std::string::npos; at = result.output.find('\n', at + 1))
+        ++rows;
+    EXPECT_EQ(rows, 29);  // a heading and 28 parameters
+    EXPECT_NE(result.output.find("FFT SIZE"), std::string::npos);
+    EXPECT_NE(result.output.find("   26  FFT SIZE"), std::string::npos);
+    EXPECT_NE(result.output.find("Vocoder"), std::string::npos);  // Mode's display
+}
+
+// The README's demo: the committed phrase and chords, aligned output.
+TEST_F(RenderCli, DemoRenders)
+{
+    const Result result = runRender("--quiet --align --tail 1 --set \"Vocoder Gain=1\" --modulator " DEMO_DIR
+                                    "/phrase.wav --midi " DEMO_DIR "/chords.mid -o " + at("demo.wav"));
+    ASSERT_EQ(result.code, 0) << result.output;
+    const auto out = readWav(dir / "demo.wav");
+    const auto voice = readWav(DEMO_DIR "/phrase.wav");
+    EXPECT_EQ(out.size(), voice.size() + 22050u);  // 1 s of tail at the phrase's 22050 Hz
+    float peak = 0.0f;
+    for (float v : out)
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_GT(peak, 0.05f);
+}
