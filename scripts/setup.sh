@@ -6,7 +6,7 @@
 set -euo pipefail
 
 build_packages=(g++ cmake make pkg-config libfftw3-dev libpng-dev zlib1g-dev
-                libcli11-dev libsndfile1-dev libsamplerate0-dev libsmf-dev)
+                libcli11-dev libsndfile1-dev libsamplerate0-dev libsmf-dev libcairo2-dev fonts-liberation)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev binutils)
 
 case "${1:-build}" in

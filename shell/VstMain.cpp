@@ -3,6 +3,7 @@
 #include "Vocoder.h"
 
 #include <dlfcn.h>
+#include <cairo.h>
 #include <fftw3.h>
 
 #define VST_EXPORT extern "C" __attribute__((visibility("default")))
@@ -19,13 +20,16 @@ __attribute__((constructor)) static void recordModuleHandle()
     if (dladdr(reinterpret_cast<void*>(&recordModuleHandle), &info) != 0)
         moduleHandle = info.dli_fbase;
 
-    // FFTW keeps its planner for the life of its library and frees it only in
-    // fftw_cleanup, which no one library may call in a process it shares with
-    // others. Keeping FFTW loaded after this library is unloaded keeps the
-    // planner reachable and reused by the next load, instead of leaking it.
-    Dl_info fftw{};
-    if (dladdr(reinterpret_cast<void*>(&fftw_execute), &fftw) != 0 && fftw.dli_fname)
-        dlopen(fftw.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    // FFTW keeps its planner, and pixman (under cairo) its implementation
+    // tables, for the life of their libraries, freed by no one (fftw_cleanup is
+    // not ours to call in a process shared with others). Keeping them loaded
+    // after this library is unloaded keeps that memory reachable and reused by
+    // the next load, instead of leaking it at every unload.
+    for (void* symbol : {reinterpret_cast<void*>(&fftw_execute), reinterpret_cast<void*>(&cairo_create)}) {
+        Dl_info library{};
+        if (dladdr(symbol, &library) != 0 && library.dli_fname)
+            dlopen(library.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+    }
 }
 
 void* libraryModuleHandle() { return moduleHandle; }
