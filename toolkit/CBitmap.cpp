@@ -14,6 +14,8 @@ namespace VSTGUI {
 
 namespace {
 
+constexpr png_uint_32 kLargestSide = 4096;
+
 struct Reader {
     const unsigned char* data;
     std::size_t size;
@@ -78,12 +80,12 @@ bool decode(Reader& reader, std::unique_ptr<platform::Image>& image, volatile in
         return false;
     }
     png_set_read_fn(png, &reader, readBytes);
+    // Far above any editor image; a damaged header cannot ask for gigabytes.
+    png_set_user_limits(png, kLargestSide, kLargestSide);
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colourType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
-    if (width > 16384 || height > 16384)
-        png_error(png, "image too large");
 
     if (colourType == PNG_COLOR_TYPE_PALETTE)
         png_set_palette_to_rgb(png);
