@@ -16,11 +16,11 @@ CDrawContext::CDrawContext(CFrame* frame, platform::Image* target, PointerSource
         clip_ = {0, 0, target->width(), target->height()};
         canvas_->setClip(clip_.left, clip_.top, clip_.right, clip_.bottom);
     }
-    setFrameColor(kWhiteCColor);
-    setLineStyle(kLineSolid);
-    setLineWidth(1);
-    setFillColor(kBlackCColor);
-    setFontColor(kWhiteCColor);
+    setPenColor(kWhiteCColor);
+    setPenStyle(kLineSolid);
+    setPenWidth(1);
+    setBrushColor(kBlackCColor);
+    setTextColor(kWhiteCColor);
     setFont(0, 0, kBoldFace);
 }
 
@@ -32,7 +32,7 @@ void CDrawContext::applyPen()
         canvas_->setPen(rgba(frameColor_), lineWidth_, lineStyle_ == kLineOnOffDash);
 }
 
-void CDrawContext::setLineStyle(std::int32_t style)
+void CDrawContext::setPenStyle(std::int32_t style)
 {
     if (style == lineStyle_)
         return;
@@ -40,7 +40,7 @@ void CDrawContext::setLineStyle(std::int32_t style)
     applyPen();
 }
 
-void CDrawContext::setLineWidth(std::int32_t width)
+void CDrawContext::setPenWidth(std::int32_t width)
 {
     if (width == lineWidth_)
         return;
@@ -48,7 +48,7 @@ void CDrawContext::setLineWidth(std::int32_t width)
     applyPen();
 }
 
-void CDrawContext::setFrameColor(const CColor& colour)
+void CDrawContext::setPenColor(const CColor& colour)
 {
     if (colour == frameColor_)
         return;
@@ -56,7 +56,7 @@ void CDrawContext::setFrameColor(const CColor& colour)
     applyPen();
 }
 
-void CDrawContext::setFillColor(const CColor& colour)
+void CDrawContext::setBrushColor(const CColor& colour)
 {
     if (colour == fillColor_)
         return;
@@ -65,7 +65,7 @@ void CDrawContext::setFillColor(const CColor& colour)
         canvas_->setBrush(rgba(colour));
 }
 
-void CDrawContext::setFontColor(const CColor& colour)
+void CDrawContext::setTextColor(const CColor& colour)
 {
     if (colour == fontColor_)
         return;
@@ -90,7 +90,7 @@ void CDrawContext::setFont(std::int32_t index, std::int32_t size, std::int32_t f
                          face & kUnderlineFace);
 }
 
-void CDrawContext::setClipRect(const CRect& rect)
+void CDrawContext::setClip(const CRect& rect)
 {
     if (rect == clip_)
         return;
@@ -144,9 +144,9 @@ void CDrawContext::drawString(const char* text, const CRect& rect, bool opaque, 
     canvas_->drawText(text, r.left, r.top, r.right, r.bottom, align, opaque);
 }
 
-std::int32_t CDrawContext::getMouseButtons() { return pointer_ ? pointer_->buttons() : 0; }
+std::int32_t CDrawContext::mouseButtons() { return pointer_ ? pointer_->buttons() : 0; }
 
-void CDrawContext::getMouseLocation(CPoint& point)
+void CDrawContext::readMouseLocation(CPoint& point)
 {
     if (pointer_)
         point = pointer_->location();
@@ -166,8 +166,8 @@ COffscreenContext::COffscreenContext(std::unique_ptr<platform::Image> image, CFr
       height_(image_->height()),
       background_(background)
 {
-    setFillColor(background);
-    setFrameColor(background);
+    setBrushColor(background);
+    setPenColor(background);
     drawRectangle({0, 0, width_, height_}, kDrawFilledAndStroked);
 }
 

@@ -52,25 +52,25 @@ public:
     void drawString(const char* text, const CRect& rect, bool opaque = false,
                     std::int32_t alignment = kCenterText);
 
-    void setLineStyle(std::int32_t style);
-    void setLineWidth(std::int32_t width);
-    void setFrameColor(const CColor& colour);
-    void setFillColor(const CColor& colour);
-    void setFontColor(const CColor& colour);
+    void setPenStyle(std::int32_t style);
+    void setPenWidth(std::int32_t width);
+    void setPenColor(const CColor& colour);
+    void setBrushColor(const CColor& colour);
+    void setTextColor(const CColor& colour);
     // Index outside 0 … 7: 0. Size 0: the index's height. Face: CTxtFace bits.
     void setFont(std::int32_t index, std::int32_t size = 0, std::int32_t face = 0);
-    void setClipRect(const CRect& rect);
+    void setClip(const CRect& rect);
 
-    CRect getClipRect() const { return clip_; }
-    CColor getFrameColor() const { return frameColor_; }
-    CColor getFillColor() const { return fillColor_; }
-    CColor getFontColor() const { return fontColor_; }
-    std::int32_t getLineWidth() const { return lineWidth_; }
-    std::int32_t getFont() const { return fontIndex_; }
-    std::int32_t getFontSize() const { return fontSize_; }
+    CRect clip() const { return clip_; }
+    CColor penColor() const { return frameColor_; }
+    CColor brushColor() const { return fillColor_; }
+    CColor textColor() const { return fontColor_; }
+    std::int32_t penWidth() const { return lineWidth_; }
+    std::int32_t fontIndex() const { return fontIndex_; }
+    std::int32_t fontSize() const { return fontSize_; }
 
-    std::int32_t getMouseButtons();
-    void getMouseLocation(CPoint& point);
+    std::int32_t mouseButtons();
+    void readMouseLocation(CPoint& point);
 
     CFrame* getFrame() const { return frame_; }
     platform::Canvas& canvas() { return *canvas_; }

@@ -33,7 +33,7 @@ struct ScriptedPointer : PointerSource {
 TEST(CDrawContext, RectanglesAndFillsHitTheirPixels)
 {
     COffscreenContext c(nullptr, 32, 32, kBlackCColor);
-    c.setFrameColor(kWhiteCColor);
+    c.setPenColor(kWhiteCColor);
     c.drawRectangle({10, 10, 20, 20});
     for (int i = 10; i <= 19; ++i) {
         EXPECT_TRUE(lit(c, i, 10) && lit(c, i, 19) && lit(c, 10, i) && lit(c, 19, i)) << i;
@@ -42,7 +42,7 @@ TEST(CDrawContext, RectanglesAndFillsHitTheirPixels)
     EXPECT_EQ(litPixels(c).size(), 36u);
 
     COffscreenContext f(nullptr, 32, 32, kBlackCColor);
-    f.setFillColor(kRedCColor);
+    f.setBrushColor(kRedCColor);
     f.fillRect({10, 10, 20, 20});  // (11, 11) … (19, 19)
     const auto filled = litPixels(f);
     EXPECT_EQ(filled.size(), 81u);
@@ -53,7 +53,7 @@ TEST(CDrawContext, RectanglesAndFillsHitTheirPixels)
 TEST(CDrawContext, LinesLeaveOutTheirEndPointAndFollowTheOffset)
 {
     COffscreenContext c(nullptr, 32, 32, kBlackCColor);
-    c.setFrameColor(kWhiteCColor);
+    c.setPenColor(kWhiteCColor);
     c.offset = {2, 3};
     c.moveTo({0, 5});
     c.lineTo({10, 5});
@@ -69,25 +69,25 @@ TEST(CDrawContext, LinesLeaveOutTheirEndPointAndFollowTheOffset)
 TEST(CDrawContext, ClippingLimitsEveryDrawing)
 {
     COffscreenContext c(nullptr, 32, 32, kBlackCColor);
-    c.setClipRect({0, 0, 15, 15});
-    c.setFillColor(kWhiteCColor);
+    c.setClip({0, 0, 15, 15});
+    c.setBrushColor(kWhiteCColor);
     c.drawRectangle({5, 5, 25, 25}, kDrawFilled);
     EXPECT_TRUE(lit(c, 14, 14));
     EXPECT_FALSE(lit(c, 15, 14) || lit(c, 14, 15));
     EXPECT_EQ(litPixels(c).size(), 100u);
-    EXPECT_EQ(c.getClipRect(), (CRect{0, 0, 15, 15}));
+    EXPECT_EQ(c.clip(), (CRect{0, 0, 15, 15}));
 }
 
 TEST(CDrawContext, TextStaysInItsBoxAndFontsFollowTheTable)
 {
     COffscreenContext c(nullptr, 100, 30, kBlackCColor);
-    EXPECT_EQ(c.getFont(), 0);
-    EXPECT_EQ(c.getFontSize(), 12);
+    EXPECT_EQ(c.fontIndex(), 0);
+    EXPECT_EQ(c.fontSize(), 12);
     c.setFont(9, 0, 0);
-    EXPECT_EQ(c.getFont(), 0);
+    EXPECT_EQ(c.fontIndex(), 0);
     c.setFont(5);
-    EXPECT_EQ(c.getFontSize(), 10);
-    c.setFontColor(kWhiteCColor);
+    EXPECT_EQ(c.fontSize(), 10);
+    c.setTextColor(kWhiteCColor);
     c.drawString("1234 Hz", {20, 5, 80, 25}, false, kRightText);
     const auto pixels = litPixels(c);
     ASSERT_GT(pixels.size(), 20u);
@@ -117,17 +117,17 @@ TEST(CDrawContext, GesturesReadAScriptedPointer)
     ScriptedPointer pointer;
     pointer.script = {{kLButton | kShift, {10, 20}}, {kLButton, {12, 18}}};
     COffscreenContext c(nullptr, 4, 4, kBlackCColor, &pointer);
-    EXPECT_EQ(c.getMouseButtons(), kLButton | kShift);
+    EXPECT_EQ(c.mouseButtons(), kLButton | kShift);
     CPoint where;
-    c.getMouseLocation(where);
+    c.readMouseLocation(where);
     EXPECT_EQ(where.h, 10);
-    EXPECT_EQ(c.getMouseButtons(), kLButton);
-    c.getMouseLocation(where);
+    EXPECT_EQ(c.mouseButtons(), kLButton);
+    c.readMouseLocation(where);
     EXPECT_EQ(where.v, 18);
-    EXPECT_EQ(c.getMouseButtons(), 0);
+    EXPECT_EQ(c.mouseButtons(), 0);
 
     COffscreenContext none(nullptr, 4, 4);
-    EXPECT_EQ(none.getMouseButtons(), 0);
+    EXPECT_EQ(none.mouseButtons(), 0);
 }
 
 TEST(CReferenceCounter, DestroysAtZeroExactlyOnce)

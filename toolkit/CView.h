@@ -1,0 +1,155 @@
+// The view tree: views with a rectangle, a background and a dirty flag, and
+// containers that own child views and pass drawing, mouse, keys and wheel on.
+#pragma once
+
+#include "Basics.h"
+#include "platform/aeffectx.h"
+
+#include <string_view>
+#include <vector>
+
+namespace VSTGUI {
+
+class CBitmap;
+class CDrawContext;
+class CView;
+class CViewContainer;
+
+// What views ask of the window that shows them (the frame): focus, edit
+// notifications for the host, redrawing and the idle service.
+class FrameServices {
+public:
+    virtual ~FrameServices() = default;
+    virtual void setFocusView(CView* view) = 0;
+    virtual CView* focusView() const = 0;
+    virtual void beginEdit(std::int32_t tag) = 0;
+    virtual void endEdit(std::int32_t tag) = 0;
+    // Redraws `rect` (frame coordinates) into `context`.
+    virtual void drawArea(CDrawContext* context, const CRect& rect) = 0;
+    // Asks for `view` to be redrawn when no context is at hand.
+    virtual void redrawView(CView* view) = 0;
+    virtual void pumpIdle() = 0;
+    virtual void* editor() const = 0;
+};
+
+class CView : public CReferenceCounter {
+public:
+    explicit CView(const CRect& size);
+    ~CView() override;
+
+    virtual void draw(CDrawContext* context);
+    virtual void drawArea(CDrawContext* context, const CRect& updateRect) { (void)updateRect; draw(context); }
+    // Touching edges count as overlapping.
+    virtual bool overlapsUpdate(const CRect& updateRect) const;
+    virtual void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1);
+    virtual void setBackground(CBitmap* bitmap);
+    virtual CBitmap* background() const { return background_; }
+    virtual std::int32_t onKeyDown(VstKeyCode& key) { (void)key; return -1; }
+    virtual std::int32_t onKeyUp(VstKeyCode& key) { (void)key; return -1; }
+    virtual bool onWheel(CDrawContext* context, const CPoint& where, std::int32_t axis, float distance)
+    {
+        (void)axis;
+        return onWheel(context, where, distance);
+    }
+    virtual bool onWheel(CDrawContext* context, const CPoint& where, float distance);
+    virtual void focusLost(CDrawContext* context) { (void)context; }
+    virtual void focusGained(CDrawContext* context) { (void)context; }
+    virtual bool isDirty() const { return dirty_; }
+    virtual void setDirty(bool value = true) { dirty_ = value; }
+    virtual void setMouseEnabled(bool enabled = true) { mouseEnabled_ = enabled; }
+    virtual bool mouseEnabled() const { return mouseEnabled_; }
+    virtual void setHitArea(const CRect& area) { hitArea_ = area; }
+    virtual CRect hitArea() const { return hitArea_; }
+    // All four edges of the hit area count as inside.
+    virtual bool hitTest(const CPoint& where, std::int32_t buttons = -1) const;
+    virtual void setTransparency(bool value) { transparency_ = value; }
+    virtual bool transparency() const { return transparency_; }
+    virtual void setRect(const CRect& rect);
+    virtual CRect rect() const { return size_; }
+    virtual bool removed(CView* parent) { (void)parent; return true; }
+    virtual bool attached(CView* parent) { (void)parent; return true; }
+    // The pointer, from the context, in this view's parent's coordinates.
+    virtual void readMouseLocation(CDrawContext* context, CPoint& where);
+    // Frame coordinates to this view's parent's coordinates, and back.
+    virtual CPoint toLocal(const CPoint& point) const;
+    virtual CPoint toFrame(const CPoint& point) const;
+    virtual void* editor() const;
+    virtual std::int32_t notify(CView* sender, const char* message) { (void)sender; (void)message; return 0; }
+    virtual void redrawArea(CDrawContext* context, const CRect& rect);
+    virtual bool wantsFocus() const { return wantsFocus_; }
+    virtual void setWantsFocus(bool value) { wantsFocus_ = value; }
+    // This class's name or a base class's.
+    virtual bool isKindOf(std::string_view name) const { return name == "CView"; }
+    // Redraws the view if dirty, with a context or through the frame.
+    virtual void update(CDrawContext* context);
+
+    FrameServices* frame() const { return frame_; }
+    CViewContainer* parent() const { return parent_; }
+
+protected:
+    friend class CViewContainer;
+    // Set by the container the view is added to.
+    virtual void setOwner(FrameServices* frame, CViewContainer* parent)
+    {
+        frame_ = frame;
+        parent_ = parent;
+    }
+
+    CRect size_;
+    CRect hitArea_;
+    FrameServices* frame_ = nullptr;
+    CViewContainer* parent_ = nullptr;
+    bool dirty_ = false;
+    bool mouseEnabled_ = true;
+    bool transparency_ = false;
+    bool wantsFocus_ = false;
+    CBitmap* background_ = nullptr;
+};
+
+class CViewContainer : public CView {
+public:
+    CViewContainer(const CRect& size, FrameServices* frame = nullptr, CBitmap* background = nullptr);
+    ~CViewContainer() override;  // releases its reference to every child
+
+    // Appends and retains `view` (null is ignored), attaches it and marks it dirty.
+    virtual void addView(CView* view);
+    virtual void addView(CView* view, const CRect& hitArea, bool mouseEnabled = true);
+    virtual void removeView(CView* view, bool withRelease = true);
+    virtual void removeAllViews(bool withRelease = true);
+    virtual bool hasView(const CView* view) const;
+    virtual std::int32_t viewCount() const { return static_cast<std::int32_t>(children_.size()); }
+    virtual CView* viewAt(std::int32_t index) const;
+    // The topmost child whose hit area holds the point (container coordinates).
+    virtual CView* viewAtPoint(const CPoint& where, bool deep = false) const;
+    virtual void setBackgroundColor(const CColor& colour);
+    virtual CColor getBackgroundColor() const { return backgroundColor_; }
+    virtual void setBackgroundOffset(const CPoint& offset) { backgroundOffset_ = offset; }
+    virtual void setDrawOffscreen(bool value) { drawOffscreen_ = value; }
+    // The next child after `current` (before it in reverse) that wants focus
+    // becomes the focus view; child containers are searched too. False if none.
+    virtual bool focusNext(CView* current, bool reverse = false);
+
+    void draw(CDrawContext* context) override;
+    void drawArea(CDrawContext* context, const CRect& updateRect) override;
+    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
+    std::int32_t onKeyDown(VstKeyCode& key) override;
+    std::int32_t onKeyUp(VstKeyCode& key) override;
+    bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
+    bool isDirty() const override;
+    CPoint toLocal(const CPoint& point) const override;
+    CPoint toFrame(const CPoint& point) const override;
+    void redrawArea(CDrawContext* context, const CRect& rect) override;
+    bool isKindOf(std::string_view name) const override { return name == "CViewContainer" || CView::isKindOf(name); }
+
+protected:
+    void setOwner(FrameServices* frame, CViewContainer* parent) override;
+    // The children, drawn into `context` whose coordinates start at this container's top left.
+    void drawChildren(CDrawContext* context, const CRect& updateRect);
+
+    std::vector<CView*> children_;  // in list order
+    CColor backgroundColor_{0, 0, 0, 0};
+    CPoint backgroundOffset_;
+    bool drawOffscreen_ = false;
+};
+
+}  // namespace VSTGUI
