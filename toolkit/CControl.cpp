@@ -67,17 +67,4 @@ bool CControl::resetOnControlClick(CDrawContext* context, std::int32_t buttons)
     return true;
 }
 
-bool CControl::startsGesture(CDrawContext* context, std::int32_t& buttons)
-{
-    if (!mouseEnabled_)
-        return false;
-    if (buttons == -1 && context)
-        buttons = context->mouseButtons();
-    if (!(buttons & kLButton))
-        return false;
-    if ((buttons & kAnyModifier) && listener_ && listener_->modifierClicked(context, this, buttons))
-        return false;
-    return true;
-}
-
 }  // namespace VSTGUI

@@ -65,9 +65,6 @@ public:
     CPoint bitmapOffset() const { return bitmapOffset_; }
 
 protected:
-    // Shared by the controls' gestures: the left button starts one; with a
-    // modifier held the listener may take the click first. True: go on.
-    bool startsGesture(CDrawContext* context, std::int32_t& buttons);
     void notifyIfDirty(CDrawContext* context);
 
     CControlListener* listener_;
@@ -78,8 +75,6 @@ protected:
     float min_ = 0.0f;
     float max_ = 1.0f;
     float wheelStep_ = 0.1f;
-    std::int32_t lastClickTime_ = -1;
-    std::int32_t doubleClickTime_ = 250;
     CPoint bitmapOffset_;
 };
 

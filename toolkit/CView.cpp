@@ -238,6 +238,24 @@ void CViewContainer::drawArea(CDrawContext* context, const CRect& updateRect)
     context->setClip(intersection(clip, savedClip));
 
     const CRect area{0, 0, size_.width(), size_.height()};
+    if (drawOffscreen_) {
+        // Everything into an image of the container's size, then copied over.
+        COffscreenContext offscreen(nullptr, size_.width(), size_.height(), kBlackCColor);
+        CRect clip = local;
+        offscreen.setClip(clip);
+        drawContent(&offscreen, area, local);
+        offscreen.copyTo(context, local, {local.left, local.top});
+    } else {
+        drawContent(context, area, local);
+    }
+
+    context->setClip(savedClip);
+    context->offset = savedOffset;
+    CView::setDirty(false);
+}
+
+void CViewContainer::drawContent(CDrawContext* context, const CRect& area, const CRect& local)
+{
     if (background_) {
         CRect whole = area;
         if (transparency_)
@@ -249,10 +267,6 @@ void CViewContainer::drawArea(CDrawContext* context, const CRect& updateRect)
         context->drawRectangle(area, kDrawFilled);
     }
     drawChildren(context, local);
-
-    context->setClip(savedClip);
-    context->offset = savedOffset;
-    CView::setDirty(false);
 }
 
 void CViewContainer::drawChildren(CDrawContext* context, const CRect& updateRect)

@@ -143,7 +143,9 @@ public:
 
 protected:
     void setOwner(FrameServices* frame, CViewContainer* parent) override;
-    // The children, drawn into `context` whose coordinates start at this container's top left.
+    // Background and children, into `context` whose coordinates start at
+    // this container's top left; `area` is the whole container, `local` the update.
+    void drawContent(CDrawContext* context, const CRect& area, const CRect& local);
     void drawChildren(CDrawContext* context, const CRect& updateRect);
 
     std::vector<CView*> children_;  // in list order

@@ -147,6 +147,16 @@ TEST(CViewContainer, DrawsTheChildrenThatMeetTheUpdateClippedToIt)
     EXPECT_FALSE(lit(15, 15) || lit(9, 9));  // clipped to the update; a's own edge
     EXPECT_EQ(context.offset.h, 0);
     EXPECT_EQ(context.clip(), (CRect{0, 0, 40, 40}));
+
+    // Drawn offscreen, the same pixels arrive.
+    COffscreenContext direct(nullptr, 40, 40, kBlackCColor);
+    root.drawArea(&direct, {0, 0, 40, 40});
+    inner->setDrawOffscreen(true);
+    COffscreenContext buffered(nullptr, 40, 40, kBlackCColor);
+    root.drawArea(&buffered, {0, 0, 40, 40});
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(buffered.image().pixel(x, y), direct.image().pixel(x, y)) << x << "," << y;
 }
 
 TEST(CViewContainer, KeysGoFromTheLastChildAndTheContainerReportsNone)
