@@ -1,0 +1,142 @@
+// Strip controls, drawn from the test strip (resource 120: 48 × 188, four
+// images of 47 rows; each row's red is its row number × 255 / 256) and
+// driven with a scripted pointer.
+#include "toolkit/CBitmap.h"
+#include "toolkit/CDrawContext.h"
+#include "toolkit/Controls.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace VSTGUI;
+
+namespace {
+
+struct Script : PointerSource {
+    std::int32_t buttons() override { return step < steps.size() ? steps[step].first : 0; }
+    CPoint location() override { return step < steps.size() ? steps[step++].second : CPoint{}; }
+    std::vector<std::pair<std::int32_t, CPoint>> steps;
+    size_t step = 0;
+};
+
+// The frame's idle service redraws the control, as during a real gesture.
+struct RedrawingFrame : FrameServices {
+    void setFocusView(CView* view) override { focus = view; }
+    CView* focusView() const override { return focus; }
+    void beginEdit(std::int32_t) override { ++edits; }
+    void endEdit(std::int32_t) override { --edits; }
+    void drawArea(CDrawContext*, const CRect&) override {}
+    void redrawView(CView*) override {}
+    void pumpIdle() override
+    {
+        if (focus)
+            focus->setDirty(false);
+    }
+    void* editor() const override { return nullptr; }
+    CView* focus = nullptr;
+    int edits = 0;
+};
+
+struct Listener : CControlListener {
+    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
+    std::vector<float> values;
+};
+
+// The strip image a control shows: its top row's red, back to a row number.
+int shownImage(CControl& control)
+{
+    COffscreenContext context(nullptr, 48, 47, kBlackCColor);
+    control.draw(&context);
+    const unsigned red = (context.image().pixel(0, 0) >> 16) & 0xFF;
+    return static_cast<int>((red * 256 + 255) / 255) / 47;
+}
+
+}  // namespace
+
+TEST(CVerticalSwitch, ShowsAndTakesPositions)
+{
+    CBitmap strip(120);
+    Listener listener;
+    CVerticalSwitch control({0, 0, 48, 47}, &listener, 4, 4, 47, 3, &strip);
+    control.setValue(0.5f);
+    EXPECT_EQ(shownImage(control), 1);
+    control.setValue(1.0f);
+    EXPECT_EQ(shownImage(control), 2);
+    control.setValue(-3.0f);  // as a host may send: the first image, never outside the strip
+    EXPECT_EQ(shownImage(control), 0);
+
+    // A click in the lower third, released at once.
+    Script pointer;
+    pointer.steps = {{kLButton, {10, 40}}, {0, {10, 40}}};
+    COffscreenContext context(nullptr, 48, 47, kBlackCColor, &pointer);
+    control.setValue(0.0f);
+    control.setDirty(false);
+    CPoint where{10, 40};
+    control.mouse(&context, where);
+    EXPECT_EQ(control.getValue(), 1.0f);
+    EXPECT_EQ(listener.values, (std::vector<float>{1.0f}));
+
+    // Control-click: back to the default, 0.
+    EXPECT_TRUE(control.resetOnControlClick(&context, kLButton | kControl));
+    EXPECT_EQ(control.getValue(), 0.0f);
+}
+
+TEST(CHorizontalSwitch, PositionsFollowTheStripWidth)
+{
+    CBitmap strip(120);
+    CHorizontalSwitch control({100, 0, 148, 47}, nullptr, 1, 4, 47, 4, &strip);
+    Script pointer;
+    // Each pass reads the next position; a position read with the button up is not taken.
+    pointer.steps = {{kLButton, {147, 5}}, {kLButton, {147, 5}}, {0, {147, 5}}};
+    COffscreenContext context(nullptr, 4, 4, kBlackCColor, &pointer);
+    CPoint where{100 + 13, 5};  // 13 of 48: the second of four positions
+    control.mouse(&context, where, kLButton);
+    EXPECT_EQ(control.getValue(), 1.0f);  // dragged to the right end
+}
+
+TEST(CMovieButton, ClickTogglesOnceAndADragOffTakesItBack)
+{
+    CBitmap strip(120);
+    Listener listener;
+    CMovieButton button({0, 0, 48, 47}, &listener, 2, 47, &strip);
+    RedrawingFrame frame;
+    CViewContainer root({0, 0, 200, 200}, &frame);
+    root.addView(&button);
+    EXPECT_EQ(shownImage(button), 0);
+
+    Script released;  // no buttons down any more
+    COffscreenContext context(nullptr, 4, 4, kBlackCColor, &released);
+    CPoint where{5, 5};
+    button.mouse(&context, where, kLButton);
+    EXPECT_EQ(button.getValue(), 1.0f);
+    EXPECT_EQ(listener.values, (std::vector<float>{1.0f}));
+    EXPECT_EQ(button.buttonState(), 1.0f);
+    EXPECT_EQ(shownImage(button), 1);
+
+    Script drag;
+    drag.steps = {{kLButton, {100, 100}}, {kLButton, {100, 100}}, {0, {100, 100}}};
+    COffscreenContext dragging(nullptr, 4, 4, kBlackCColor, &drag);
+    listener.values.clear();
+    button.setDirty(false);
+    where = {5, 5};
+    button.mouse(&dragging, where, kLButton);
+    EXPECT_EQ(button.getValue(), 1.0f);  // pressed inside (0), released outside: back to 1
+    EXPECT_EQ(listener.values, (std::vector<float>{0.0f, 1.0f}));
+    EXPECT_EQ(frame.edits, 0);  // every beginEdit has its endEdit
+    root.removeView(&button, false);
+}
+
+TEST(CMovieBitmap, ImageByValueClampedToTheStrip)
+{
+    CBitmap strip(120);
+    CMovieBitmap movie({0, 0, 48, 47}, nullptr, 0, 4, 47, &strip);
+    movie.setValue(0.5f);
+    EXPECT_EQ(shownImage(movie), 2);
+    movie.setValue(2.0f);
+    EXPECT_EQ(shownImage(movie), 3);
+    movie.setValue(-1.0f);
+    EXPECT_EQ(shownImage(movie), 0);
+    EXPECT_FALSE(movie.isDirty());
+    EXPECT_TRUE(movie.isKindOf("CMovieBitmap") && movie.isKindOf("CControl"));
+}

@@ -1,0 +1,157 @@
+#include "Controls.h"
+
+#include "CBitmap.h"
+#include "CDrawContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace VSTGUI {
+
+namespace {
+
+// The strip part at (x, y) over the control's rectangle.
+void drawStrip(CView& view, CDrawContext* context, CBitmap* strip, std::int32_t x, std::int32_t y)
+{
+    if (!strip)
+        return;
+    CRect rect = view.rect();
+    if (view.transparency())
+        strip->drawTransparent(context, rect, {x, y});
+    else
+        strip->draw(context, rect, {x, y});
+}
+
+// A value a host may send outside 0 … 1 never selects an image outside the strip.
+float drawable(float value) { return std::clamp(value, 0.0f, 1.0f); }
+
+}  // namespace
+
+// ----------------------------------------------------------------- CMovieBitmap
+
+CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, std::int32_t tag, std::int32_t frameCount,
+                           std::int32_t frameHeight, CBitmap* background, const CPoint& offset)
+    : CControl(size, listener, tag, background), offset_(offset), frameCount_(frameCount), frameHeight_(frameHeight)
+{
+}
+
+void CMovieBitmap::draw(CDrawContext* context)
+{
+    const float value = std::min(value_, 1.0f);
+    std::int32_t y = offset_.v;
+    if (value > 0.0f)
+        y += static_cast<std::int32_t>((frameCount_ - 1) * value + 0.5f) * frameHeight_;
+    drawStrip(*this, context, background_, offset_.h, y);
+    setDirty(false);
+}
+
+// -------------------------------------------------------------- CVerticalSwitch
+
+CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, std::int32_t tag,
+                                 std::int32_t frameCount, std::int32_t frameHeight, std::int32_t positionCount,
+                                 CBitmap* background, const CPoint& offset)
+    : CControl(size, listener, tag, background),
+      offset_(offset),
+      frameCount_(frameCount),
+      frameHeight_(frameHeight),
+      positionCount_(positionCount)
+{
+    defaultValue_ = 0.0f;
+}
+
+void CVerticalSwitch::draw(CDrawContext* context)
+{
+    const auto index = static_cast<std::int32_t>((positionCount_ - 1) * drawable(value_) + 0.5f);
+    drawStrip(*this, context, background_, 0, index * frameHeight_);
+    setDirty(false);
+}
+
+float CVerticalSwitch::positionValue(double distance, double extent) const
+{
+    if (positionCount_ < 2 || extent <= 0.0)
+        return 0.0f;
+    const double index = std::trunc(distance / (extent / positionCount_));
+    return std::clamp(static_cast<float>(index / (positionCount_ - 1)), 0.0f, 1.0f);
+}
+
+float CVerticalSwitch::valueAt(const CPoint& where) const { return positionValue(where.v - size_.top, frameHeight_); }
+
+float CHorizontalSwitch::valueAt(const CPoint& where) const
+{
+    return positionValue(where.h - size_.left, background_ ? background_->width() : 0);
+}
+
+// The gesture: it follows the pointer while the buttons stay as at the click.
+void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!mouseEnabled_)
+        return;
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (!(buttons & kLButton))
+        return;
+    if ((buttons & kAnyModifier) && listener_ && listener_->modifierClicked(context, this, buttons))
+        return;
+    if (resetOnControlClick(context, buttons))
+        return;
+    beginEdit();
+    do {
+        value_ = valueAt(where);
+        if (listener_ && isDirty())
+            listener_->valueChanged(context, this);
+        readMouseLocation(context, where);
+        pumpIdleFromView();
+    } while (context && context->mouseButtons() == buttons);
+    endEdit();
+}
+
+// ----------------------------------------------------------------- CMovieButton
+
+CMovieButton::CMovieButton(const CRect& size, CControlListener* listener, std::int32_t tag, std::int32_t frameHeight,
+                           CBitmap* background, const CPoint& offset)
+    : CControl(size, listener, tag, background), offset_(offset), frameHeight_(frameHeight)
+{
+}
+
+void CMovieButton::draw(CDrawContext* context)
+{
+    clampValue();
+    drawStrip(*this, context, background_, 0, value_ == 0.0f ? 0 : frameHeight_);
+    buttonState_ = value_;
+    setDirty(false);
+}
+
+void CMovieButton::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!mouseEnabled_)
+        return;
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (!(buttons & kLButton))
+        return;
+    if ((buttons & kAnyModifier) && listener_ && listener_->modifierClicked(context, this, buttons))
+        return;
+    const float clicked = value_;
+    const float toggled = clicked == 0.0f ? 1.0f : 0.0f;
+    beginEdit();
+    if (!context || context->mouseButtons() != buttons) {
+        // Released already: a plain click.
+        value_ = toggled;
+        if (listener_)
+            listener_->valueChanged(context, this);
+    } else {
+        do {
+            const bool inside = where.h >= size_.left && where.h <= size_.right && where.v >= size_.top &&
+                                where.v <= size_.bottom;
+            value_ = inside ? toggled : clicked;
+            if (listener_ && isDirty())
+                listener_->valueChanged(context, this);
+            readMouseLocation(context, where);
+            pumpIdleFromView();
+        } while (context->mouseButtons() == buttons);
+    }
+    endEdit();
+    buttonState_ = value_;
+}
+
+}  // namespace VSTGUI
