@@ -67,4 +67,15 @@ bool CControl::resetOnControlClick(CDrawContext* context, std::int32_t buttons)
     return true;
 }
 
+bool CControl::startsGesture(CDrawContext* context, std::int32_t& buttons)
+{
+    if (!mouseEnabled_)
+        return false;
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (!(buttons & kLButton))
+        return false;
+    return !((buttons & kAnyModifier) && listener_ && listener_->modifierClicked(context, this, buttons));
+}
+
 }  // namespace VSTGUI

@@ -66,6 +66,10 @@ public:
 
 protected:
     void notifyIfDirty(CDrawContext* context);
+    // The start shared by the gestures: enabled, the left button (read from
+    // the context for −1), and with a modifier held the listener's
+    // modifierClicked first. True: the gesture goes on.
+    bool startsGesture(CDrawContext* context, std::int32_t& buttons);
 
     CControlListener* listener_;
     std::int32_t tag_;

@@ -84,13 +84,7 @@ float CHorizontalSwitch::valueAt(const CPoint& where) const
 // The gesture: it follows the pointer while the buttons stay as at the click.
 void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
-    if (!mouseEnabled_)
-        return;
-    if (buttons == -1)
-        buttons = context ? context->mouseButtons() : 0;
-    if (!(buttons & kLButton))
-        return;
-    if ((buttons & kAnyModifier) && listener_ && listener_->modifierClicked(context, this, buttons))
+    if (!startsGesture(context, buttons))
         return;
     if (resetOnControlClick(context, buttons))
         return;
@@ -123,13 +117,7 @@ void CMovieButton::draw(CDrawContext* context)
 
 void CMovieButton::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
-    if (!mouseEnabled_)
-        return;
-    if (buttons == -1)
-        buttons = context ? context->mouseButtons() : 0;
-    if (!(buttons & kLButton))
-        return;
-    if ((buttons & kAnyModifier) && listener_ && listener_->modifierClicked(context, this, buttons))
+    if (!startsGesture(context, buttons))
         return;
     const float clicked = value_;
     const float toggled = clicked == 0.0f ? 1.0f : 0.0f;

@@ -140,3 +140,23 @@ TEST(CMovieBitmap, ImageByValueClampedToTheStrip)
     EXPECT_FALSE(movie.isDirty());
     EXPECT_TRUE(movie.isKindOf("CMovieBitmap") && movie.isKindOf("CControl"));
 }
+
+// With a modifier held the listener may take the click; other buttons start nothing.
+TEST(CVerticalSwitch, ModifierClicksGoToTheListenerFirst)
+{
+    struct Taking : Listener {
+        bool modifierClicked(CDrawContext*, CControl*, std::int32_t buttons) override { return buttons & kShift; }
+    } listener;
+    CBitmap strip(120);
+    CVerticalSwitch control({0, 0, 48, 47}, &listener, 4, 4, 47, 3, &strip);
+    CPoint where{10, 40};
+    control.mouse(nullptr, where, kLButton | kShift);
+    control.mouse(nullptr, where, kRButton);
+    EXPECT_EQ(control.getValue(), 0.0f);
+    control.mouse(nullptr, where, kLButton | kAlt);  // not taken: the gesture runs
+    EXPECT_EQ(control.getValue(), 1.0f);
+    control.setMouseEnabled(false);
+    CPoint top{10, 1};
+    control.mouse(nullptr, top, kLButton);
+    EXPECT_EQ(control.getValue(), 1.0f);
+}
