@@ -24,7 +24,6 @@
 namespace {
 
 constexpr double kRate = 44100.0;
-std::map<std::pair<int, int>, double> boundNsPerSample;
 
 struct Timer {
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
@@ -34,14 +33,11 @@ struct Timer {
     }
 };
 
-// fftSize 0: no bound applies.
-void setCounters(benchmark::State& state, double nsPerSample, int fftSize = 0, int hop = 0)
+// Ratios to the bound are taken in the table, between the reported figures.
+void setCounters(benchmark::State& state, double nsPerSample)
 {
     state.counters["ns/sample"] = nsPerSample;
     state.counters["x realtime"] = 1.0e9 / (nsPerSample * kRate);
-    const auto bound = boundNsPerSample.find({fftSize, hop});
-    if (bound != boundNsPerSample.end())
-        state.counters["x bound"] = nsPerSample / bound->second;
 }
 
 void fftBound(benchmark::State& state, int n, int hop)
@@ -68,8 +64,7 @@ void fftBound(benchmark::State& state, int n, int hop)
         ++hops;
     }
     const double nsPerSample = timer.ns() / (static_cast<double>(hops) * hop);
-    boundNsPerSample[{n, hop}] = nsPerSample;
-    setCounters(state, nsPerSample, n, hop);
+    setCounters(state, nsPerSample);
     fftw_destroy_plan(carrier);
     fftw_destroy_plan(modulator);
     fftw_destroy_plan(inverse);
@@ -172,10 +167,7 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
         ++blocks;
     }
     const double nsPerSample = timer.ns() / (static_cast<double>(blocks) * block);
-    if (mode == 0)
-        setCounters(state, nsPerSample, fftSize, hop);
-    else
-        setCounters(state, nsPerSample);
+    setCounters(state, nsPerSample);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
@@ -217,7 +209,6 @@ public:
             if (run.run_type == Run::RT_Iteration ? run.repetitions <= 1 : run.aggregate_name == "median")
                 rows_.push_back(run);
     }
-    // Ratios to the bound are taken here, between the reported (median) figures.
     void Finalize() override
     {
         ConsoleReporter::Finalize();

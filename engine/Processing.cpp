@@ -127,9 +127,12 @@ void Vocoder::reserveBuffers()
     outputBuffer_.reserve(room);
 }
 
-// The compressor over the equalised scratch block, then the gain, to both outputs.
-void Vocoder::compressAndWrite(SimpleCompRms& compressor, double gain, float* out1, float* out2, int length)
+// The output chain for one chunk of at most kChunk samples: equaliser (which
+// adds its noise to `in`), compressor, gain, both outputs.
+void Vocoder::outputStage(float* in, double gain, float* out1, float* out2, int length)
 {
+    equaliser_->process(in, scratch_.data(), length);
+    SimpleCompRms& compressor = *compressor_;
     double* x = wide_.data();
     for (int i = 0; i < length; ++i)
         x[i] = scratch_[static_cast<size_t>(i)];
@@ -210,13 +213,10 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
         return;
 
     const double gain = vocoderGain_.load(std::memory_order_relaxed);
-    Equaliser& equaliser = *equaliser_;
-    SimpleCompRms& compressor = *compressor_;
     float* pending = outputBuffer_.data();
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);
-        equaliser.process(pending + start, scratch_.data(), length);
-        compressAndWrite(compressor, gain, out1 + start, out2 + start, length);
+        outputStage(pending + start, gain, out1 + start, out2 + start, length);
     }
     outputBuffer_.removeFront(count);
 }
@@ -232,8 +232,6 @@ void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int fra
     const float volume = carrierVolume_.load(std::memory_order_relaxed);
     const bool synthCarrier = carrierSource_.load(std::memory_order_relaxed) == CarrierSource::Synth;
     const double gain = vocoderGain_.load(std::memory_order_relaxed);
-    Equaliser& equaliser = *equaliser_;
-    SimpleCompRms& compressor = *compressor_;
     float* carrier = block_.data();
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);
@@ -247,8 +245,7 @@ void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int fra
                 carrier[i] = sanitised(in2[start + i]) * volume;
             }
         }
-        equaliser.process(carrier, scratch_.data(), length);
-        compressAndWrite(compressor, gain, out1 + start, out2 + start, length);
+        outputStage(carrier, gain, out1 + start, out2 + start, length);
     }
     ageEvents(frames);
 }

@@ -106,7 +106,7 @@ private:
     void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
     void processCarrier(const float* in2, float* out1, float* out2, int frames);
     void processModulator(const float* in1, float* out1, float* out2, int frames);
-    void compressAndWrite(SimpleCompRms& compressor, double gain, float* out1, float* out2, int length);
+    void outputStage(float* in, double gain, float* out1, float* out2, int length);
     void renderSynth(int first, float* out, int count);
     void deliverEvents(int i)
     {
