@@ -9,6 +9,7 @@ namespace VSTGUI {
 struct CPoint {
     std::int32_t h = 0;
     std::int32_t v = 0;
+    bool operator==(const CPoint&) const = default;
 };
 
 struct CRect {

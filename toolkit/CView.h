@@ -15,13 +15,25 @@ class CDrawContext;
 class CView;
 class CViewContainer;
 
-// What views ask of the window that shows them (the frame): focus, edit
-// notifications for the host, redrawing and the idle service.
+// What views ask of the window that shows them (the frame): focus, the
+// modal view, edit notifications for the host, redrawing, the idle service
+// and the knob mode.
 class FrameServices {
 public:
+    // Knobs drag linearly in this mode and circularly in any other.
+    static constexpr std::int32_t kLinearMode = 2;
+
     virtual ~FrameServices() = default;
     virtual void setFocusView(CView* view) = 0;
     virtual CView* focusView() const = 0;
+    // Refused (false) while another modal view is set, unless `view` is null;
+    // the new modal view is added as the frame's last child, the old one
+    // removed with the frame's reference released (its creator's is not).
+    virtual bool setModal(CView* view) = 0;
+    virtual CView* modal() const = 0;
+    // The whole frame is redrawn at the next idle.
+    virtual void markFrameDirty() = 0;
+    virtual std::int32_t knobMode() const = 0;
     virtual void beginEdit(std::int32_t tag) = 0;
     virtual void endEdit(std::int32_t tag) = 0;
     // Redraws `rect` (frame coordinates) into `context`.

@@ -4,38 +4,24 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/Controls.h"
+#include "TestFrame.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 using namespace VSTGUI;
+using testing_toolkit::Script;
 
 namespace {
 
-struct Script : PointerSource {
-    std::int32_t buttons() override { return step < steps.size() ? steps[step].first : 0; }
-    CPoint location() override { return step < steps.size() ? steps[step++].second : CPoint{}; }
-    std::vector<std::pair<std::int32_t, CPoint>> steps;
-    size_t step = 0;
-};
-
 // The frame's idle service redraws the control, as during a real gesture.
-struct RedrawingFrame : FrameServices {
-    void setFocusView(CView* view) override { focus = view; }
-    CView* focusView() const override { return focus; }
-    void beginEdit(std::int32_t) override { ++edits; }
-    void endEdit(std::int32_t) override { --edits; }
-    void drawArea(CDrawContext*, const CRect&) override {}
-    void redrawView(CView*) override {}
+struct RedrawingFrame : testing_toolkit::StubFrame {
     void pumpIdle() override
     {
         if (focus)
             focus->setDirty(false);
     }
-    void* editor() const override { return nullptr; }
-    CView* focus = nullptr;
-    int edits = 0;
 };
 
 struct Listener : CControlListener {
@@ -43,14 +29,8 @@ struct Listener : CControlListener {
     std::vector<float> values;
 };
 
-// The strip image a control shows: its top row's red, back to a row number.
-int shownImage(CControl& control)
-{
-    COffscreenContext context(nullptr, 48, 47, kBlackCColor);
-    control.draw(&context);
-    const unsigned red = (context.image().pixel(0, 0) >> 16) & 0xFF;
-    return static_cast<int>((red * 256 + 255) / 255) / 47;
-}
+// The strip image a control shows.
+int shownImage(CControl& control) { return testing_toolkit::shownRow(control) / 47; }
 
 }  // namespace
 
@@ -68,12 +48,12 @@ TEST(CVerticalSwitch, ShowsAndTakesPositions)
 
     // A click in the lower third, released at once.
     Script pointer;
-    pointer.steps = {{kLButton, {10, 40}}, {0, {10, 40}}};
+    pointer.steps = {{0, {10, 40}}};
     COffscreenContext context(nullptr, 48, 47, kBlackCColor, &pointer);
     control.setValue(0.0f);
     control.setDirty(false);
     CPoint where{10, 40};
-    control.mouse(&context, where);
+    control.mouse(&context, where, kLButton);
     EXPECT_EQ(control.getValue(), 1.0f);
     EXPECT_EQ(listener.values, (std::vector<float>{1.0f}));
 

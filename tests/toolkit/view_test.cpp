@@ -1,5 +1,6 @@
 #include "toolkit/CControl.h"
 #include "toolkit/CDrawContext.h"
+#include "TestFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +12,12 @@ using namespace VSTGUI;
 namespace {
 
 // A frame stand-in that records what the views ask of it.
-struct RecordingFrame : FrameServices {
-    void setFocusView(CView* view) override { focus = view; }
-    CView* focusView() const override { return focus; }
+struct RecordingFrame : testing_toolkit::StubFrame {
     void beginEdit(std::int32_t tag) override { log.push_back("begin " + std::to_string(tag)); }
     void endEdit(std::int32_t tag) override { log.push_back("end " + std::to_string(tag)); }
     void drawArea(CDrawContext*, const CRect& rect) override { drawn.push_back(rect); }
     void redrawView(CView*) override { log.push_back("redraw"); }
     void pumpIdle() override { log.push_back("idle"); }
-    void* editor() const override { return nullptr; }
-    CView* focus = nullptr;
     std::vector<std::string> log;
     std::vector<CRect> drawn;
 };

@@ -1,0 +1,81 @@
+// Stand-ins for the window layer: a scripted pointer and a frame that keeps
+// focus, modal view, edits and knob mode without any window.
+#pragma once
+
+#include "toolkit/CDrawContext.h"
+#include "toolkit/CView.h"
+
+#include <utility>
+#include <vector>
+
+namespace testing_toolkit {
+
+using namespace VSTGUI;
+
+// Each location() returns the next scripted position; buttons() the state
+// held at the position read last (before any, the first step's). Once the
+// script has run out the buttons are up.
+struct Script : PointerSource {
+    std::int32_t buttons() override
+    {
+        const size_t at = step == 0 ? 0 : step - 1;
+        return at < steps.size() ? steps[at].first : 0;
+    }
+    CPoint location() override
+    {
+        if (step < steps.size())
+            return steps[step++].second;
+        step = steps.size() + 1;
+        return steps.empty() ? CPoint{} : steps.back().second;
+    }
+    std::vector<std::pair<std::int32_t, CPoint>> steps;
+    size_t step = 0;
+};
+
+// The strip row a control shows at its top left, from the test strip
+// (resource 120, whose rows have red = row × 255 / 256).
+inline int shownRow(CView& control)
+{
+    const CRect r = control.rect();
+    COffscreenContext context(nullptr, r.right, r.bottom, kBlackCColor);
+    control.draw(&context);
+    const unsigned red = (context.image().pixel(r.left, r.top) >> 16) & 0xFF;
+    return static_cast<int>((red * 256 + 255) / 255);
+}
+
+// The modal view goes into `root`, as a frame adds it as its last child;
+// the frame holds the container's reference only.
+struct StubFrame : FrameServices {
+    void setFocusView(CView* view) override { focus = view; }
+    CView* focusView() const override { return focus; }
+    bool setModal(CView* view) override
+    {
+        if (modalView && view)
+            return false;
+        if (modalView && root)
+            root->removeView(modalView, false);  // the container's reference only
+        modalView = view;
+        if (view && root)
+            root->addView(view);
+        return true;
+    }
+    CView* modal() const override { return modalView; }
+    void markFrameDirty() override { ++frameDirtyMarks; }
+    std::int32_t knobMode() const override { return mode; }
+    void beginEdit(std::int32_t) override { ++edits; }
+    void endEdit(std::int32_t) override { --edits; }
+    void drawArea(CDrawContext*, const CRect&) override {}
+    void redrawView(CView*) override {}
+    void pumpIdle() override { ++idles; }
+    void* editor() const override { return nullptr; }
+
+    CViewContainer* root = nullptr;
+    CView* focus = nullptr;
+    CView* modalView = nullptr;
+    std::int32_t mode = kLinearMode;
+    int edits = 0;  // open beginEdit calls
+    int idles = 0;
+    int frameDirtyMarks = 0;
+};
+
+}  // namespace testing_toolkit
