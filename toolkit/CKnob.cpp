@@ -94,13 +94,7 @@ float CKnob::valueAtPoint(const CPoint& point) const
 
 void CKnob::draw(CDrawContext* context)
 {
-    if (background_) {
-        CRect rect = size_;
-        if (transparency_)
-            background_->drawTransparent(context, rect, offset_);
-        else
-            background_->draw(context, rect, offset_);
-    }
+    drawBackground(context, size_, offset_);
     drawHandle(context);
     setDirty(false);
 }
@@ -270,13 +264,7 @@ void CAnimKnob::draw(CDrawContext* context)
         y = static_cast<std::int32_t>(shown * frameHeight_ * (frameCount_ - 1));
         y -= y % frameHeight_;
     }
-    if (background_) {
-        CRect rect = size_;
-        if (transparency_)
-            background_->drawTransparent(context, rect, {0, y});
-        else
-            background_->draw(context, rect, {0, y});
-    }
+    drawBackground(context, size_, {0, y});
     setDirty(false);
     lastDrawnHandle_ = handlePoint(value_);
 }

@@ -55,11 +55,7 @@ void CParamDisplay::draw(CDrawContext* context)
 
     const bool threeD = style_ & (k3DIn | k3DOut);
     if (background_) {
-        CRect rect = size_;
-        if (transparency_)
-            background_->drawTransparent(context, rect, bitmapOffset_);
-        else
-            background_->draw(context, rect, bitmapOffset_);
+        drawBackground(context, size_, bitmapOffset_);
     } else if (!transparency_) {
         context->setBrushColor(backColour_);
         if (threeD || (style_ & kNoFrame)) {

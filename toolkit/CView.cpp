@@ -33,14 +33,18 @@ CView::~CView()
 
 void CView::draw(CDrawContext* context)
 {
-    if (background_) {
-        CRect rect = size_;
-        if (transparency_)
-            background_->drawTransparent(context, rect, {});
-        else
-            background_->draw(context, rect, {});
-    }
+    drawBackground(context, size_);
     setDirty(false);
+}
+
+void CView::drawBackground(CDrawContext* context, CRect rect, const CPoint& offset)
+{
+    if (!background_)
+        return;
+    if (transparency_)
+        background_->drawTransparent(context, rect, offset);
+    else
+        background_->draw(context, rect, offset);
 }
 
 bool CView::overlapsUpdate(const CRect& updateRect) const { return touches(size_, updateRect); }
@@ -257,11 +261,7 @@ void CViewContainer::drawArea(CDrawContext* context, const CRect& updateRect)
 void CViewContainer::drawContent(CDrawContext* context, const CRect& area, const CRect& local)
 {
     if (background_) {
-        CRect whole = area;
-        if (transparency_)
-            background_->drawTransparent(context, whole, backgroundOffset_);
-        else
-            background_->draw(context, whole, backgroundOffset_);
+        drawBackground(context, area, backgroundOffset_);
     } else if (!transparency_) {
         context->setBrushColor(backgroundColor_);
         context->drawRectangle(area, kDrawFilled);

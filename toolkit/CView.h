@@ -100,6 +100,9 @@ public:
 
 protected:
     friend class CViewContainer;
+    // The background over `rect` from `offset`, with its alpha or
+    // transparent colour when the view's transparency is on. No bitmap: nothing.
+    void drawBackground(CDrawContext* context, CRect rect, const CPoint& offset = {});
     // Set by the container the view is added to.
     virtual void setOwner(FrameServices* frame, CViewContainer* parent)
     {

@@ -10,18 +10,6 @@ namespace VSTGUI {
 
 namespace {
 
-// The strip part at (x, y) over the control's rectangle.
-void drawStrip(CView& view, CDrawContext* context, CBitmap* strip, std::int32_t x, std::int32_t y)
-{
-    if (!strip)
-        return;
-    CRect rect = view.rect();
-    if (view.transparency())
-        strip->drawTransparent(context, rect, {x, y});
-    else
-        strip->draw(context, rect, {x, y});
-}
-
 // A value a host may send outside 0 … 1 never selects an image outside the strip.
 float drawable(float value) { return std::clamp(value, 0.0f, 1.0f); }
 
@@ -41,7 +29,7 @@ void CMovieBitmap::draw(CDrawContext* context)
     std::int32_t y = offset_.v;
     if (value > 0.0f)
         y += static_cast<std::int32_t>((frameCount_ - 1) * value + 0.5f) * frameHeight_;
-    drawStrip(*this, context, background_, offset_.h, y);
+    drawBackground(context, size_, {offset_.h, y});
     setDirty(false);
 }
 
@@ -62,7 +50,7 @@ CVerticalSwitch::CVerticalSwitch(const CRect& size, CControlListener* listener, 
 void CVerticalSwitch::draw(CDrawContext* context)
 {
     const auto index = static_cast<std::int32_t>((positionCount_ - 1) * drawable(value_) + 0.5f);
-    drawStrip(*this, context, background_, 0, index * frameHeight_);
+    drawBackground(context, size_, {0, index * frameHeight_});
     setDirty(false);
 }
 
@@ -110,7 +98,7 @@ CMovieButton::CMovieButton(const CRect& size, CControlListener* listener, std::i
 void CMovieButton::draw(CDrawContext* context)
 {
     clampValue();
-    drawStrip(*this, context, background_, 0, value_ == 0.0f ? 0 : frameHeight_);
+    drawBackground(context, size_, {0, value_ == 0.0f ? 0 : frameHeight_});
     buttonState_ = value_;
     setDirty(false);
 }
