@@ -23,6 +23,11 @@ Image::Image(int width, int height)
 {
 }
 
+Image::Image(cairo_surface_t* adopted, int width, int height)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), surface_(adopted)
+{
+}
+
 Image::~Image() { cairo_surface_destroy(surface_); }
 
 std::uint32_t* Image::row(int y)

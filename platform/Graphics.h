@@ -22,6 +22,9 @@ struct Rgba {
 class Image {
 public:
     Image(int width, int height);  // all pixels 0 (transparent black)
+    // Takes over a surface made elsewhere (a window's); row() and pixel()
+    // are for image surfaces only.
+    Image(cairo_surface_t* adopted, int width, int height);
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;

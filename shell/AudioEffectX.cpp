@@ -26,6 +26,16 @@ bool AudioEffectX::wantEvents(VstInt32 filter)
     return callHost(audioMasterWantMidi, 0, filter) != 0;
 }
 
+VstInt32 AudioEffectX::canHostDo(const char* text)
+{
+    return static_cast<VstInt32>(callHost(audioMasterCanDo, 0, 0, const_cast<char*>(text)));
+}
+
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height)
+{
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
 bool AudioEffectX::sendVstEventsToHost(VstEvents* events)
 {
     return callHost(audioMasterProcessEvents, 0, 0, events) == 1;

@@ -30,5 +30,9 @@ public:
     virtual VstInt32 getVstVersion() { return 2400; }
 
     bool wantEvents(VstInt32 filter = 1);
+    // The host's answer to a capability string: 1 yes, 0 don't know, -1 no.
+    VstInt32 canHostDo(const char* text);
+    // Asks the host to resize the editor's window; true if it did.
+    bool sizeWindow(VstInt32 width, VstInt32 height);
     bool sendVstEventsToHost(VstEvents* events);
 };

@@ -1,0 +1,176 @@
+#include "AnimatedControls.h"
+
+#include "toolkit/CBitmap.h"
+#include "toolkit/CDrawContext.h"
+
+#include <cmath>
+
+using namespace VSTGUI;
+
+namespace {
+
+// A host may send any value; drawing never reads outside the strip.
+float drawable(float value) { return value >= 0.0f ? std::fmin(value, 1.0f) : 0.0f; }
+
+// The strip image nearest to `x` positions (x ≥ 0), halves upwards.
+std::int32_t nearest(float x) { return static_cast<std::int32_t>(x + 0.5f); }
+
+}  // namespace
+
+// ------------------------------------------------------------ CAnimMovieButton
+
+CAnimMovieButton::CAnimMovieButton(const CRect& size, CControlListener* listener, std::int32_t tag,
+                                   std::int32_t frameCount, std::int32_t frameHeight, CBitmap* background,
+                                   const CPoint& offset)
+    : CMovieButton(size, listener, tag, frameHeight, background, offset),
+      frameCount_(frameCount),
+      step_(1.0f / static_cast<float>(frameCount - 1))
+{
+}
+
+void CAnimMovieButton::draw(CDrawContext* context)
+{
+    const auto x = static_cast<float>(static_cast<long double>(frameHeight_) * drawable(value_) * (frameCount_ - 1));
+    // floor(x + 0.5): the pixel row is rounded, not the image index.
+    const auto y = static_cast<std::int32_t>(std::lrint(2.0 * x + 0.5) >> 1);
+    drawBackground(context, size_, {0, y});
+    setDirty(false);
+}
+
+void CAnimMovieButton::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!mouseEnabled_)
+        return;
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (listener_ && (buttons & kAnyModifier) && listener_->modifierClicked(context, this, buttons))
+        return;
+    if (!(buttons & (kLButton | kRButton)))
+        return;
+    const float saved = value_;
+    beginEdit();
+    if (context && context->mouseButtons() != 0) {
+        const bool inside = where.h >= size_.left && where.v >= size_.top && where.h <= size_.right &&
+                            where.v <= size_.bottom;
+        if (!inside) {
+            value_ = saved;
+        } else if (buttons & kLButton) {
+            value_ = saved + step_;
+            if (value_ > 1.0f)
+                value_ = 0.0f;
+        } else {
+            value_ = saved - step_;
+            if (value_ < -0.041666668f)
+                value_ = 1.0f;
+        }
+        if (isDirty() && listener_)
+            listener_->valueChanged(context, this);
+        readMouseLocation(context, where);
+        pumpIdleFromView();
+    } else if (listener_) {
+        listener_->valueChanged(context, this);
+    }
+    endEdit();
+}
+
+// ------------------------------------------------------------------- sliders
+
+namespace {
+
+// Shared by both sliders: the strip row for a value, and the value for a
+// distance along the travel.
+std::int32_t sliderRow(float value, std::int32_t positions, std::int32_t frameHeight, bool inverse)
+{
+    const float v = drawable(value);
+    const float x = inverse ? (positions - 1) * v : (1.0f - v) * (positions - 1);
+    return nearest(x) * frameHeight;
+}
+
+float sliderValue(double distance, double pixels, std::int32_t positions, bool inverse)
+{
+    if (positions < 2 || pixels <= 0.0)
+        return 0.0f;
+    const double p = std::trunc(distance / pixels);
+    const auto value = static_cast<float>(inverse ? 1.0 - p / (positions - 1) : p / (positions - 1));
+    return value > 1.0f ? 1.0f : value < 0.0f ? 0.0f : value;
+}
+
+}  // namespace
+
+CAnimVerticalSlider::CAnimVerticalSlider(const CRect& size, CControlListener* listener, std::int32_t tag,
+                                         std::int32_t frameCount, std::int32_t frameHeight,
+                                         std::int32_t positionCount, CBitmap* background, const CPoint& offset,
+                                         bool inverse)
+    : CVerticalSwitch(size, listener, tag, frameCount, frameHeight, positionCount, background, offset),
+      inverse_(inverse)
+{
+}
+
+void CAnimVerticalSlider::draw(CDrawContext* context)
+{
+    drawBackground(context, size_, {0, sliderRow(value_, positionCount_, frameHeight_, inverse_)});
+    setDirty(false);
+}
+
+void CAnimVerticalSlider::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!mouseEnabled_)
+        return;
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (!(buttons & kLButton))
+        return;
+    if (listener_ && (buttons & kAnyModifier) && listener_->modifierClicked(context, this, buttons))
+        return;
+    if (resetOnControlClick(context, buttons))
+        return;
+    const double pixels = static_cast<double>(frameHeight_) / positionCount_;
+    beginEdit();
+    do {
+        value_ = sliderValue(where.v - size_.top, pixels, positionCount_, inverse_);
+        if (isDirty() && listener_)
+            listener_->valueChanged(context, this);
+        readMouseLocation(context, where);
+        pumpIdleFromView();
+    } while (context && context->mouseButtons() == buttons);
+    endEdit();
+}
+
+CAnimHorizontalSlider::CAnimHorizontalSlider(const CRect& size, CControlListener* listener, std::int32_t tag,
+                                             std::int32_t frameCount, std::int32_t frameHeight,
+                                             std::int32_t positionCount, CBitmap* background,
+                                             const CPoint& offset, bool inverse)
+    : CHorizontalSwitch(size, listener, tag, frameCount, frameHeight, positionCount, background, offset),
+      inverse_(inverse)
+{
+}
+
+void CAnimHorizontalSlider::draw(CDrawContext* context)
+{
+    drawBackground(context, size_, {0, sliderRow(value_, positionCount_, frameHeight_, inverse_)});
+    setDirty(false);
+}
+
+void CAnimHorizontalSlider::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!mouseEnabled_)
+        return;
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (listener_ && (buttons & kAnyModifier) && listener_->modifierClicked(context, this, buttons))
+        return;
+    if (!(buttons & kLButton))
+        return;
+    if (resetOnControlClick(context, buttons))
+        return;
+    const double pixels = static_cast<double>(background_ ? background_->width() : 0) / positionCount_;
+    beginEdit();
+    do {
+        value_ = sliderValue(where.h - size_.left, pixels, positionCount_, inverse_);
+        if (isDirty() && listener_)
+            listener_->valueChanged(context, this);
+        readMouseLocation(context, where);
+        pumpIdleFromView();
+    } while (context && context->mouseButtons() == buttons);
+    endEdit();
+}

@@ -1,0 +1,102 @@
+// The editor's window on X11: a child window of the host's window, on a
+// display connection of its own, read when the editor idles. It stands in
+// for the system window class, its message loop, the asynchronous pointer
+// and key state, cursors and the millisecond tick count.
+#pragma once
+
+#include "Graphics.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct _XDisplay;
+union _XEvent;
+
+namespace platform {
+
+// What the window's events become; called from Window::poll.
+class WindowEvents {
+public:
+    virtual ~WindowEvents() = default;
+    // A part of the window to repaint, [left, right) × [top, bottom).
+    virtual void paint(int left, int top, int right, int bottom) = 0;
+    // buttons: the pressed one (1 left, 2 middle, 4 right) and the modifiers
+    // held (Shift 8, Control 16, Alt 32); window coordinates.
+    virtual void buttonDown(int buttons, int x, int y) = 0;
+    // notches: +1 away from the user, −1 towards.
+    virtual void wheel(float notches, int x, int y) = 0;
+    // The window is gone (the host destroyed its parent).
+    virtual void destroyed() = 0;
+};
+
+enum class Cursor { normal, wait, horizontalSize, verticalSize, moveSize, diagonalRising, diagonalFalling, forbidden, hand };
+
+class Window {
+public:
+    // Null when there is no display or `parent` is not a window.
+    static std::unique_ptr<Window> open(unsigned long parent, int width, int height, WindowEvents* events);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Reads every pending event; with `paintsOnly`, input events are dropped.
+    void poll(bool paintsOnly = false);
+    // True while the window exists.
+    bool alive() const { return alive_; }
+    unsigned long id() const { return window_; }
+    unsigned long parent() const { return parent_; }
+
+    // Buttons and modifiers now: left 1, middle 2, right 4, Shift 8, Control 16, Alt 32.
+    std::int32_t buttons();
+    // The pointer now, in window coordinates.
+    void pointer(int& x, int& y);
+    void setCursor(Cursor shape);
+    void resize(int width, int height);
+    // Resizes the host's window that holds this one by as much as this one
+    // is resized (call before resize); false if it was left as it is.
+    bool resizeParent(int width, int height);
+
+    // The window as a drawing target; drawing reaches the screen at flush().
+    Image& surface() { return *surface_; }
+    void flush();
+
+    // X errors that requests on this window's connection cause while a scope
+    // lives are taken as failures of those requests, not reported to the host.
+    class Scope {
+    public:
+        explicit Scope(Window& window);
+        ~Scope();
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        ::_XDisplay* display_;
+    };
+
+    // "Plugin" and the library's load address: the name of this kind of window.
+    static std::string className();
+
+private:
+    Window() = default;
+    bool create(unsigned long parent, int width, int height);
+    void handle(const ::_XEvent& event, bool paintsOnly);
+
+    ::_XDisplay* display_ = nullptr;
+    unsigned long window_ = 0;
+    unsigned long parent_ = 0;
+    unsigned long cursor_ = 0;
+    WindowEvents* events_ = nullptr;
+    std::unique_ptr<Image> surface_;
+    int width_ = 0, height_ = 0;
+    bool alive_ = false;
+    std::int32_t pressState_ = -1;  // the buttons at a press being handled, until first read
+    // The pending repaint, merged from exposures until the last of a series.
+    int paintLeft_ = 0, paintTop_ = 0, paintRight_ = 0, paintBottom_ = 0;
+};
+
+// Milliseconds of a monotonic clock.
+std::uint32_t tickCount();
+void sleepMilliseconds(int milliseconds);
+
+}  // namespace platform

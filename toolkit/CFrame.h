@@ -1,0 +1,96 @@
+// The root of the view tree and the window that shows it inside the host's
+// window. All drawing goes through a back buffer; dirty views are redrawn
+// when the editor idles, and exposures are served from the back buffer.
+#pragma once
+
+#include "CDrawContext.h"
+#include "CView.h"
+#include "platform/Window.h"
+
+#include <memory>
+
+class AEffGUIEditor;
+
+namespace VSTGUI {
+
+class CFrame : public CViewContainer,
+               public FrameServices,
+               public PointerSource,
+               private platform::WindowEvents {
+public:
+    // `parentWindow`: the host's X11 window id, or null for a frame without
+    // a window (drawn only into its back buffer).
+    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    ~CFrame() override;
+
+    // True while the window exists (or, without one, until destruction).
+    bool isOpen() const { return open_; }
+    // Reads the window's events, then redraws what is dirty once the window
+    // has been painted for the first time.
+    void idle();
+    // Redraws dirty views (everything if the frame itself is dirty) into the
+    // back buffer and copies the whole frame into `context`.
+    void update(CDrawContext* context) override;
+    // The back buffer, made on first use.
+    COffscreenContext& backBuffer();
+    // Marks dirty every child that meets `rect`.
+    void markDirty(const CRect& rect);
+    // Asks the host for the new size first; without its consent the frame
+    // resizes its window and the host's window around it.
+    bool resize(std::int32_t width, std::int32_t height);
+    // 1 wait, 2 west-east, 3 north-south, 4 four-way, 5 north-east/south-west,
+    // 6 north-west/south-east sizing, 8 forbidden, 9 hand; other: the default.
+    void setPointerShape(std::int32_t type);
+    // Milliseconds of the system clock while an editor is attached, else 0.
+    std::uint32_t tickCount() const;
+    void setUpdatesDisabled(bool disabled) { updatesDisabled_ = disabled; }
+    // Serves waiting exposures only (the idle service during a gesture).
+    void servePaints();
+    // A drawing context on the window (null without one); the caller releases it.
+    CDrawContext* windowContext();
+    platform::Window* window() const { return window_.get(); }
+    AEffGUIEditor* guiEditor() const { return editor_; }
+
+    // FrameServices
+    void setFocusView(CView* view) override;
+    CView* focusView() const override { return focus_; }
+    bool setModal(CView* view) override;
+    CView* modal() const override { return modal_; }
+    void markFrameDirty() override { CView::setDirty(true); }
+    std::int32_t knobMode() const override;
+    void beginEdit(std::int32_t tag) override;
+    void endEdit(std::int32_t tag) override;
+    // Clears the first-draw wait, then draws background and children in `area`.
+    void drawArea(CDrawContext* context, const CRect& area) override;
+    void redrawView(CView* view) override;
+    void pumpIdle() override;
+    void* editor() const override { return editor_; }
+
+    // PointerSource: the pointer and buttons now.
+    std::int32_t buttons() override;
+    CPoint location() override;
+
+    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
+    bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
+    std::int32_t onKeyDown(VstKeyCode& key) override;
+    std::int32_t onKeyUp(VstKeyCode& key) override;
+    bool isKindOf(std::string_view name) const override { return name == "CFrame" || CViewContainer::isKindOf(name); }
+
+private:
+    void paint(int left, int top, int right, int bottom) override;
+    void buttonDown(int buttons, int x, int y) override;
+    void wheel(float notches, int x, int y) override;
+    void destroyed() override;
+
+    AEffGUIEditor* editor_;
+    CView* modal_ = nullptr;
+    CView* focus_ = nullptr;
+    bool firstDrawPending_ = true;
+    bool open_ = true;
+    bool updatesDisabled_ = false;
+    bool inGesture_ = false;
+    std::unique_ptr<platform::Window> window_;
+    std::unique_ptr<COffscreenContext> backBuffer_;
+};
+
+}  // namespace VSTGUI
