@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -53,5 +54,13 @@ inline std::vector<unsigned char> rgbaPng(int width, int height,
     return makePng(width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, [&](int x, int y, unsigned char* p) {
         const auto c = colour(x, y);
         std::copy(c.begin(), c.end(), p);
+    });
+}
+
+// A strip `width` × 188: row y has red y, green 255 − y, blue 7, opaque.
+inline std::vector<unsigned char> stripPng(int width)
+{
+    return rgbaPng(width, 188, [](int, int y) {
+        return std::array<unsigned char, 4>{static_cast<unsigned char>(y), static_cast<unsigned char>(255 - y), 7, 255};
     });
 }

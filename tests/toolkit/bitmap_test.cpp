@@ -11,15 +11,6 @@ using namespace VSTGUI;
 
 namespace {
 
-// A 48 × 188 strip: row y has red y, green 255 − y, blue 7, opaque.
-const std::vector<unsigned char>& stripPng()
-{
-    static const auto png = rgbaPng(48, 188, [](int, int y) {
-        return std::array<unsigned char, 4>{static_cast<unsigned char>(y), static_cast<unsigned char>(255 - y), 7, 255};
-    });
-    return png;
-}
-
 struct Argb {
     unsigned a, r, g, b;
     bool operator==(const Argb&) const = default;
@@ -32,13 +23,6 @@ Argb at(const platform::Image& image, int x, int y)
 }
 
 }  // namespace
-
-// The toolkit tests' resources: number 120 is the strip.
-std::span<const platform::Resource> platform::resourceTable()
-{
-    static const platform::Resource table[] = {{"PNG", 120, stripPng().data(), stripPng().size()}};
-    return table;
-}
 
 TEST(CBitmap, LoadsAStripFromTheResourcesTopRowFirst)
 {
@@ -119,7 +103,7 @@ TEST(CBitmap, ConvertsPaletteGreyAndSixteenBitImages)
 // Damage never crashes: what was decoded stays, the rest is transparent.
 TEST(CBitmap, DamagedImagesKeepTheRowsDecoded)
 {
-    const auto& png = stripPng();
+    const auto png = stripPng(48);
     CBitmap bitmap(0);
     EXPECT_FALSE(bitmap.loadPng(png.data(), png.size() / 2));
     ASSERT_EQ(bitmap.height(), 188);
