@@ -32,15 +32,16 @@ struct Script : PointerSource {
     size_t step = 0;
 };
 
-// The strip row a control shows at its top left, from the test strip
-// (resource 120, whose rows have red = row × 255 / 256).
+// The strip row a control shows at its top left, from a test strip, whose
+// row y has green 255 − y: premultiplied by alpha 255, (255 − y) × 255 / 256,
+// which is 254 − y.
 inline int shownRow(CView& control)
 {
     const CRect r = control.rect();
     COffscreenContext context(nullptr, r.right, r.bottom, kBlackCColor);
     control.draw(&context);
-    const unsigned red = (context.image().pixel(r.left, r.top) >> 16) & 0xFF;
-    return static_cast<int>((red * 256 + 255) / 255);
+    const int green = static_cast<int>((context.image().pixel(r.left, r.top) >> 8) & 0xFF);
+    return 254 - green;
 }
 
 // The modal view goes into `root`, as a frame adds it as its last child;
