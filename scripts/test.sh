@@ -1,12 +1,38 @@
 #!/usr/bin/env bash
-# Installs what the tests need, then builds and runs them three ways: a
-# release build, an AddressSanitizer + UndefinedBehaviorSanitizer build, and
-# a ThreadSanitizer build of the tests where threads meet, then 30 s of
+# Installs what the tests need, starts an X server of its own (Xvfb) for the
+# window tests, then builds and runs the tests three ways: a release build,
+# an AddressSanitizer + UndefinedBehaviorSanitizer build, and a
+# ThreadSanitizer build of the tests where threads meet, then 30 s of
 # fuzzing the PNG decoder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
 jobs=$(nproc)
+
+# Xvfb on the first free display from :90; stopped when this script ends.
+# -noreset: the server would otherwise reset, refusing connections for a
+# moment, each time its last client leaves.
+start_display() {
+    local n i
+    for n in $(seq 90 160); do
+        [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        xvfb_pid=$!
+        for i in $(seq 50); do
+            [[ -e /tmp/.X11-unix/X$n ]] && break
+            sleep 0.1
+        done
+        if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e /tmp/.X11-unix/X$n ]]; then
+            export DISPLAY=":$n" VOCODER_REQUIRE_DISPLAY=1
+            trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+            return 0
+        fi
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+start_display
+echo "== X server for the window tests: $DISPLAY"
 
 run() {  # build directory, then extra CMake arguments
     local dir=$1

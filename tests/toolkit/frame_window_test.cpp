@@ -1,0 +1,372 @@
+// The frame in a real X11 window (under Xvfb): a test parent window plays
+// the host's, the pointer and buttons are driven with XTest, and the editor's
+// idle is called as a host calls it.
+#include <gtest/gtest.h>  // before Xlib, whose macros (None) it would trip over
+
+#include "editor/AEffGUIEditor.h"
+#include "platform/Window.h"
+#include "shell/AudioEffectX.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CKnob.h"
+#include "toolkit/Controls.h"
+#include "toolkit/CSplashScreen.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+#include <vector>
+
+using namespace VSTGUI;
+
+namespace {
+
+std::atomic<int> hostIdles{0};
+
+VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterIdle)
+        ++hostIdles;
+    return 0;
+}
+
+struct Editor : AEffGUIEditor {
+    using AEffGUIEditor::AEffGUIEditor;
+    void attach(CFrame* f) { frame = f; }
+};
+
+struct Listener : CControlListener {
+    void valueChanged(CDrawContext*, CControl*) override { ++changes; }
+    int changes = 0;
+};
+
+// XTest from a connection of its own, so a helper thread can drive it.
+struct Pointer {
+    Pointer() : display(XOpenDisplay(nullptr)) {}
+    ~Pointer() { XCloseDisplay(display); }
+    void moveTo(int x, int y)
+    {
+        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+        XSync(display, False);
+    }
+    void button(unsigned button, bool down)
+    {
+        XTestFakeButtonEvent(display, button, down, CurrentTime);
+        XSync(display, False);
+    }
+    void click(int x, int y, unsigned button = 1)
+    {
+        moveTo(x, y);
+        this->button(button, true);
+        this->button(button, false);
+    }
+    Display* display;
+};
+
+class FrameWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY")) {
+            if (std::getenv("VOCODER_REQUIRE_DISPLAY"))
+                FAIL() << "no DISPLAY";
+            GTEST_SKIP() << "no X display";
+        }
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        parent = makeParent(0, 0);
+        hostIdles = 0;
+        AEffGUIEditor::knobMode = FrameServices::kLinearMode;
+    }
+    void TearDown() override
+    {
+        if (!display)
+            return;
+        XDestroyWindow(display, parent);
+        XCloseDisplay(display);
+    }
+
+    Window makeParent(int x, int y)
+    {
+        Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, 300, 200, 0, 0, 0x336699);
+        XSelectInput(display, w, StructureNotifyMask);
+        XMapWindow(display, w);
+        XEvent e;
+        do
+            XNextEvent(display, &e);
+        while (e.type != MapNotify);
+        return w;
+    }
+
+    // The host's idle loop: until `done` or two seconds.
+    bool idleUntil(const std::function<bool()>& done)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (std::chrono::steady_clock::now() < end) {
+            editor.idle();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    std::uint32_t screenPixel(Window w, int x, int y)
+    {
+        XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
+        const std::uint32_t p = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+        XDestroyImage(image);
+        return p;
+    }
+
+    Display* display = nullptr;
+    Window parent = 0;
+    AudioEffectX effect{host, 1, 1};
+    Editor* editor_ = new Editor(&effect);  // owned by the effect
+    Editor& editor = *editor_;
+};
+
+struct DrawCounter : CView {
+    using CView::CView;
+    void draw(CDrawContext* context) override
+    {
+        ++draws;
+        CView::draw(context);
+    }
+    int draws = 0;
+};
+
+}  // namespace
+
+TEST_F(FrameWindow, ChildWindowWithEmbedInfoAndClassName)
+{
+    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+    ASSERT_TRUE(frame.isOpen());
+    const Window own = frame.window()->id();
+    Window root, up, *children;
+    unsigned count;
+    XQueryTree(display, own, &root, &up, &children, &count);
+    XFree(children);
+    EXPECT_EQ(up, parent);
+
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    const Atom info = XInternAtom(display, "_XEMBED_INFO", False);
+    ASSERT_EQ(XGetWindowProperty(display, own, info, 0, 2, False, info, &type, &format, &items, &after, &data), Success);
+    ASSERT_EQ(items, 2u);
+    EXPECT_EQ(reinterpret_cast<long*>(data)[1] & 1, 1);  // mapped
+    XFree(data);
+
+    XClassHint hint;
+    ASSERT_TRUE(XGetClassHint(display, own, &hint));
+    EXPECT_EQ(std::string(hint.res_class), platform::Window::className());
+    EXPECT_EQ(std::string(hint.res_class).rfind("Plugin0x", 0), 0u);
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+}
+
+TEST_F(FrameWindow, NothingIsDrawnBeforeTheFirstExposureThenTheScreenShowsTheBackBuffer)
+{
+    XUnmapWindow(display, parent);
+    XSync(display, False);
+    CBitmap strip(120);  // outlives the views that show it
+    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+    editor.attach(&frame);
+    frame.setBackgroundColor({200, 40, 10, 255});
+    auto* probe = new DrawCounter({20, 10, 68, 57});
+    probe->setBackground(&strip);
+    frame.addView(probe);
+    for (int i = 0; i < 5; ++i)
+        editor.idle();
+    EXPECT_EQ(probe->draws, 0);  // the window has not been shown yet
+
+    XMapWindow(display, parent);
+    XSync(display, False);
+    ASSERT_TRUE(idleUntil([&] { return probe->draws > 0; }));
+    editor.idle();
+    XSync(display, False);
+    const platform::Image& buffer = frame.backBuffer().image();
+    int differing = 0;
+    for (int y = 0; y < 120; y += 3)
+        for (int x = 0; x < 200; x += 3)
+            differing += screenPixel(frame.window()->id(), x, y) != (buffer.pixel(x, y) & 0xFFFFFF);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(screenPixel(frame.window()->id(), 5, 5), 0xC8280Au);
+    editor.attach(nullptr);
+    probe->releaseRef();
+}
+
+TEST_F(FrameWindow, ClicksAndTheWheelReachTheControlUnderThePointer)
+{
+    CBitmap strip(120);  // outlives the views that show it
+    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+    editor.attach(&frame);
+    Listener listener;
+    auto* button = new CMovieButton({10, 10, 58, 57}, &listener, 1, 47, &strip);
+    auto* knob = new CKnob({100, 10, 140, 50}, &listener, 2, nullptr, nullptr);
+    knob->setValue(0.5f);
+    frame.addView(button);
+    frame.addView(knob);
+    ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
+
+    Pointer pointer;
+    pointer.click(30, 30);
+    ASSERT_TRUE(idleUntil([&] { return button->getValue() == 1.0f; }));
+    pointer.click(120, 30, 4);  // wheel away from the user
+    ASSERT_TRUE(idleUntil([&] { return knob->getValue() > 0.55f; }));
+    EXPECT_NEAR(knob->getValue(), 0.6f, 1e-6f);
+    pointer.click(120, 30, 5);
+    pointer.click(120, 30, 5);
+    ASSERT_TRUE(idleUntil([&] { return knob->getValue() < 0.45f; }));
+    EXPECT_NEAR(knob->getValue(), 0.4f, 1e-6f);
+    pointer.click(180, 100);  // on no control
+    for (int i = 0; i < 5; ++i)
+        editor.idle();
+    EXPECT_EQ(button->getValue(), 1.0f);
+    editor.attach(nullptr);
+    button->releaseRef();
+    knob->releaseRef();
+}
+
+// While the button is held the knob's loop runs inside the idle call, and
+// the idle service keeps the host served.
+TEST_F(FrameWindow, ADragTurnsTheKnobAndKeepsTheHostIdling)
+{
+    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+    editor.attach(&frame);
+    Listener listener;
+    auto* knob = new CKnob({100, 70, 140, 110}, &listener, 2, nullptr, nullptr);
+    frame.addView(knob);
+    ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
+
+    std::atomic<bool> released{false};
+    std::thread hand([&] {
+        Pointer pointer;
+        pointer.moveTo(120, 105);
+        pointer.button(1, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (int step = 1; step <= 10; ++step) {
+            pointer.moveTo(120, 105 - 10 * step);  // 100 pixels up in all
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        pointer.button(1, false);
+        released = true;
+    });
+    const bool done = idleUntil([&] { return released.load() && knob->getValue() > 0.0f; });
+    hand.join();
+    ASSERT_TRUE(done);
+    editor.idle();
+    EXPECT_NEAR(knob->getValue(), 0.5f, 1e-6f);
+    EXPECT_GT(listener.changes, 1);
+    // A pass once at most 50 ms are left of the 100 after the last one: about
+    // every 50 ms over the 700 ms the button was held.
+    EXPECT_GE(hostIdles.load(), 5);
+    EXPECT_LE(hostIdles.load(), 20);
+    editor.attach(nullptr);
+    knob->releaseRef();
+}
+
+TEST_F(FrameWindow, AModalSplashTakesEveryClick)
+{
+    CBitmap strip(120);  // outlives the views that show it
+    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+    editor.attach(&frame);
+    Listener listener;
+    auto* button = new CMovieButton({10, 10, 58, 57}, &listener, 1, 47, &strip);
+    auto* splash = new CSplashScreen({150, 10, 170, 30}, &listener, 999, &strip, {60, 60, 108, 107});
+    frame.addView(button);
+    frame.addView(splash);
+    ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
+
+    Pointer pointer;
+    pointer.click(160, 20);
+    ASSERT_TRUE(idleUntil([&] { return frame.modal() != nullptr; }));
+    pointer.click(30, 30);  // the button, outside the splash: taken by nobody
+    for (int i = 0; i < 10; ++i)
+        editor.idle();
+    EXPECT_EQ(button->getValue(), 0.0f);
+    pointer.click(80, 80);  // on the splash: it closes
+    ASSERT_TRUE(idleUntil([&] { return frame.modal() == nullptr; }));
+    EXPECT_EQ(splash->getValue(), 0.0f);
+    pointer.click(30, 30);
+    ASSERT_TRUE(idleUntil([&] { return button->getValue() == 1.0f; }));
+    editor.attach(nullptr);
+    button->releaseRef();
+    splash->releaseRef();
+}
+
+int sentinelErrors = 0;
+int sentinel(Display*, XErrorEvent*)
+{
+    ++sentinelErrors;
+    return 0;
+}
+
+TEST_F(FrameWindow, SurvivesTheHostDestroyingItsWindowAndLeavesTheErrorHandlerAlone)
+{
+    XErrorHandler before = XSetErrorHandler(&sentinel);
+    {
+        CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+        editor.attach(&frame);
+        ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
+        XDestroyWindow(display, parent);
+        XSync(display, False);
+        parent = makeParent(0, 0);  // for TearDown
+        ASSERT_TRUE(idleUntil([&] { return !frame.isOpen(); }));
+        frame.setDirty(true);
+        frame.setPointerShape(9);
+        for (int i = 0; i < 5; ++i)
+            editor.idle();
+        editor.attach(nullptr);
+    }
+    EXPECT_EQ(XSetErrorHandler(before), &sentinel);
+    EXPECT_EQ(sentinelErrors, 0);
+}
+
+TEST_F(FrameWindow, TwoFramesAtOnceAndManyOpenCloseCycles)
+{
+    const Window other = makeParent(320, 0);
+    {
+        CFrame first({0, 0, 100, 80}, reinterpret_cast<void*>(parent), nullptr);
+        CFrame second({0, 0, 100, 80}, reinterpret_cast<void*>(other), nullptr);
+        first.setBackgroundColor({255, 0, 0, 255});
+        second.setBackgroundColor({0, 0, 255, 255});
+        const auto drawn = [&] { return !first.isDirty() && !second.isDirty(); };
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!drawn() && std::chrono::steady_clock::now() < end) {
+            first.idle();
+            second.idle();
+        }
+        ASSERT_TRUE(drawn());
+        XSync(display, False);
+        EXPECT_EQ(screenPixel(first.window()->id(), 50, 40), 0xFF0000u);
+        EXPECT_EQ(screenPixel(second.window()->id(), 50, 40), 0x0000FFu);
+    }
+    for (int i = 0; i < 100; ++i) {
+        CFrame frame({0, 0, 100, 80}, reinterpret_cast<void*>(parent), nullptr);
+        ASSERT_TRUE(frame.isOpen());
+        frame.idle();
+    }
+    XDestroyWindow(display, other);
+}
+
+TEST(FrameWithoutWindow, ABogusParentGivesAClosedFrame)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no X display";
+    XErrorHandler before = XSetErrorHandler(&sentinel);
+    CFrame frame({0, 0, 100, 80}, reinterpret_cast<void*>(0x7fffff0ul), nullptr);
+    EXPECT_FALSE(frame.isOpen());
+    frame.idle();
+    EXPECT_EQ(XSetErrorHandler(before), &sentinel);
+}
