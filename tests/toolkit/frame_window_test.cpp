@@ -370,3 +370,70 @@ TEST(FrameWithoutWindow, ABogusParentGivesAClosedFrame)
     frame.idle();
     EXPECT_EQ(XSetErrorHandler(before), &sentinel);
 }
+
+// A host that moves the editor into another window of its own, and resizes
+// that window: the editor goes on drawing and taking clicks there.
+TEST_F(FrameWindow, FollowsTheHostMovingItIntoAnotherWindow)
+{
+    CBitmap strip(120);
+    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+    editor.attach(&frame);
+    Listener listener;
+    auto* button = new CMovieButton({10, 10, 58, 57}, &listener, 1, 47, &strip);
+    frame.addView(button);
+    ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
+
+    const Window other = makeParent(0, 300);
+    XReparentWindow(display, frame.window()->id(), other, 0, 0);
+    XResizeWindow(display, other, 400, 300);
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    parent = makeParent(0, 0);
+    ASSERT_TRUE(idleUntil([&] { return frame.window()->parent() == other; }));
+    EXPECT_TRUE(frame.isOpen());
+    Pointer pointer;
+    pointer.click(30, 330);
+    ASSERT_TRUE(idleUntil([&] { return button->getValue() == 1.0f; }));
+    editor.attach(nullptr);
+    button->releaseRef();
+    XDestroyWindow(display, other);
+}
+
+namespace {
+
+bool hostSizes = false;
+VstIntPtr sizingHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)
+{
+    if (opcode == audioMasterCanDo)
+        return std::string(static_cast<const char*>(ptr)) == "sizeWindow" && hostSizes ? 1 : 0;
+    if (opcode == audioMasterSizeWindow)
+        return hostSizes ? 1 : 0;
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(FrameWindow, ResizeAsksTheHostFirstElseGrowsTheHostWindowToo)
+{
+    AudioEffectX sizingEffect{sizingHost, 1, 1};
+    auto* sizingEditor = new Editor(&sizingEffect);
+    const auto geometry = [&](Window w) {
+        XWindowAttributes a;
+        XGetWindowAttributes(display, w, &a);
+        return std::pair{a.width, a.height};
+    };
+    CFrame frame({0, 0, 240, 150}, reinterpret_cast<void*>(parent), sizingEditor);
+    hostSizes = false;
+    EXPECT_TRUE(frame.resize(260, 170));
+    XSync(display, False);
+    EXPECT_EQ(geometry(frame.window()->id()), (std::pair{260, 170}));
+    EXPECT_EQ(geometry(parent), (std::pair{320, 220}));  // its margins of 60 and 50 kept
+    EXPECT_EQ(frame.rect(), (CRect{0, 0, 260, 170}));
+
+    hostSizes = true;
+    EXPECT_TRUE(frame.resize(280, 180));
+    XSync(display, False);
+    EXPECT_EQ(geometry(frame.window()->id()), (std::pair{280, 180}));
+    EXPECT_EQ(geometry(parent), (std::pair{320, 220}));  // the host's to do
+    EXPECT_EQ(frame.backBuffer().getWidth(), 280);
+}
