@@ -95,6 +95,24 @@ float sliderValue(double distance, double pixels, std::int32_t positions, bool i
     return value > 1.0f ? 1.0f : value < 0.0f ? 0.0f : value;
 }
 
+// The drag: the value follows the pointer along the travel while the
+// buttons stay as at the press.
+void track(CControl& slider, CDrawContext* context, CPoint& where, std::int32_t buttons, bool vertical,
+           double pixels, std::int32_t positions, bool inverse)
+{
+    const CRect size = slider.rect();
+    slider.beginEdit();
+    do {
+        const double distance = vertical ? where.v - size.top : where.h - size.left;
+        slider.setValue(sliderValue(distance, pixels, positions, inverse));
+        if (slider.isDirty() && slider.getListener())
+            slider.getListener()->valueChanged(context, &slider);
+        slider.readMouseLocation(context, where);
+        slider.pumpIdleFromView();
+    } while (context && context->mouseButtons() == buttons);
+    slider.endEdit();
+}
+
 }  // namespace
 
 CAnimVerticalSlider::CAnimVerticalSlider(const CRect& size, CControlListener* listener, std::int32_t tag,
@@ -125,15 +143,7 @@ void CAnimVerticalSlider::mouse(CDrawContext* context, CPoint& where, std::int32
     if (resetOnControlClick(context, buttons))
         return;
     const double pixels = static_cast<double>(frameHeight_) / positionCount_;
-    beginEdit();
-    do {
-        value_ = sliderValue(where.v - size_.top, pixels, positionCount_, inverse_);
-        if (isDirty() && listener_)
-            listener_->valueChanged(context, this);
-        readMouseLocation(context, where);
-        pumpIdleFromView();
-    } while (context && context->mouseButtons() == buttons);
-    endEdit();
+    track(*this, context, where, buttons, true, pixels, positionCount_, inverse_);
 }
 
 CAnimHorizontalSlider::CAnimHorizontalSlider(const CRect& size, CControlListener* listener, std::int32_t tag,
@@ -164,13 +174,5 @@ void CAnimHorizontalSlider::mouse(CDrawContext* context, CPoint& where, std::int
     if (resetOnControlClick(context, buttons))
         return;
     const double pixels = static_cast<double>(background_ ? background_->width() : 0) / positionCount_;
-    beginEdit();
-    do {
-        value_ = sliderValue(where.h - size_.left, pixels, positionCount_, inverse_);
-        if (isDirty() && listener_)
-            listener_->valueChanged(context, this);
-        readMouseLocation(context, where);
-        pumpIdleFromView();
-    } while (context && context->mouseButtons() == buttons);
-    endEdit();
+    track(*this, context, where, buttons, false, pixels, positionCount_, inverse_);
 }
