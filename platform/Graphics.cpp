@@ -46,7 +46,7 @@ const std::uint32_t* Image::row(int y) const
 
 void Image::changed() { cairo_surface_mark_dirty(surface_); }
 
-Canvas::Canvas(Image& target) : target_(target), cairo_(cairo_create(target.surface()))
+Canvas::Canvas(Image& target) : cairo_(cairo_create(target.surface()))
 {
     cairo_set_antialias(cairo_, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_cap(cairo_, CAIRO_LINE_CAP_SQUARE);

@@ -43,15 +43,14 @@ private:
     cairo_surface_t* surface_;
 };
 
-// A drawing target on an image, with a pen, a brush, a font and a clip.
+// A drawing target on an image, with a pen, a brush, a font and a clip. It
+// keeps the image's surface alive as long as it lives itself.
 class Canvas {
 public:
     explicit Canvas(Image& target);
     ~Canvas();
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
-
-    Image& target() const { return target_; }
 
     // Drawing is limited to [left, right) × [top, bottom).
     void setClip(int left, int top, int right, int bottom);
@@ -80,8 +79,7 @@ public:
 private:
     void applyPen();
 
-    Image& target_;
-    cairo_t* cairo_;
+    cairo_t* cairo_;  // holds its own reference to the target's surface
     Rgba pen_{255, 255, 255, 255};
     int penWidth_ = 1;
     bool dotted_ = false;
