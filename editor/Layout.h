@@ -1,0 +1,110 @@
+// The editor's panel: its images and the 49 views in drawing order, with
+// their rectangles, images and strip arguments. The editor builds its view
+// tree from this table and the artwork generator lays its captions out by it.
+#pragma once
+
+#include "shell/Parameters.h"
+
+#include <array>
+#include <cstdint>
+
+namespace layout {
+
+// Resource numbers of the images.
+enum Image : std::int32_t {
+    kBackground = 101,
+    kKnobStrip = 105,
+    kModeButtons = 106,
+    kOctaveButtons = 107,
+    kWaveButtons = 108,
+    kCarrierButtons = 109,
+    kVerticalFader = 112,
+    kHorizontalFader = 113,
+    kHelpIcon = 120,
+    kCredits = 121,
+    kFftSizes = 122,
+    kHopSizes = 123,
+    kNumberButtons = 124,
+};
+
+inline constexpr int kWidth = 500, kHeight = 374;
+
+// Tag of the two views that drive no parameter.
+inline constexpr std::int32_t kNoParameter = 999;
+
+enum class Kind : std::uint8_t { HelpIcon, Credits, Button, Knob, VerticalSlider, HorizontalSlider, Display };
+
+// Display alignment, as the text display takes it.
+inline constexpr std::int32_t kLeft = 0, kRight = 2;
+
+struct View {
+    Kind kind;
+    std::int32_t tag;
+    std::int32_t left, top, right, bottom;
+    std::int32_t image;       // resource number; 0 for displays
+    std::int32_t frames;      // strip images (buttons); alignment (displays)
+    std::int32_t frameHeight;
+};
+
+// Knobs: 32 images of 32; vertical sliders 31 of 80 (31 positions, inverse);
+// the horizontal slider 31 of 20 (31 positions).
+inline constexpr std::int32_t kKnobFrames = 32, kKnobFrameHeight = 32;
+inline constexpr std::int32_t kFaderPositions = 31, kVerticalFaderHeight = 80, kHorizontalFaderHeight = 20;
+
+// The credits panel's place when shown.
+inline constexpr std::int32_t kCreditsLeft = 150, kCreditsTop = 20, kCreditsRight = 360, kCreditsBottom = 180;
+
+using K = Kind;
+inline constexpr std::array<View, 49> kViews{{
+    {K::HelpIcon, kNoParameter, 470, 15, 486, 31, kHelpIcon, 1, 16},
+    {K::Credits, kNoParameter, 470, 15, 486, 31, kCredits, 0, 0},
+    {K::Button, kFftSize, 365, 17, 405, 27, kFftSizes, 4, 10},
+    {K::Button, kHopSize, 425, 17, 465, 27, kHopSizes, 4, 10},
+    {K::Button, kOsc1, 260, 78, 308, 125, kWaveButtons, 4, 47},
+    {K::Button, kOsc2, 323, 78, 371, 125, kWaveButtons, 4, 47},
+    {K::Knob, kOsc2Volume, 428, 78, 460, 110, kKnobStrip, 0, 0},
+    {K::Display, kOsc2Volume, 460, 95, 490, 110, 0, kRight, 0},
+    {K::Button, kOsc2Octave, 428, 120, 460, 152, kOctaveButtons, 6, 32},
+    {K::Button, kTranspose, 428, 162, 460, 194, kNumberButtons, 13, 32},
+    {K::Button, kPitchbend, 290, 167, 322, 199, kNumberButtons, 13, 32},
+    {K::Button, kCarrier, 110, 75, 158, 122, kCarrierButtons, 2, 47},
+    {K::Knob, kAttack, 130, 157, 162, 189, kKnobStrip, 0, 0},
+    {K::Display, kAttack, 120, 145, 162, 155, 0, kRight, 0},
+    {K::Knob, kRelease, 177, 157, 209, 189, kKnobStrip, 0, 0},
+    {K::Display, kRelease, 167, 145, 209, 155, 0, kRight, 0},
+    {K::VerticalSlider, kCarrierVolume, 214, 75, 234, 155, kVerticalFader, 0, 0},
+    {K::Display, kCarrierVolume, 172, 115, 214, 125, 0, kRight, 0},
+    {K::VerticalSlider, kAudioGain, 72, 75, 92, 155, kVerticalFader, 0, 0},
+    {K::Display, kAudioGain, 30, 105, 72, 115, 0, kRight, 0},
+    {K::Knob, kAudioLimiter, 57, 165, 89, 197, kKnobStrip, 0, 0},
+    {K::Display, kAudioLimiter, 15, 187, 57, 197, 0, kLeft, 0},
+    {K::VerticalSlider, kLowCut, 44, 255, 64, 335, kVerticalFader, 0, 0},
+    {K::Display, kLowCut, 16, 337, 58, 347, 0, kRight, 0},
+    {K::Knob, kPeak1Freq, 77, 250, 109, 282, kKnobStrip, 0, 0},
+    {K::Display, kPeak1Freq, 109, 250, 151, 260, 0, kLeft, 0},
+    {K::Knob, kPeak1Gain, 77, 287, 109, 319, kKnobStrip, 0, 0},
+    {K::Display, kPeak1Gain, 109, 287, 151, 297, 0, kLeft, 0},
+    {K::Knob, kPeak1Q, 77, 324, 109, 356, kKnobStrip, 0, 0},
+    {K::Display, kPeak1Q, 109, 324, 151, 334, 0, kLeft, 0},
+    {K::Knob, kPeak2Freq, 183, 250, 215, 282, kKnobStrip, 0, 0},
+    {K::Display, kPeak2Freq, 141, 250, 183, 260, 0, kRight, 0},
+    {K::Knob, kPeak2Gain, 183, 287, 215, 319, kKnobStrip, 0, 0},
+    {K::Display, kPeak2Gain, 141, 287, 183, 297, 0, kRight, 0},
+    {K::Knob, kPeak2Q, 183, 324, 215, 356, kKnobStrip, 0, 0},
+    {K::Display, kPeak2Q, 141, 324, 183, 334, 0, kRight, 0},
+    {K::VerticalSlider, kHighCut, 228, 255, 248, 335, kVerticalFader, 0, 0},
+    {K::Display, kHighCut, 233, 335, 275, 345, 0, kRight, 0},
+    {K::Button, kMode, 295, 235, 343, 282, kModeButtons, 3, 47},
+    {K::Display, kVocoderAttack, 292, 307, 334, 317, 0, kRight, 0},
+    {K::Knob, kVocoderAttack, 302, 317, 334, 349, kKnobStrip, 0, 0},
+    {K::Display, kVocoderRelease, 339, 307, 381, 317, 0, kRight, 0},
+    {K::Knob, kVocoderRelease, 349, 317, 381, 349, kKnobStrip, 0, 0},
+    {K::Display, kVocoderRatio, 386, 307, 428, 317, 0, kRight, 0},
+    {K::Knob, kVocoderRatio, 396, 317, 428, 349, kKnobStrip, 0, 0},
+    {K::Display, kVocoderThreshold, 433, 307, 475, 317, 0, kRight, 0},
+    {K::Knob, kVocoderThreshold, 443, 317, 475, 349, kKnobStrip, 0, 0},
+    {K::HorizontalSlider, kVocoderGain, 363, 265, 443, 285, kHorizontalFader, 0, 0},
+    {K::Display, kVocoderGain, 443, 260, 485, 270, 0, kRight, 0},
+}};
+
+}  // namespace layout
