@@ -11,8 +11,6 @@
 
 namespace {
 
-using Entry = AEffect* (*)(audioMasterCallback);
-
 std::string lower(std::string s)
 {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -53,19 +51,32 @@ PluginHost::PluginHost(const std::string& libraryPath, float sampleRate, int blo
         dlclose(library_);
         throw HostError(libraryPath + " is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main");
     }
-    effect_ = entry(&PluginHost::callback);
-    if (!effect_ || effect_->magic != kEffectMagic) {
+    try {
+        start(entry, libraryPath);
+    } catch (...) {
         dlclose(library_);
-        throw HostError(libraryPath + ": the plug-in refused to start (its entry point returned no effect)");
+        throw;
     }
+}
+
+PluginHost::PluginHost(Entry entry, const std::string& name, float sampleRate, int blockSize)
+    : sampleRate_(sampleRate), blockSize_(blockSize)
+{
+    start(entry, name);
+}
+
+void PluginHost::start(Entry entry, const std::string& name)
+{
+    effect_ = entry(&PluginHost::callback);
+    if (!effect_ || effect_->magic != kEffectMagic)
+        throw HostError(name + ": the plug-in refused to start (its entry point returned no effect)");
     effect_->resvd1 = reinterpret_cast<VstIntPtr>(this);
     effect_->dispatcher(effect_, effOpen, 0, 0, nullptr, 0.0f);
     effect_->dispatcher(effect_, effSetSampleRate, 0, 0, nullptr, sampleRate_);
     effect_->dispatcher(effect_, effSetBlockSize, 0, blockSize_, nullptr, 0.0f);
     if (!(effect_->flags & effFlagsCanReplacing) || effect_->numInputs < 1 || effect_->numOutputs < 1) {
         effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
-        dlclose(library_);
-        throw HostError(libraryPath + ": the plug-in has no replacing audio process");
+        throw HostError(name + ": the plug-in has no replacing audio process");
     }
 }
 
@@ -73,7 +84,8 @@ PluginHost::~PluginHost()
 {
     suspend();
     effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
-    dlclose(library_);
+    if (library_)
+        dlclose(library_);
 }
 
 VstIntPtr PluginHost::callback(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float)

@@ -21,9 +21,13 @@ struct TimedEvent {
 
 class PluginHost {
 public:
+    using Entry = AEffect* (*)(audioMasterCallback);
+
     // dlopen with RTLD_NOW | RTLD_LOCAL, VSTPluginMain (or main), effOpen,
     // sample rate and block size. Throws HostError with the loader's message.
     PluginHost(const std::string& libraryPath, float sampleRate, int blockSize);
+    // The same with an entry point linked into this program; `name` for messages.
+    PluginHost(Entry entry, const std::string& name, float sampleRate, int blockSize);
     ~PluginHost();  // suspend, close, unload
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
@@ -54,6 +58,7 @@ public:
     int blockSize() const { return blockSize_; }
 
 private:
+    void start(Entry entry, const std::string& name);
     static VstIntPtr callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                               float opt);
     std::string text(VstInt32 opcode, int index) const;

@@ -1,6 +1,7 @@
 // vocoder-render: renders audio files through a VST 2.4 effect library, as a
 // host would, without a workstation.
 #include "AudioFile.h"
+#include "EditorPicture.h"
 #include "MidiInput.h"
 #include "PluginHost.h"
 
@@ -32,6 +33,7 @@ struct Options {
     int block = 512;
     bool align = false;
     bool listParameters = false;
+    std::string editorPicture;
     bool quiet = false;
 };
 
@@ -109,6 +111,13 @@ int render(const Options& options)
         PluginHost host(options.plugin, 44100.0f, options.block);
         listParameters(host);
         return 0;
+    }
+    if (!options.editorPicture.empty()) {
+        writeEditorPicture(options.settings, options.editorPicture);
+        if (!options.quiet)
+            std::printf("%s: the editor, 500 x 374\n", options.editorPicture.c_str());
+        if (options.modulator.empty())
+            return 0;
     }
     if (options.modulator.empty())
         throw HostError("--modulator FILE is required (the voice on input 1)");
@@ -207,6 +216,9 @@ int main(int argc, char** argv)
     app.add_option("--tail", options.tail, "seconds rendered past the end of the voice")->check(CLI::NonNegativeNumber);
     app.add_option("--block", options.block, "block length in samples (default 512)")->check(CLI::Range(1, 65536));
     app.add_flag("--align", options.align, "take off the plug-in's delay so the output lines up with the voice");
+    app.add_option("--editor-png", options.editorPicture,
+                   "write a picture of the editor as it looks with the --set values (the plug-in linked into this program)")
+        ->type_name("FILE");
     app.add_flag("--list-params", options.listParameters, "print every parameter: index, name, value, display, label");
     app.add_flag("-q,--quiet", options.quiet, "no progress bar");
     try {

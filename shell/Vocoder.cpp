@@ -1,6 +1,6 @@
 #include "Vocoder.h"
 
-#include "editor/AEffEditor.h"
+#include "editor/VocoderGui.h"
 #include "engine/Normalised.h"
 #include "engine/SynthMapping.h"
 
@@ -40,6 +40,7 @@ Vocoder::Vocoder(audioMasterCallback audioMaster)
     setNumOutputs(2);
     setUniqueID(kUniqueId);
     resume();
+    new VocoderGui(this);  // attaches itself as this plug-in's editor
 }
 
 Vocoder::~Vocoder()

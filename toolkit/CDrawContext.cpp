@@ -4,7 +4,9 @@ namespace VSTGUI {
 
 namespace {
 
-platform::Rgba rgba(const CColor& c) { return {c.red, c.green, c.blue, c.alpha}; }
+// Pens, brushes and text are solid, as the system's were: a colour's fourth
+// byte does not make them transparent (the editor's display colours carry 0 there).
+platform::Rgba rgba(const CColor& c) { return {c.red, c.green, c.blue, 255}; }
 
 }  // namespace
 

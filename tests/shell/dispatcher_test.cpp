@@ -60,17 +60,23 @@ TEST_F(Dispatcher, FixedAnswers)
         {effKeysRequired, 0, 0},
         {200, 0, 0},
         {-1, 0, 0},
-        // Editor requests without an editor.
+        // Editor requests with the editor closed: no window is given, none is opened.
         {effEditOpen, 0, 0},
         {effEditClose, 0, 0},
         {effEditIdle, 0, 0},
         {effEditKeyDown, 0, 0},
-        {effSetEditKnobMode, 2, 0},
+        {effSetEditKnobMode, 2, 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(host.dispatch(c.opcode, 0, c.value), c.expected) << "opcode " << c.opcode;
-    ERect* rect = reinterpret_cast<ERect*>(0x1);
-    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 0);
+    // The editor's size is known before any window.
+    ERect* rect = nullptr;
+    EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 374);
+    EXPECT_EQ(rect->right, 500);
 }
 
 TEST_F(Dispatcher, NamesAndVendor)

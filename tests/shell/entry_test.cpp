@@ -22,7 +22,7 @@ TEST(Entry, RecordAsTheHostFindsIt)
         EXPECT_EQ(effect->numParams, 28);
         EXPECT_EQ(effect->numInputs, 2);
         EXPECT_EQ(effect->numOutputs, 2);
-        EXPECT_EQ(effect->flags, effFlagsCanReplacing);  // no editor yet
+        EXPECT_EQ(effect->flags, effFlagsCanReplacing | effFlagsHasEditor);
         EXPECT_EQ(effect->initialDelay, 0);
         EXPECT_EQ(effect->ioRatio, 1.0f);
         EXPECT_EQ(effect->uniqueID, 0x00517A74);

@@ -1,0 +1,225 @@
+#include "VocoderGui.h"
+
+#include "AnimatedControls.h"
+#include "Layout.h"
+#include "shell/AudioEffect.h"
+#include "toolkit/CBitmap.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CKnob.h"
+#include "toolkit/CParamDisplay.h"
+#include "toolkit/CSplashScreen.h"
+#include "toolkit/Controls.h"
+
+#include <cstdio>
+#include <cstring>
+
+using namespace VSTGUI;
+
+static_assert(kNumParameters <= 32, "one bit per parameter in the change mask");
+
+void formatParameterText(float, char* text, void* binding)
+{
+    const auto* b = static_cast<const DisplayBinding*>(binding);
+    char shown[256] = {};
+    b->effect->getParameterDisplay(b->index, shown);
+    shown[sizeof shown - 1] = 0;
+    const bool hertz = b->index == kLowCut || b->index == kHighCut;
+    std::snprintf(text, 256, "%s%s", shown, hertz ? "Hz" : "");
+}
+
+VocoderGui::VocoderGui(AudioEffect* effect)
+    : AEffGUIEditor(effect), background_(new CBitmap(layout::kBackground))
+{
+    knobMode = FrameServices::kLinearMode;
+    for (VstInt32 i = 0; i < kNumParameters; ++i)
+        displayBindings_[static_cast<size_t>(i)] = {effect, i};
+    rect = {0, 0, static_cast<std::int16_t>(background_->height()), static_cast<std::int16_t>(background_->width())};
+}
+
+VocoderGui::~VocoderGui()
+{
+    close();
+    releaseViews();
+    background_->releaseRef();
+}
+
+bool VocoderGui::open(void* parent)
+{
+    if (!parent)
+        return false;
+    close();
+    parentWindow_ = parent;
+    auto* newFrame = new CFrame({0, 0, background_->width(), background_->height()}, parent, this);
+    if (!newFrame->isOpen()) {
+        delete newFrame;
+        parentWindow_ = nullptr;
+        return false;
+    }
+    changed_.store(0, std::memory_order_relaxed);  // the new views take the values as they are now
+    buildViews(newFrame);
+    frame = newFrame;
+    return true;
+}
+
+void VocoderGui::close()
+{
+    delete frame;
+    frame = nullptr;
+    parentWindow_ = nullptr;
+}
+
+void VocoderGui::buildViews(CFrame* target)
+{
+    releaseViews();
+    target->setBackground(background_);
+
+    CBitmap* bitmaps[] = {new CBitmap(layout::kWaveButtons),   new CBitmap(layout::kOctaveButtons),
+                          new CBitmap(layout::kCarrierButtons), new CBitmap(layout::kModeButtons),
+                          new CBitmap(layout::kKnobStrip),      new CBitmap(layout::kVerticalFader),
+                          new CBitmap(layout::kHorizontalFader), new CBitmap(layout::kNumberButtons),
+                          new CBitmap(layout::kHelpIcon),       new CBitmap(layout::kCredits),
+                          new CBitmap(layout::kFftSizes),       new CBitmap(layout::kHopSizes)};
+    const auto bitmap = [&](std::int32_t id) {
+        for (CBitmap* b : bitmaps)
+            if (b->resourceId() == id)
+                return b;
+        return static_cast<CBitmap*>(nullptr);
+    };
+    // One image of the strip at the view's top left: an image that failed to
+    // load gives an empty rectangle.
+    const auto placed = [&](const layout::View& v, std::int32_t frames) {
+        const CBitmap* b = bitmap(v.image);
+        return CRect{v.left, v.top, v.left + b->width(), v.top + b->height() / frames};
+    };
+
+    using layout::Kind;
+    for (const layout::View& v : layout::kViews) {
+        const auto index = static_cast<size_t>(v.tag);
+        CControl* made = nullptr;
+        switch (v.kind) {
+        case Kind::HelpIcon:
+            helpIcon_ = new CMovieBitmap(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, bitmap(v.image));
+            target->addView(helpIcon_);
+            continue;
+        case Kind::Credits:
+            credits_ = new CSplashScreen({v.left, v.top, v.right, v.bottom}, this, v.tag, bitmap(v.image),
+                                         {layout::kCreditsLeft, layout::kCreditsTop, layout::kCreditsRight,
+                                          layout::kCreditsBottom});
+            target->addView(credits_);
+            continue;
+        case Kind::Button:
+            made = new CAnimMovieButton(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, bitmap(v.image));
+            break;
+        case Kind::Knob:
+            made = new CAnimKnob(placed(v, layout::kKnobFrames), this, v.tag, layout::kKnobFrames,
+                                 layout::kKnobFrameHeight, bitmap(v.image));
+            break;
+        case Kind::VerticalSlider:
+            made = new CAnimVerticalSlider(placed(v, layout::kFaderPositions), this, v.tag, layout::kFaderPositions,
+                                           layout::kVerticalFaderHeight, layout::kFaderPositions, bitmap(v.image),
+                                           {}, true);
+            break;
+        case Kind::HorizontalSlider:
+            made = new CAnimHorizontalSlider(placed(v, layout::kFaderPositions), this, v.tag,
+                                             layout::kFaderPositions, layout::kHorizontalFaderHeight,
+                                             layout::kFaderPositions, bitmap(v.image), {}, false);
+            break;
+        case Kind::Display: {
+            auto* display = new CParamDisplay({v.left, v.top, v.right, v.bottom}, nullptr, 0);
+            display->setHorizontalAlignment(v.frames);
+            display->setTextStyle(kBoldFace);
+            display->setFont(5);
+            display->setFontColor({51, 51, 51, 0});
+            display->setBackColor({231, 232, 228, 0});
+            display->setFrameColor({231, 232, 228, 0});
+            display->setValueFormatter(formatParameterText, &displayBindings_[index]);
+            display->setValue(effect_->getParameter(v.tag));
+            target->addView(display);
+            displays_[index] = display;
+            continue;
+        }
+        }
+        made->setValue(effect_->getParameter(v.tag));
+        target->addView(made);
+        controls_[index] = made;
+    }
+    for (CBitmap* b : bitmaps)
+        b->releaseRef();
+}
+
+// The editor's creation references; the frame has let go of its own.
+void VocoderGui::releaseViews()
+{
+    const auto release = [](auto*& view) {
+        if (view)
+            view->releaseRef();
+        view = nullptr;
+    };
+    release(helpIcon_);
+    release(credits_);
+    for (auto*& c : controls_)
+        release(c);
+    for (auto*& d : displays_)
+        release(d);
+}
+
+void VocoderGui::setParameter(VstInt32 index, float)
+{
+    if (static_cast<std::uint32_t>(index) >= static_cast<std::uint32_t>(kNumParameters))
+        return;
+    changed_.fetch_or(1u << index, std::memory_order_release);
+}
+
+void VocoderGui::takeOverChanges()
+{
+    std::uint32_t changed = changed_.exchange(0, std::memory_order_acquire);
+    while (changed) {
+        const int index = __builtin_ctz(changed);
+        changed &= changed - 1;
+        if (CControl* c = controls_[static_cast<size_t>(index)])
+            c->setValue(effect_->getParameter(index));
+        if (CParamDisplay* d = displays_[static_cast<size_t>(index)])
+            d->setValue(effect_->getParameter(index));
+    }
+}
+
+void VocoderGui::idle()
+{
+    takeOverChanges();
+    AEffGUIEditor::idle();
+}
+
+void VocoderGui::valueChanged(CDrawContext*, CControl* control)
+{
+    const std::int32_t tag = control->getTag();
+    effect_->setParameterAutomated(tag, control->getValue());
+}
+
+bool VocoderGui::modifierClicked(CDrawContext*, CControl*, std::int32_t) { return false; }
+
+platform::Image* VocoderGui::drawPicture()
+{
+    takeOverChanges();
+    CFrame offscreen({0, 0, background_->width(), background_->height()}, nullptr, this);
+    std::array<CControl*, kNumParameters> shown = controls_;
+    std::array<CParamDisplay*, kNumParameters> shownDisplays = displays_;
+    CMovieBitmap* shownIcon = helpIcon_;
+    CSplashScreen* shownCredits = credits_;
+    // The picture's own views: the editor's stay as they are.
+    controls_ = {};
+    displays_ = {};
+    helpIcon_ = nullptr;
+    credits_ = nullptr;
+    buildViews(&offscreen);
+    auto* picture = new platform::Image(background_->width(), background_->height());
+    {
+        CDrawContext context(&offscreen, picture);
+        offscreen.update(&context);
+    }
+    releaseViews();
+    controls_ = shown;
+    displays_ = shownDisplays;
+    helpIcon_ = shownIcon;
+    credits_ = shownCredits;
+    return picture;
+}

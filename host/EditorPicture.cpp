@@ -1,0 +1,44 @@
+#include "EditorPicture.h"
+
+#include "PluginHost.h"
+#include "editor/VocoderGui.h"
+#include "platform/Graphics.h"
+#include "shell/Vocoder.h"
+
+#include <cairo.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+AEffect* linkedEntry(audioMasterCallback host)
+{
+    if (!host || host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
+        return nullptr;
+    return (new Vocoder(host))->getAeffect();
+}
+
+}  // namespace
+
+void writeEditorPicture(const std::vector<std::string>& settings, const std::string& path)
+{
+    PluginHost host(&linkedEntry, "the linked plug-in", 44100.0f, 512);
+    for (const std::string& setting : settings)
+        host.applySetting(setting);
+    auto* plugin = static_cast<AudioEffect*>(host.effect()->object);
+    auto* editor = dynamic_cast<VocoderGui*>(plugin->getEditor());
+    if (!editor)
+        throw HostError("the plug-in has no editor to draw");
+    std::unique_ptr<platform::Image> picture(editor->drawPicture());
+    const std::string partial = path + ".part";
+    const cairo_status_t status = cairo_surface_write_to_png(picture->surface(), partial.c_str());
+    if (status != CAIRO_STATUS_SUCCESS) {
+        std::remove(partial.c_str());
+        throw HostError("cannot write " + path + ": " + cairo_status_to_string(status));
+    }
+    if (std::rename(partial.c_str(), path.c_str()) != 0) {
+        std::remove(partial.c_str());
+        throw HostError("cannot write " + path);
+    }
+}
