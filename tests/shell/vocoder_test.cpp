@@ -147,6 +147,9 @@ TEST_F(VocoderTest, HostSampleRateReachesTheToolsAtTheNextBlock)
 
 TEST_F(VocoderTest, EditorRequestsAndParameterFollowing)
 {
+    AEffEditor* built = plugin.getEditor();  // the plug-in's own, replaced by a recording one
+    plugin.setEditor(nullptr);
+    delete built;
     auto* editor = new RecordingEditor(&plugin);
     plugin.setEditor(editor);
     EXPECT_EQ(plugin.getAeffect()->flags, effFlagsCanReplacing | effFlagsHasEditor);

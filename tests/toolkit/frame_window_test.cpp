@@ -1,7 +1,7 @@
 // The frame in a real X11 window (under Xvfb): a test parent window plays
 // the host's, the pointer and buttons are driven with XTest, and the editor's
 // idle is called as a host calls it.
-#include <gtest/gtest.h>  // before Xlib, whose macros (None) it would trip over
+#include "../platform/TestDisplay.h"  // gtest before Xlib, whose macros (None) it would trip over
 
 #include "editor/AEffGUIEditor.h"
 #include "platform/Window.h"
@@ -13,9 +13,6 @@
 #include "toolkit/CSplashScreen.h"
 
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 
 #include <atomic>
 #include <chrono>
@@ -25,6 +22,7 @@
 #include <vector>
 
 using namespace VSTGUI;
+using testdisplay::Pointer;
 
 namespace {
 
@@ -47,38 +45,11 @@ struct Listener : CControlListener {
     int changes = 0;
 };
 
-// XTest from a connection of its own, so a helper thread can drive it.
-struct Pointer {
-    Pointer() : display(XOpenDisplay(nullptr)) {}
-    ~Pointer() { XCloseDisplay(display); }
-    void moveTo(int x, int y)
-    {
-        XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-        XSync(display, False);
-    }
-    void button(unsigned button, bool down)
-    {
-        XTestFakeButtonEvent(display, button, down, CurrentTime);
-        XSync(display, False);
-    }
-    void click(int x, int y, unsigned button = 1)
-    {
-        moveTo(x, y);
-        this->button(button, true);
-        this->button(button, false);
-    }
-    Display* display;
-};
-
 class FrameWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY")) {
-            if (std::getenv("VOCODER_REQUIRE_DISPLAY"))
-                FAIL() << "no DISPLAY";
-            GTEST_SKIP() << "no X display";
-        }
+        REQUIRE_DISPLAY();
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr);
         parent = makeParent(0, 0);
@@ -93,38 +64,15 @@ protected:
         XCloseDisplay(display);
     }
 
-    Window makeParent(int x, int y)
-    {
-        Window w = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, 300, 200, 0, 0, 0x336699);
-        XSelectInput(display, w, StructureNotifyMask);
-        XMapWindow(display, w);
-        XEvent e;
-        do
-            XNextEvent(display, &e);
-        while (e.type != MapNotify);
-        return w;
-    }
+    Window makeParent(int x, int y) { return testdisplay::makeParent(display, x, y); }
 
     // The host's idle loop: until `done` or two seconds.
     bool idleUntil(const std::function<bool()>& done)
     {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        while (std::chrono::steady_clock::now() < end) {
-            editor.idle();
-            if (done())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
+        return testdisplay::idleUntil([this] { editor.idle(); }, done);
     }
 
-    std::uint32_t screenPixel(Window w, int x, int y)
-    {
-        XImage* image = XGetImage(display, w, x, y, 1, 1, AllPlanes, ZPixmap);
-        const std::uint32_t p = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
-        XDestroyImage(image);
-        return p;
-    }
+    std::uint32_t screenPixel(Window w, int x, int y) { return testdisplay::screenPixel(display, w, x, y); }
 
     Display* display = nullptr;
     Window parent = 0;
@@ -362,8 +310,7 @@ TEST_F(FrameWindow, TwoFramesAtOnceAndManyOpenCloseCycles)
 
 TEST(FrameWithoutWindow, ABogusParentGivesAClosedFrame)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no X display";
+    REQUIRE_DISPLAY();
     XErrorHandler before = XSetErrorHandler(&sentinel);
     CFrame frame({0, 0, 100, 80}, reinterpret_cast<void*>(0x7fffff0ul), nullptr);
     EXPECT_FALSE(frame.isOpen());

@@ -1,0 +1,293 @@
+// The plug-in's editor in a real window (Xvfb in CI), first built directly,
+// then driven as a host drives it: through the effect record, with clicks
+// and drags made by XTest and the host's idle calls.
+#include "../platform/TestDisplay.h"  // gtest before Xlib
+
+#include "TestHost.h"
+#include "editor/Layout.h"
+#include "editor/VocoderGui.h"
+#include "shell/Vocoder.h"
+#include "toolkit/CFrame.h"
+#include "toolkit/CParamDisplay.h"
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+using testdisplay::Pointer;
+
+namespace {
+
+VstIntPtr quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_DISPLAY();
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        parent = testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight);
+    }
+    void TearDown() override
+    {
+        if (!display)
+            return;
+        XDestroyWindow(display, parent);
+        XCloseDisplay(display);
+    }
+    void* parentHandle() const { return reinterpret_cast<void*>(parent); }
+
+    // The window's pixels over a rectangle of the panel.
+    std::vector<std::uint32_t> screen(int left, int top, int right, int bottom)
+    {
+        XSync(display, False);
+        std::vector<std::uint32_t> pixels;
+        XImage* image = XGetImage(display, parent, left, top, right - left, bottom - top, AllPlanes, ZPixmap);
+        for (int y = 0; y < bottom - top; ++y)
+            for (int x = 0; x < right - left; ++x)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+        XDestroyImage(image);
+        return pixels;
+    }
+    std::vector<std::uint32_t> screen(const layout::View& v) { return screen(v.left, v.top, v.right, v.bottom); }
+
+    Display* display = nullptr;
+    Window parent = 0;
+};
+
+const layout::View& viewOf(layout::Kind kind, VstInt32 tag)
+{
+    for (const auto& v : layout::kViews)
+        if (v.kind == kind && v.tag == tag)
+            return v;
+    throw std::logic_error("no such view");
+}
+
+}  // namespace
+
+// The tree as the table lays it out: every control's rectangle, made from
+// the top left and one image of its strip, is the table's, so the artwork
+// has the sizes and image counts the table expects.
+TEST_F(EditorWindow, FortyNineViewsInTableOrderWithTheirParametersValues)
+{
+    Vocoder plugin(quietHost);
+    plugin.setParameter(kAttack, 0.25f);
+    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    ASSERT_TRUE(editor.open(parentHandle()));
+    VSTGUI::CFrame* frame = editor.getFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->rect(), (VSTGUI::CRect{0, 0, 500, 374}));
+    ASSERT_EQ(frame->viewCount(), 49);
+    for (size_t i = 0; i < layout::kViews.size(); ++i) {
+        const layout::View& v = layout::kViews[i];
+        VSTGUI::CView* view = frame->viewAt(static_cast<std::int32_t>(i));
+        EXPECT_EQ(view->rect(), (VSTGUI::CRect{v.left, v.top, v.right, v.bottom})) << "view " << i + 1;
+        if (v.kind == layout::Kind::Display) {
+            EXPECT_EQ(view, editor.display(v.tag));
+            EXPECT_EQ(editor.display(v.tag)->getValue(), plugin.getParameter(v.tag));
+        } else if (v.tag != layout::kNoParameter) {
+            EXPECT_EQ(view, editor.control(v.tag)) << "view " << i + 1;
+            EXPECT_EQ(editor.control(v.tag)->getValue(), plugin.getParameter(v.tag));
+        }
+    }
+    EXPECT_EQ(editor.control(kAttack)->getValue(), 0.25f);
+    for (VstInt32 i = 0; i < kNumParameters; ++i)
+        EXPECT_NE(editor.control(i), nullptr) << "parameter " << i;
+    EXPECT_TRUE(editor.control(kOsc2Volume)->isKindOf("CAnimKnob"));
+    editor.close();
+    EXPECT_EQ(editor.getFrame(), nullptr);
+}
+
+// Changes from other threads wait for the next idle; a size the plug-in
+// refuses comes back to the control as the plug-in's value.
+TEST_F(EditorWindow, ParameterChangesReachTheControlsAtTheNextIdle)
+{
+    Vocoder plugin(quietHost);
+    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    ASSERT_TRUE(editor.open(parentHandle()));
+    std::thread([&] { plugin.setParameter(kMode, 0.5f); }).join();
+    EXPECT_EQ(editor.control(kMode)->getValue(), 0.0f);
+    editor.idle();
+    EXPECT_EQ(editor.control(kMode)->getValue(), 0.5f);
+
+    VSTGUI::CControl* fft = editor.control(kFftSize);
+    fft->setValue(0.0f);  // 128 with the hop at 128: refused, back to 256
+    editor.valueChanged(nullptr, fft);
+    editor.idle();
+    EXPECT_EQ(fft->getValue(), plugin.getParameter(kFftSize));
+    EXPECT_EQ(fft->getValue(), 0.33333334f);
+
+    // After close the retained controls still follow; idle draws nothing.
+    editor.close();
+    plugin.setParameter(kMode, 1.0f);
+    editor.idle();
+    EXPECT_EQ(editor.control(kMode)->getValue(), 1.0f);
+}
+
+// Under AddressSanitizer these leak nothing.
+TEST_F(EditorWindow, HundredOpenCloseAndCreateDestroyCycles)
+{
+    {
+        Vocoder plugin(quietHost);
+        auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+        for (int i = 0; i < 100; ++i) {
+            ASSERT_TRUE(editor.open(parentHandle()));
+            editor.idle();
+            editor.close();
+        }
+        ASSERT_TRUE(editor.open(parentHandle()));
+        ASSERT_TRUE(editor.open(parentHandle()));  // a second open replaces the first tree
+    }
+    for (int i = 0; i < 100; ++i) {
+        Vocoder plugin(quietHost);
+        ASSERT_TRUE(plugin.getEditor()->open(parentHandle()));
+        plugin.getEditor()->idle();
+    }  // destroyed with the editor open
+}
+
+// As a host: the effect record only, a window of its own, idle calls.
+class EditorThroughTheHost : public EditorWindow {
+protected:
+    void SetUp() override
+    {
+        EditorWindow::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_NE(host.create(), nullptr);
+    }
+    void idle() { host.dispatch(effEditIdle); }
+    bool idleUntil(const std::function<bool()>& done) { return testdisplay::idleUntil([this] { idle(); }, done); }
+    // The host calls for `opcode` with `index` since the last clearCalls.
+    size_t count(VstInt32 opcode, VstInt32 index)
+    {
+        const auto calls = host.callsOf(opcode);
+        return static_cast<size_t>(std::count_if(calls.begin(), calls.end(), [&](const HostCall& c) { return c.index == index; }));
+    }
+    // A click, then idle until the host has heard of the edit's end.
+    void clickAndWait(int x, int y, VstInt32 index, unsigned button = 1)
+    {
+        pointer.click(x, y, button);
+        ASSERT_TRUE(idleUntil([&] { return count(audioMasterEndEdit, index) > 0; })) << "index " << index;
+    }
+
+    TestHost host;
+    Pointer pointer;
+};
+
+TEST_F(EditorThroughTheHost, EveryKindOfControlEditsItsParameter)
+{
+    ERect* rect = nullptr;
+    ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);  // before any open
+    EXPECT_EQ(rect->right, 500);
+    EXPECT_EQ(rect->bottom, 374);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    const auto& gainDisplay = viewOf(layout::Kind::Display, kAudioGain);
+    ASSERT_TRUE(idleUntil([&] {
+        return testdisplay::screenPixel(display, parent, gainDisplay.left + 2, gainDisplay.top + 1) == 0xE7E8E4;
+    }));
+    AEffect* effect = host.effect();
+    host.clearCalls();
+
+    // A button: the next waveform.
+    clickAndWait(284, 100, kOsc1);
+    EXPECT_EQ(effect->getParameter(effect, kOsc1), 0.33333334f);
+    EXPECT_EQ(count(audioMasterBeginEdit, kOsc1), 1u);
+    ASSERT_GE(count(audioMasterAutomate, kOsc1), 1u);
+    EXPECT_EQ(host.callsOf(audioMasterAutomate).back().opt, 0.33333334f);
+
+    // A vertical fader, clicked half way down: 0.5.
+    clickAndWait(224, 115, kCarrierVolume);
+    EXPECT_EQ(effect->getParameter(effect, kCarrierVolume), 0.5f);
+    // The horizontal fader at its left end: 0.
+    clickAndWait(364, 275, kVocoderGain);
+    EXPECT_EQ(effect->getParameter(effect, kVocoderGain), 0.0f);
+
+    // A knob dragged 40 pixels up: 0.2 more; its display follows.
+    const auto& attackDisplay = viewOf(layout::Kind::Display, kAttack);
+    const auto shownBefore = screen(attackDisplay);
+    const float attackBefore = effect->getParameter(effect, kAttack);
+    std::atomic<bool> released{false};
+    std::thread hand([&] {
+        Pointer drag;
+        drag.moveTo(146, 180);
+        drag.button(1, true);
+        for (int step = 1; step <= 8; ++step) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            drag.moveTo(146, 180 - 5 * step);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        drag.button(1, false);
+        released = true;
+    });
+    const bool dragged = idleUntil([&] { return released.load() && count(audioMasterEndEdit, kAttack) > 0; });
+    hand.join();
+    ASSERT_TRUE(dragged);
+    EXPECT_NEAR(effect->getParameter(effect, kAttack), attackBefore + 0.2f, 1e-5f);
+    EXPECT_GT(count(audioMasterAutomate, kAttack), 1u);
+    EXPECT_EQ(count(audioMasterBeginEdit, kAttack), 1u);
+    ASSERT_TRUE(idleUntil([&] { return screen(attackDisplay) != shownBefore; }));
+
+    // The help icon opens the credits over the panel; a click on them closes
+    // them. Neither tells the host anything.
+    const auto panelBefore = screen(200, 60, 300, 140);
+    host.clearCalls();
+    pointer.click(478, 23);
+    ASSERT_TRUE(idleUntil([&] { return screen(200, 60, 300, 140) != panelBefore; }));
+    pointer.click(250, 100);  // on the credits: the editor behind is not touched
+    ASSERT_TRUE(idleUntil([&] { return screen(200, 60, 300, 140) == panelBefore; }));
+    EXPECT_TRUE(host.callsOf(audioMasterAutomate).empty());
+    EXPECT_TRUE(host.callsOf(audioMasterBeginEdit).empty());
+}
+
+TEST_F(EditorThroughTheHost, HostChangesShowAtTheNextIdleAndRefusedSizesComeBack)
+{
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    AEffect* effect = host.effect();
+    const auto& mode = viewOf(layout::Kind::Button, kMode);
+    const auto& gainDisplay = viewOf(layout::Kind::Display, kAudioGain);
+    ASSERT_TRUE(idleUntil([&] {
+        return testdisplay::screenPixel(display, parent, gainDisplay.left + 2, gainDisplay.top + 1) == 0xE7E8E4;
+    }));
+    const auto vocoderMode = screen(mode);
+    effect->setParameter(effect, kMode, 0.5f);
+    ASSERT_TRUE(idleUntil([&] { return screen(mode) != vocoderMode; }));
+
+    // FFT SIZE: the window of 256, then of 1024; a click from 1024 wraps to
+    // 128, which the plug-in refuses with a hop of 128: it shows 256 again.
+    const auto& fft = viewOf(layout::Kind::Button, kFftSize);
+    effect->setParameter(effect, kFftSize, 0.33333334f);
+    for (int i = 0; i < 5; ++i)
+        idle();
+    const auto shows256 = screen(fft);
+    effect->setParameter(effect, kFftSize, 1.0f);
+    ASSERT_TRUE(idleUntil([&] { return screen(fft) != shows256; }));
+    host.clearCalls();
+    pointer.click(385, 22);
+    ASSERT_TRUE(idleUntil([&] { return count(audioMasterEndEdit, kFftSize) > 0; }));
+    EXPECT_EQ(effect->getParameter(effect, kFftSize), 0.33333334f);
+    ASSERT_TRUE(idleUntil([&] { return screen(fft) == shows256; }));
+
+    // Closed, the window is gone; opened again, the editor draws again.
+    host.dispatch(effEditClose);
+    Window root, up, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, parent, &root, &up, &children, &count);
+    if (children)
+        XFree(children);
+    EXPECT_EQ(count, 0u);
+    XClearWindow(display, parent);
+    XSync(display, False);
+    EXPECT_NE(testdisplay::screenPixel(display, parent, gainDisplay.left + 2, gainDisplay.top + 1), 0xE7E8E4u);
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    ASSERT_TRUE(idleUntil([&] {
+        return testdisplay::screenPixel(display, parent, gainDisplay.left + 2, gainDisplay.top + 1) == 0xE7E8E4 &&
+               screen(fft) == shows256;
+    }));
+    host.dispatch(effEditClose);
+}

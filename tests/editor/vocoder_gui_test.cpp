@@ -1,0 +1,152 @@
+// The plug-in's editor without a window: its texts, its picture against the
+// parameters, the hand-over of parameter changes, and what its controls
+// send to the host.
+#include "editor/Layout.h"
+#include "editor/VocoderGui.h"
+#include "platform/Graphics.h"
+#include "shell/Vocoder.h"
+#include "toolkit/CControl.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Call {
+    VstInt32 opcode, index;
+    float value;
+};
+std::vector<Call> calls;
+
+VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, float opt)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    calls.push_back({opcode, index, opt});
+    return 0;
+}
+
+struct Rig {
+    Rig() { calls.clear(); }
+    Vocoder plugin{host};
+    VocoderGui& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    std::unique_ptr<platform::Image> picture() { return std::unique_ptr<platform::Image>(editor.drawPicture()); }
+};
+
+std::string displayText(Rig& rig, VstInt32 index)
+{
+    DisplayBinding binding{&rig.plugin, index};
+    char text[256];
+    formatParameterText(-5.0f, text, &binding);
+    return text;
+}
+
+// The picture's pixels over a rectangle, as one string of words.
+std::vector<std::uint32_t> area(const platform::Image& image, int left, int top, int right, int bottom)
+{
+    std::vector<std::uint32_t> pixels;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            pixels.push_back(image.pixel(x, y));
+    return pixels;
+}
+
+const layout::View& viewOf(layout::Kind kind, VstInt32 tag)
+{
+    for (const auto& v : layout::kViews)
+        if (v.kind == kind && v.tag == tag)
+            return v;
+    throw std::logic_error("no such view");
+}
+
+}  // namespace
+
+TEST(VocoderGui, DisplaysShowThePluginsTextAndHertzForTheCuts)
+{
+    Rig rig;
+    char plain[256] = {};
+    rig.plugin.getParameterDisplay(kLowCut, plain);
+    EXPECT_EQ(displayText(rig, kLowCut), std::string(plain) + "Hz");
+    rig.plugin.getParameterDisplay(kHighCut, plain);
+    EXPECT_EQ(displayText(rig, kHighCut), std::string(plain) + "Hz");
+    rig.plugin.getParameterDisplay(kPeak1Freq, plain);
+    EXPECT_EQ(displayText(rig, kPeak1Freq), plain);  // the value argument plays no part
+    EXPECT_EQ(AEffGUIEditor::knobMode, VSTGUI::FrameServices::kLinearMode);
+}
+
+TEST(VocoderGui, OpensOnlyWithAWindow)
+{
+    Rig rig;
+    EXPECT_FALSE(rig.editor.open(nullptr));
+    EXPECT_EQ(rig.editor.getFrame(), nullptr);
+    EXPECT_EQ(rig.editor.control(kMode), nullptr);
+    rig.editor.idle();  // nothing to do, nothing to crash
+    rig.editor.close();
+}
+
+// The picture shows every control and display as the parameters stand, with
+// the displays' light boxes (their colours carry alpha 0, drawn solid).
+TEST(VocoderGui, PictureFollowsTheParameters)
+{
+    Rig rig;
+    const auto before = rig.picture();
+    const auto& display = viewOf(layout::Kind::Display, kAudioGain);
+    EXPECT_EQ(before->pixel(display.left + 2, display.top + 1) & 0xFFFFFF, 0xE7E8E4u);
+
+    const auto& mode = viewOf(layout::Kind::Button, kMode);
+    const auto& knob = viewOf(layout::Kind::Knob, kAttack);
+    rig.plugin.setParameter(kMode, 0.5f);  // carrier mode: the middle image
+    rig.plugin.setParameter(kAttack, 1.0f);
+    const auto after = rig.picture();
+    EXPECT_NE(area(*before, mode.left, mode.top, mode.right, mode.bottom),
+              area(*after, mode.left, mode.top, mode.right, mode.bottom));
+    EXPECT_NE(area(*before, knob.left, knob.top, knob.right, knob.bottom),
+              area(*after, knob.left, knob.top, knob.right, knob.bottom));
+    const auto& osc = viewOf(layout::Kind::Button, kOsc1);
+    EXPECT_EQ(area(*before, osc.left, osc.top, osc.right, osc.bottom),
+              area(*after, osc.left, osc.top, osc.right, osc.bottom));
+}
+
+TEST(VocoderGui, ParameterNotificationsOutsideTheTableChangeNothing)
+{
+    Rig rig;
+    const auto before = rig.picture();
+    for (VstInt32 index : {28, 999, -1, -2147483647 - 1}) {
+        rig.editor.setParameter(index, 1.0f);
+        rig.plugin.setParameter(index, 1.0f);
+    }
+    rig.editor.idle();
+    const auto after = rig.picture();
+    EXPECT_EQ(area(*before, 0, 0, layout::kWidth, layout::kHeight), area(*after, 0, 0, layout::kWidth, layout::kHeight));
+}
+
+// A control's change is an automated change of its own parameter; the help
+// and credits controls (tag 999) reach the plug-in but never the host.
+TEST(VocoderGui, ControlChangesAreAutomatedChanges)
+{
+    struct Probe : VSTGUI::CControl {
+        using CControl::CControl;
+        void draw(VSTGUI::CDrawContext*) override {}
+    };
+    Rig rig;
+    Probe attack({0, 0, 1, 1}, &rig.editor, kAttack);
+    attack.setValue(0.75f);
+    rig.editor.valueChanged(nullptr, &attack);
+    EXPECT_EQ(rig.plugin.getParameter(kAttack), 0.75f);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(calls[0].index, kAttack);
+    EXPECT_EQ(calls[0].value, 0.75f);
+
+    calls.clear();
+    Probe credits({0, 0, 1, 1}, &rig.editor, layout::kNoParameter);
+    credits.setValue(1.0f);
+    rig.editor.valueChanged(nullptr, &credits);
+    rig.editor.beginEdit(layout::kNoParameter);
+    rig.editor.endEdit(layout::kNoParameter);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_FALSE(rig.editor.modifierClicked(nullptr, &credits, VSTGUI::kShift | VSTGUI::kLButton));
+}
