@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -221,4 +222,35 @@ TEST_F(RenderCli, DemoRenders)
     for (float v : out)
         peak = std::max(peak, std::fabs(v));
     EXPECT_GT(peak, 0.05f);
+}
+
+// The editor's picture: a 500 × 374 PNG that follows the settings; a path
+// that cannot be written is an error and leaves nothing behind.
+TEST_F(RenderCli, WritesTheEditorsPicture)
+{
+    const auto pngSize = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        unsigned char header[24] = {};
+        in.read(reinterpret_cast<char*>(header), sizeof header);
+        const auto be = [&](int at) {
+            return (header[at] << 24) | (header[at + 1] << 16) | (header[at + 2] << 8) | header[at + 3];
+        };
+        return std::pair{be(16), be(20)};
+    };
+    Result result = runRender("--editor-png " + at("editor.png"));
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_EQ(pngSize(dir / "editor.png"), (std::pair{500, 374}));
+    result = runRender("--editor-png " + at("carrier.png") + " --set Mode=Carrier");
+    ASSERT_EQ(result.code, 0) << result.output;
+    std::ifstream a(dir / "editor.png", std::ios::binary), b(dir / "carrier.png", std::ios::binary);
+    const std::string first((std::istreambuf_iterator<char>(a)), {}), second((std::istreambuf_iterator<char>(b)), {});
+    EXPECT_NE(first, second);
+
+    result = runRender("--editor-png " + at("missing/editor.png"));
+    EXPECT_EQ(result.code, 2);
+    EXPECT_NE(result.output.find("cannot write"), std::string::npos) << result.output;
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    result = runRender("--editor-png " + at("x.png") + " --set Nonsense=1");
+    EXPECT_EQ(result.code, 2);
+    EXPECT_FALSE(fs::exists(dir / "x.png"));
 }
