@@ -38,14 +38,14 @@ VocoderGui::VocoderGui(AudioEffect* effect)
 
 VocoderGui::~VocoderGui()
 {
-    close();
+    destroyFrame();
     releaseViews();
     background_->releaseRef();
 }
 
 bool VocoderGui::open(void* parent)
 {
-    if (!parent)
+    if (!parent || (frame && frame->inGesture()))
         return false;
     close();
     parentWindow_ = parent;
@@ -63,6 +63,16 @@ bool VocoderGui::open(void* parent)
 
 void VocoderGui::close()
 {
+    if (frame && frame->inGesture()) {
+        closePending_ = true;
+        return;
+    }
+    destroyFrame();
+}
+
+void VocoderGui::destroyFrame()
+{
+    closePending_ = false;
     delete frame;
     frame = nullptr;
     parentWindow_ = nullptr;
@@ -187,6 +197,8 @@ void VocoderGui::idle()
 {
     takeOverChanges();
     AEffGUIEditor::idle();
+    if (closePending_ && frame && !frame->inGesture())
+        close();
 }
 
 void VocoderGui::valueChanged(CDrawContext*, CControl* control)

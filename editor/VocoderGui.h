@@ -40,8 +40,10 @@ public:
     ~VocoderGui() override;
 
     // Builds the frame in the host's window (an X11 window id) and the views;
-    // false, with nothing built, without a usable window.
+    // false, with nothing built, without a usable window or during a gesture.
     bool open(void* parent) override;
+    // Asked for during a gesture (a host closing the editor from the idle
+    // call the gesture makes), the close happens when the gesture has ended.
     void close() override;
     // Brings the controls to the parameters that changed, then redraws.
     void idle() override;
@@ -64,6 +66,7 @@ private:
     void buildViews(VSTGUI::CFrame* frame);
     void releaseViews();
     void takeOverChanges();
+    void destroyFrame();
 
     std::array<DisplayBinding, kNumParameters> displayBindings_;
     VSTGUI::CBitmap* background_;
@@ -72,4 +75,5 @@ private:
     std::array<VSTGUI::CControl*, kNumParameters> controls_{};
     std::array<VSTGUI::CParamDisplay*, kNumParameters> displays_{};
     std::atomic<std::uint32_t> changed_{0};  // one bit per parameter
+    bool closePending_ = false;
 };

@@ -44,6 +44,8 @@ public:
     // Milliseconds of the system clock while an editor is attached, else 0.
     std::uint32_t tickCount() const;
     void setUpdatesDisabled(bool disabled) { updatesDisabled_ = disabled; }
+    // True while a mouse gesture runs (inside idle): the frame must not be destroyed then.
+    bool inGesture() const { return inGesture_; }
     // Serves waiting exposures only (the idle service during a gesture).
     void servePaints();
     // A drawing context on the window (null without one); the caller releases it.

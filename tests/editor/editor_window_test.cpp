@@ -291,3 +291,39 @@ TEST_F(EditorThroughTheHost, HostChangesShowAtTheNextIdleAndRefusedSizesComeBack
     }));
     host.dispatch(effEditClose);
 }
+
+// A host that closes the editor from the idle call a drag makes: the frame
+// goes when the drag has ended, inside the same idle call.
+TEST_F(EditorWindow, ClosedFromInsideADragItClosesWhenTheDragEnds)
+{
+    static VocoderGui* closing = nullptr;
+    static int closes = 0;
+    const auto closingHost = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
+        if (opcode == audioMasterVersion)
+            return 2400;
+        if (opcode == audioMasterIdle && closing && closes++ == 0)
+            closing->close();
+        return 0;
+    };
+    Vocoder plugin(closingHost);
+    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    closing = &editor;
+    closes = 0;
+    ASSERT_TRUE(editor.open(parentHandle()));
+    ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return !editor.getFrame()->isDirty(); }));
+    std::thread hand([] {
+        Pointer drag;
+        drag.moveTo(146, 180);
+        drag.button(1, true);
+        for (int step = 1; step <= 6; ++step) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            drag.moveTo(146, 180 - 5 * step);
+        }
+        drag.button(1, false);
+    });
+    ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return editor.getFrame() == nullptr; }));
+    hand.join();
+    EXPECT_GE(closes, 1);
+    EXPECT_NE(editor.control(kAttack), nullptr);  // the retained controls stay
+    closing = nullptr;
+}
