@@ -95,84 +95,50 @@ float sliderValue(double distance, double pixels, std::int32_t positions, bool i
     return value > 1.0f ? 1.0f : value < 0.0f ? 0.0f : value;
 }
 
-// The drag: the value follows the pointer along the travel while the
-// buttons stay as at the press.
-void track(CControl& slider, CDrawContext* context, CPoint& where, std::int32_t buttons, bool vertical,
-           double pixels, std::int32_t positions, bool inverse)
-{
-    const CRect size = slider.rect();
-    slider.beginEdit();
-    do {
-        const double distance = vertical ? where.v - size.top : where.h - size.left;
-        slider.setValue(sliderValue(distance, pixels, positions, inverse));
-        if (slider.isDirty() && slider.getListener())
-            slider.getListener()->valueChanged(context, &slider);
-        slider.readMouseLocation(context, where);
-        slider.pumpIdleFromView();
-    } while (context && context->mouseButtons() == buttons);
-    slider.endEdit();
-}
-
 }  // namespace
 
-CAnimVerticalSlider::CAnimVerticalSlider(const CRect& size, CControlListener* listener, std::int32_t tag,
-                                         std::int32_t frameCount, std::int32_t frameHeight,
-                                         std::int32_t positionCount, CBitmap* background, const CPoint& offset,
-                                         bool inverse)
-    : CVerticalSwitch(size, listener, tag, frameCount, frameHeight, positionCount, background, offset),
-      inverse_(inverse)
+template <class Switch, bool Vertical>
+void CAnimSlider<Switch, Vertical>::draw(CDrawContext* context)
 {
+    const std::int32_t row = sliderRow(this->value_, this->positionCount_, this->frameHeight_, inverse_);
+    this->drawBackground(context, this->size_, {0, row});
+    this->setDirty(false);
 }
 
-void CAnimVerticalSlider::draw(CDrawContext* context)
+// The drag: the value follows the pointer along the travel while the
+// buttons stay as at the press. The horizontal slider asks the listener
+// about modifiers before it looks for the left button; the vertical one after.
+template <class Switch, bool Vertical>
+void CAnimSlider<Switch, Vertical>::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
-    drawBackground(context, size_, {0, sliderRow(value_, positionCount_, frameHeight_, inverse_)});
-    setDirty(false);
-}
-
-void CAnimVerticalSlider::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
-{
-    if (!mouseEnabled_)
+    if (!this->mouseEnabled_)
         return;
     if (buttons == -1)
         buttons = context ? context->mouseButtons() : 0;
-    if (!(buttons & kLButton))
-        return;
-    if (listener_ && (buttons & kAnyModifier) && listener_->modifierClicked(context, this, buttons))
-        return;
-    if (resetOnControlClick(context, buttons))
-        return;
-    const double pixels = static_cast<double>(frameHeight_) / positionCount_;
-    track(*this, context, where, buttons, true, pixels, positionCount_, inverse_);
-}
-
-CAnimHorizontalSlider::CAnimHorizontalSlider(const CRect& size, CControlListener* listener, std::int32_t tag,
-                                             std::int32_t frameCount, std::int32_t frameHeight,
-                                             std::int32_t positionCount, CBitmap* background,
-                                             const CPoint& offset, bool inverse)
-    : CHorizontalSwitch(size, listener, tag, frameCount, frameHeight, positionCount, background, offset),
-      inverse_(inverse)
-{
-}
-
-void CAnimHorizontalSlider::draw(CDrawContext* context)
-{
-    drawBackground(context, size_, {0, sliderRow(value_, positionCount_, frameHeight_, inverse_)});
-    setDirty(false);
-}
-
-void CAnimHorizontalSlider::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
-{
-    if (!mouseEnabled_)
-        return;
-    if (buttons == -1)
-        buttons = context ? context->mouseButtons() : 0;
-    if (listener_ && (buttons & kAnyModifier) && listener_->modifierClicked(context, this, buttons))
+    const auto listenerTakes = [&] {
+        return this->listener_ && (buttons & kAnyModifier) && this->listener_->modifierClicked(context, this, buttons);
+    };
+    if (!Vertical && listenerTakes())
         return;
     if (!(buttons & kLButton))
         return;
-    if (resetOnControlClick(context, buttons))
+    if (Vertical && listenerTakes())
         return;
-    const double pixels = static_cast<double>(background_ ? background_->width() : 0) / positionCount_;
-    track(*this, context, where, buttons, false, pixels, positionCount_, inverse_);
+    if (this->resetOnControlClick(context, buttons))
+        return;
+    const double extent = Vertical ? this->frameHeight_ : (this->background_ ? this->background_->width() : 0);
+    const double pixels = extent / this->positionCount_;
+    this->beginEdit();
+    do {
+        const double distance = Vertical ? where.v - this->size_.top : where.h - this->size_.left;
+        this->value_ = sliderValue(distance, pixels, this->positionCount_, inverse_);
+        if (this->isDirty() && this->listener_)
+            this->listener_->valueChanged(context, this);
+        this->readMouseLocation(context, where);
+        this->pumpIdleFromView();
+    } while (context && context->mouseButtons() == buttons);
+    this->endEdit();
 }
+
+template class CAnimSlider<CVerticalSwitch, true>;
+template class CAnimSlider<CHorizontalSwitch, false>;

@@ -27,13 +27,19 @@ protected:
     float step_;  // 1 / (frameCount − 1)
 };
 
-// Both sliders: positions over the strip's travel, the value k / (positions − 1).
+// The sliders: positions over the strip's travel, the value k / (positions − 1).
 // With `inverse`, the value runs the other way along the travel and through the strip.
-class CAnimVerticalSlider : public VSTGUI::CVerticalSwitch {
+// The vertical one takes positions over the image height, the horizontal
+// one over the strip's width.
+template <class Switch, bool Vertical>
+class CAnimSlider : public Switch {
 public:
-    CAnimVerticalSlider(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, std::int32_t tag,
-                        std::int32_t frameCount, std::int32_t frameHeight, std::int32_t positionCount,
-                        VSTGUI::CBitmap* background, const VSTGUI::CPoint& offset, bool inverse);
+    CAnimSlider(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, std::int32_t tag,
+                std::int32_t frameCount, std::int32_t frameHeight, std::int32_t positionCount,
+                VSTGUI::CBitmap* background, const VSTGUI::CPoint& offset, bool inverse)
+        : Switch(size, listener, tag, frameCount, frameHeight, positionCount, background, offset), inverse_(inverse)
+    {
+    }
 
     void draw(VSTGUI::CDrawContext* context) override;
     void mouse(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons = -1) override;
@@ -44,17 +50,8 @@ protected:
     bool inverse_;
 };
 
-class CAnimHorizontalSlider : public VSTGUI::CHorizontalSwitch {
-public:
-    CAnimHorizontalSlider(const VSTGUI::CRect& size, VSTGUI::CControlListener* listener, std::int32_t tag,
-                          std::int32_t frameCount, std::int32_t frameHeight, std::int32_t positionCount,
-                          VSTGUI::CBitmap* background, const VSTGUI::CPoint& offset, bool inverse);
+using CAnimVerticalSlider = CAnimSlider<VSTGUI::CVerticalSwitch, true>;
+using CAnimHorizontalSlider = CAnimSlider<VSTGUI::CHorizontalSwitch, false>;
 
-    void draw(VSTGUI::CDrawContext* context) override;
-    void mouse(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons = -1) override;
-    virtual void setInverse(bool inverse) { inverse_ = inverse; }
-    virtual bool isInverse() const { return inverse_; }
-
-protected:
-    bool inverse_;
-};
+extern template class CAnimSlider<VSTGUI::CVerticalSwitch, true>;
+extern template class CAnimSlider<VSTGUI::CHorizontalSwitch, false>;

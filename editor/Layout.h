@@ -107,4 +107,13 @@ inline constexpr std::array<View, 49> kViews{{
     {K::Display, kVocoderGain, 443, 260, 485, 270, 0, kRight, 0},
 }};
 
+// The view of `kind` bound to `tag`; null if the table has none.
+constexpr const View* find(Kind kind, std::int32_t tag)
+{
+    for (const View& v : kViews)
+        if (v.kind == kind && v.tag == tag)
+            return &v;
+    return nullptr;
+}
+
 }  // namespace layout

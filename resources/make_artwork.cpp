@@ -387,9 +387,8 @@ void screw(cairo_t* cr, double x, double y)
 
 const layout::View& viewFor(layout::Kind kind, std::int32_t tag)
 {
-    for (const auto& v : layout::kViews)
-        if (v.kind == kind && v.tag == tag)
-            return v;
+    if (const layout::View* v = layout::find(kind, tag))
+        return *v;
     std::fprintf(stderr, "no view of that kind for tag %d\n", tag);
     std::abort();
 }

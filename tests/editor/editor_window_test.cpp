@@ -61,13 +61,7 @@ protected:
     Window parent = 0;
 };
 
-const layout::View& viewOf(layout::Kind kind, VstInt32 tag)
-{
-    for (const auto& v : layout::kViews)
-        if (v.kind == kind && v.tag == tag)
-            return v;
-    throw std::logic_error("no such view");
-}
+const layout::View& viewOf(layout::Kind kind, VstInt32 tag) { return *layout::find(kind, tag); }
 
 }  // namespace
 

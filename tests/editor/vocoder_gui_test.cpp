@@ -54,13 +54,7 @@ std::vector<std::uint32_t> area(const platform::Image& image, int left, int top,
     return pixels;
 }
 
-const layout::View& viewOf(layout::Kind kind, VstInt32 tag)
-{
-    for (const auto& v : layout::kViews)
-        if (v.kind == kind && v.tag == tag)
-            return v;
-    throw std::logic_error("no such view");
-}
+const layout::View& viewOf(layout::Kind kind, VstInt32 tag) { return *layout::find(kind, tag); }
 
 }  // namespace
 
