@@ -196,16 +196,23 @@ Window::~Window()
     ErrorTrap::release(display_);
 }
 
+// The events are taken first and handled after: a press runs its whole
+// gesture in its handler, which must not hold the trap that long.
 void Window::poll(bool paintsOnly)
 {
     if (!display_)
         return;
-    ErrorTrap trap(display_);
-    while (XPending(display_) > 0) {
-        XEvent event;
-        XNextEvent(display_, &event);
-        handle(event, paintsOnly);
+    std::vector<XEvent> events;
+    {
+        ErrorTrap trap(display_);
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            events.push_back(event);
+        }
     }
+    for (const XEvent& event : events)
+        handle(event, paintsOnly);
 }
 
 void Window::handle(const XEvent& event, bool paintsOnly)

@@ -115,6 +115,7 @@ void CFrame::redrawView(CView* view)
 {
     if (!view || !window_)
         return;
+    platform::Window::Scope scope(*window_);
     ContextRef context(windowContext());
     if (!context.context)
         return;
@@ -132,6 +133,7 @@ void CFrame::markDirty(const CRect& rect)
 
 void CFrame::paint(int left, int top, int right, int bottom)
 {
+    platform::Window::Scope scope(*window_);
     const CRect area{left, top, right, bottom};
     COffscreenContext& buffer = backBuffer();
     const CRect savedClip = buffer.clip();
