@@ -14,10 +14,7 @@ using testing_toolkit::shownRow;
 
 namespace {
 
-struct Listener : CControlListener {
-    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
-    std::vector<float> values;
-};
+using testing_toolkit::Listener;
 
 // A press that is still held when the control looks, released after one position.
 void press(CControl& control, std::int32_t buttons, CPoint where = {5, 5})

@@ -2,6 +2,7 @@
 // focus, modal view, edits and knob mode without any window.
 #pragma once
 
+#include "toolkit/CControl.h"
 #include "toolkit/CDrawContext.h"
 #include "toolkit/CView.h"
 
@@ -43,6 +44,12 @@ inline int shownRow(CView& control)
     const int green = static_cast<int>((context.image().pixel(r.left, r.top) >> 8) & 0xFF);
     return 254 - green;
 }
+
+// Records every value a control sends.
+struct Listener : CControlListener {
+    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
+    std::vector<float> values;
+};
 
 // The modal view goes into `root`, as a frame adds it as its last child;
 // the frame holds the container's reference only.

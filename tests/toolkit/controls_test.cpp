@@ -24,10 +24,7 @@ struct RedrawingFrame : testing_toolkit::StubFrame {
     }
 };
 
-struct Listener : CControlListener {
-    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
-    std::vector<float> values;
-};
+using testing_toolkit::Listener;
 
 // The strip image a control shows.
 int shownImage(CControl& control) { return testing_toolkit::shownRow(control) / 47; }

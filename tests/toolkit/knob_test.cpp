@@ -15,10 +15,7 @@ using testing_toolkit::StubFrame;
 
 namespace {
 
-struct Listener : CControlListener {
-    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
-    std::vector<float> values;
-};
+using testing_toolkit::Listener;
 
 // A 40 × 40 knob in a frame whose knob mode the test chooses.
 struct KnobRig {

@@ -59,10 +59,7 @@ struct Slider : CControl {
     void draw(CDrawContext*) override { setDirty(false); }
 };
 
-struct Listener : CControlListener {
-    void valueChanged(CDrawContext*, CControl* control) override { values.push_back(control->getValue()); }
-    std::vector<float> values;
-};
+using testing_toolkit::Listener;
 
 }  // namespace
 
