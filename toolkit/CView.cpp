@@ -19,6 +19,12 @@ bool touches(const CRect& a, const CRect& b)
     return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
 
+bool contains(const CRect& outer, const CRect& inner)
+{
+    return outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------- CView
@@ -278,7 +284,12 @@ void CViewContainer::drawChildren(CDrawContext* context, const CRect& updateRect
         CRect clip = intersection(child->rect(), updateRect);
         clip.offset(context->offset.h, context->offset.v);
         context->setClip(intersection(clip, containerClip));
+        // A dirty child drawn only in part stays dirty, so that the rest of
+        // it is drawn when its own turn comes.
+        const bool partlyDrawnDirty = !contains(updateRect, child->rect()) && child->isDirty();
         child->drawArea(context, updateRect);
+        if (partlyDrawnDirty)
+            child->setDirty(true);
         context->setClip(containerClip);
     }
 }

@@ -63,6 +63,14 @@ protected:
 
 const layout::View& viewOf(layout::Kind kind, VstInt32 tag) { return *layout::find(kind, tag); }
 
+size_t differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b)
+{
+    size_t n = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
 }  // namespace
 
 // The tree as the table lays it out: every control's rectangle, made from
@@ -237,6 +245,99 @@ TEST_F(EditorThroughTheHost, EveryKindOfControlEditsItsParameter)
     ASSERT_TRUE(idleUntil([&] { return screen(200, 60, 300, 140) == panelBefore; }));
     EXPECT_TRUE(host.callsOf(audioMasterAutomate).empty());
     EXPECT_TRUE(host.callsOf(audioMasterBeginEdit).empty());
+}
+
+// After any change and the next idle call, the window shows what a full
+// redraw of the editor shows: every control and its value display follow
+// at once, and the credits leave nothing behind when they close.
+TEST_F(EditorThroughTheHost, TheNextIdleShowsEveryChangeAsAFullRedrawDoes)
+{
+    ASSERT_EQ(host.dispatch(effEditOpen, 0, 0, parentHandle()), 1);
+    AEffect* effect = host.effect();
+    const auto& gainDisplay = viewOf(layout::Kind::Display, kAudioGain);
+    ASSERT_TRUE(idleUntil([&] {
+        return testdisplay::screenPixel(display, parent, gainDisplay.left + 2, gainDisplay.top + 1) == 0xE7E8E4;
+    }));
+    const auto whole = [&] { return screen(0, 0, layout::kWidth, layout::kHeight); };
+    // The window exposed as a whole: the frame draws every view again.
+    const auto redrawn = [&] {
+        Window root, up, *children = nullptr;
+        unsigned n = 0;
+        XQueryTree(display, parent, &root, &up, &children, &n);
+        if (n == 1)
+            XClearArea(display, children[0], 0, 0, 0, 0, True);
+        if (children)
+            XFree(children);
+        XSync(display, False);
+        for (int i = 0; i < 3; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            idle();
+        }
+        return whole();
+    };
+    const auto& volumeDisplay = viewOf(layout::Kind::Display, kOsc2Volume);
+    const auto volumeShown = screen(volumeDisplay);
+
+    // From the host, on another thread.
+    std::thread([&] { effect->setParameter(effect, kOsc2Volume, 0.9f); }).join();
+    idle();
+    auto shown = whole();
+    EXPECT_NE(screen(volumeDisplay), volumeShown);
+    EXPECT_EQ(differing(shown, redrawn()), 0u) << "host change";
+
+    // A 100-pixel drag down on the same knob.
+    std::atomic<bool> released{false};
+    std::thread hand([&] {
+        Pointer drag;
+        drag.moveTo(444, 94);
+        drag.button(1, true);
+        for (int step = 1; step <= 10; ++step) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            drag.moveTo(444, 94 + 10 * step);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        drag.button(1, false);
+        released = true;
+    });
+    const bool dragged = idleUntil([&] { return released.load() && count(audioMasterEndEdit, kOsc2Volume) > 0; });
+    hand.join();
+    ASSERT_TRUE(dragged);
+    EXPECT_NEAR(effect->getParameter(effect, kOsc2Volume), 0.4f, 1e-5f);
+    idle();
+    shown = whole();
+    EXPECT_EQ(differing(shown, redrawn()), 0u) << "drag";
+
+    // A key for the knob the drag left in focus.
+    EXPECT_EQ(host.dispatch(effEditKeyDown, 0, VKEY_UP), 1);
+    idle();
+    shown = whole();
+    EXPECT_EQ(differing(shown, redrawn()), 0u) << "key";
+
+    // The wheel over the Peak1 Q knob.
+    host.clearCalls();
+    pointer.click(93, 340, 5);
+    ASSERT_TRUE(idleUntil([&] { return count(audioMasterAutomate, kPeak1Q) > 0; }));
+    idle();
+    shown = whole();
+    EXPECT_EQ(differing(shown, redrawn()), 0u) << "wheel";
+
+    // Clicks on the Carrier Volume and Vocoder Gain faders, then the
+    // credits opened and closed: the panel as it was.
+    host.clearCalls();
+    clickAndWait(224, 115, kCarrierVolume);
+    clickAndWait(364, 275, kVocoderGain);
+    idle();
+    const auto before = whole();
+    const auto panel = screen(200, 60, 300, 140);
+    pointer.click(478, 23);
+    ASSERT_TRUE(idleUntil([&] { return screen(200, 60, 300, 140) != panel; }));
+    pointer.click(250, 100);
+    for (int i = 0; i < 5; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        idle();
+    }
+    EXPECT_EQ(differing(whole(), before), 0u) << "credits";
+    EXPECT_EQ(differing(before, redrawn()), 0u) << "faders";
 }
 
 TEST_F(EditorThroughTheHost, HostChangesShowAtTheNextIdleAndRefusedSizesComeBack)
