@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes chords.mid: the demo's chord progression, C minor, A flat, E flat,
-B flat, one second each (60 beats a minute, 480 ticks a beat), as a type 0
+B flat, 1.2 seconds each (50 beats a minute, 480 ticks a beat), as a type 0
 Standard MIDI File."""
 import struct
 
@@ -18,7 +18,7 @@ def variable(value):
 
 
 events = bytearray()
-events += variable(0) + bytes([0xFF, 0x51, 0x03]) + (1_000_000).to_bytes(3, "big")  # 60 per minute
+events += variable(0) + bytes([0xFF, 0x51, 0x03]) + (1_200_000).to_bytes(3, "big")  # 50 per minute
 for chord in CHORDS:
     for i, key in enumerate(chord):
         events += variable(0) + bytes([0x90, key, 96])

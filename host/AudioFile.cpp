@@ -7,54 +7,96 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
-MonoAudio readMono(const std::string& path)
+// ------------------------------------------------------------------ reading
+
+AudioReader::AudioReader(const std::string& path) : path_(path)
 {
     SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file)
+    file_ = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file_)
         throw HostError("cannot read " + path + ": " + sf_strerror(nullptr));
     if (info.channels < 1 || info.samplerate < 1 || info.frames < 0) {
-        sf_close(file);
+        sf_close(file_);
         throw HostError("cannot read " + path + ": no audio in it");
     }
-    std::vector<float> interleaved(static_cast<size_t>(info.frames) * static_cast<size_t>(info.channels));
-    const sf_count_t read = sf_readf_float(file, interleaved.data(), info.frames);
-    const int error = sf_error(file);
-    sf_close(file);
-    if (error != SF_ERR_NO_ERROR || read < 0)
-        throw HostError("cannot read " + path + ": the audio data is damaged");
-    MonoAudio audio;
-    audio.sampleRate = info.samplerate;
-    audio.samples.resize(static_cast<size_t>(read));
-    for (size_t frame = 0; frame < audio.samples.size(); ++frame) {
-        double sum = 0.0;
-        for (int c = 0; c < info.channels; ++c)
-            sum += interleaved[frame * static_cast<size_t>(info.channels) + static_cast<size_t>(c)];
-        audio.samples[frame] = static_cast<float>(sum / info.channels);
-    }
-    return audio;
+    channels_ = info.channels;
+    sampleRate_ = info.samplerate;
+    frames_ = info.frames;
 }
 
-std::vector<float> resampled(const std::vector<float>& samples, int fromRate, int toRate)
+AudioReader::~AudioReader() { sf_close(file_); }
+
+size_t AudioReader::read(float* out, size_t count)
 {
-    if (fromRate == toRate || samples.empty())
-        return samples;
-    const double ratio = static_cast<double>(toRate) / fromRate;
-    std::vector<float> out(static_cast<size_t>(static_cast<double>(samples.size()) * ratio) + 16);
-    SRC_DATA data{};
-    data.data_in = samples.data();
-    data.input_frames = static_cast<long>(samples.size());
-    data.data_out = out.data();
-    data.output_frames = static_cast<long>(out.size());
-    data.src_ratio = ratio;
-    if (const int error = src_simple(&data, SRC_SINC_BEST_QUALITY, 1))
-        throw HostError(std::string("cannot convert the carrier's sample rate: ") + src_strerror(error));
-    out.resize(static_cast<size_t>(data.output_frames_gen));
-    return out;
+    const auto channels = static_cast<size_t>(channels_);
+    float* target = out;
+    if (channels > 1) {
+        if (interleaved_.size() < count * channels)
+            interleaved_.resize(count * channels);
+        target = interleaved_.data();
+    }
+    const sf_count_t read = sf_readf_float(file_, target, static_cast<sf_count_t>(count));
+    if (read < 0 || sf_error(file_) != SF_ERR_NO_ERROR)
+        throw HostError("cannot read " + path_ + ": the audio data is damaged");
+    const auto frames = static_cast<size_t>(read);
+    if (channels > 1) {
+        for (size_t frame = 0; frame < frames; ++frame) {
+            double sum = 0.0;
+            for (size_t c = 0; c < channels; ++c)
+                sum += interleaved_[frame * channels + c];
+            out[frame] = static_cast<float>(sum / static_cast<double>(channels));
+        }
+    }
+    return frames;
 }
+
+ConvertingReader::ConvertingReader(const std::string& path, int rate) : source_(path)
+{
+    if (source_.sampleRate() == rate)
+        return;
+    ratio_ = static_cast<double>(rate) / source_.sampleRate();
+    int error = 0;
+    converter_ = src_callback_new(&ConvertingReader::supply, SRC_SINC_BEST_QUALITY, 1, &error, this);
+    if (!converter_)
+        throw HostError(std::string("cannot convert the carrier's sample rate: ") + src_strerror(error));
+    input_.resize(4096);
+}
+
+ConvertingReader::~ConvertingReader()
+{
+    if (converter_)
+        src_delete(converter_);
+}
+
+// libsamplerate asks for input here; a read error waits in `failure_` until
+// the conversion returns, as no exception may cross the library.
+long ConvertingReader::supply(void* self, float** data)
+{
+    auto* reader = static_cast<ConvertingReader*>(self);
+    *data = reader->input_.data();
+    try {
+        return static_cast<long>(reader->source_.read(reader->input_.data(), reader->input_.size()));
+    } catch (...) {
+        reader->failure_ = std::current_exception();
+        return 0;
+    }
+}
+
+size_t ConvertingReader::read(float* out, size_t count)
+{
+    if (!converter_)
+        return source_.read(out, count);
+    const long made = src_callback_read(converter_, ratio_, static_cast<long>(count), out);
+    if (failure_)
+        std::rethrow_exception(failure_);
+    if (made < 0 || src_error(converter_) != 0)
+        throw HostError(std::string("cannot convert the carrier's sample rate: ") + src_strerror(src_error(converter_)));
+    return static_cast<size_t>(made);
+}
+
+// ------------------------------------------------------------------ writing
 
 namespace {
 
@@ -71,17 +113,21 @@ int majorFormatFor(const std::string& path)
 
 }  // namespace
 
-void writeMono(const std::string& path, const std::vector<float>& samples, int sampleRate, SampleFormat format)
+void checkOutputName(const std::string& path, SampleFormat format)
 {
+    if (majorFormatFor(path) == SF_FORMAT_FLAC && format == SampleFormat::Float)
+        throw HostError("cannot write " + path + ": FLAC holds 16 or 24 bits, not float (--format 16 or 24)");
+}
+
+AudioWriter::AudioWriter(const std::string& path, int sampleRate, SampleFormat format) : path_(path)
+{
+    checkOutputName(path, format);
     const int major = majorFormatFor(path);
     int subtype = format == SampleFormat::Pcm16 ? SF_FORMAT_PCM_16
                   : format == SampleFormat::Pcm24 ? SF_FORMAT_PCM_24
                                                   : SF_FORMAT_FLOAT;
     if (major == SF_FORMAT_OGG)
         subtype = SF_FORMAT_VORBIS;
-    if (major == SF_FORMAT_FLAC && format == SampleFormat::Float)
-        throw HostError("cannot write " + path + ": FLAC holds 16 or 24 bits, not float (--format 16 or 24)");
-
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = 1;
@@ -89,22 +135,41 @@ void writeMono(const std::string& path, const std::vector<float>& samples, int s
     const std::filesystem::path target(path);
     std::string hidden(".");
     hidden.append(target.filename().string()).append(".partial-").append(std::to_string(getpid()));
-    const std::filesystem::path temporary = target.parent_path() / hidden;
-    SNDFILE* file = sf_open(temporary.c_str(), SFM_WRITE, &info);
-    if (!file)
+    temporary_ = (target.parent_path() / hidden).string();
+    file_ = sf_open(temporary_.c_str(), SFM_WRITE, &info);
+    if (!file_)
         throw HostError("cannot write " + path + ": " + sf_strerror(nullptr));
     // Float data written as integers is scaled and clipped, not wrapped.
-    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    const sf_count_t written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()));
-    const int closed = sf_close(file);
+    sf_command(file_, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+}
+
+AudioWriter::~AudioWriter()
+{
+    if (!file_)
+        return;
+    sf_close(file_);
     std::error_code error;
-    if (written != static_cast<sf_count_t>(samples.size()) || closed != 0) {
-        std::filesystem::remove(temporary, error);
-        throw HostError("cannot write " + path + ": the disk refused the data");
+    std::filesystem::remove(temporary_, error);
+}
+
+void AudioWriter::write(const float* samples, size_t count)
+{
+    if (sf_writef_float(file_, samples, static_cast<sf_count_t>(count)) != static_cast<sf_count_t>(count))
+        throw HostError("cannot write " + path_ + ": the disk refused the data");
+}
+
+void AudioWriter::commit()
+{
+    const int closed = sf_close(file_);
+    file_ = nullptr;
+    std::error_code error;
+    if (closed != 0) {
+        std::filesystem::remove(temporary_, error);
+        throw HostError("cannot write " + path_ + ": the disk refused the data");
     }
-    std::filesystem::rename(temporary, target, error);
+    std::filesystem::rename(temporary_, path_, error);
     if (error) {
-        std::filesystem::remove(temporary, error);
-        throw HostError("cannot write " + path + ": " + error.message());
+        std::filesystem::remove(temporary_, error);
+        throw HostError("cannot write " + path_ + ": " + error.message());
     }
 }

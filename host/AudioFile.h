@@ -1,24 +1,80 @@
-// Audio files through libsndfile, mono in memory.
+// Audio files through libsndfile, read and written block by block, so a
+// render holds a few blocks in memory whatever the files' length.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
-struct MonoAudio {
-    std::vector<float> samples;
-    int sampleRate = 0;
-};
+typedef struct sf_private_tag SNDFILE;
+typedef struct SRC_STATE_tag SRC_STATE;
 
 enum class SampleFormat { Pcm16, Pcm24, Float };
 
-// Reads any file libsndfile reads (WAV, FLAC, AIFF, Ogg, …); several
-// channels are mixed to one by their mean. Throws HostError.
-MonoAudio readMono(const std::string& path);
+// Any file libsndfile reads (WAV, FLAC, AIFF, Ogg, …), its channels mixed to
+// one by their mean. Throws HostError.
+class AudioReader {
+public:
+    explicit AudioReader(const std::string& path);
+    ~AudioReader();
+    AudioReader(const AudioReader&) = delete;
+    AudioReader& operator=(const AudioReader&) = delete;
 
-// The same signal at another rate (libsamplerate, best quality).
-std::vector<float> resampled(const std::vector<float>& samples, int fromRate, int toRate);
+    int sampleRate() const { return sampleRate_; }
+    long long frames() const { return frames_; }  // as the file says
+    // Up to `count` samples; fewer only at the end of the file.
+    size_t read(float* out, size_t count);
 
-// Writes a mono file whose type follows the extension (.wav, .flac, .aiff or
-// .aif, .ogg), into a temporary file beside `path` that is renamed over it
-// only when complete. Throws HostError; nothing is left behind on failure.
-void writeMono(const std::string& path, const std::vector<float>& samples, int sampleRate, SampleFormat format);
+private:
+    std::string path_;
+    SNDFILE* file_ = nullptr;
+    int channels_ = 1;
+    int sampleRate_ = 0;
+    long long frames_ = 0;
+    std::vector<float> interleaved_;
+};
+
+// A file read at another sample rate, converted as it is read (libsamplerate,
+// best quality); at its own rate it is read as it is. Throws HostError.
+class ConvertingReader {
+public:
+    ConvertingReader(const std::string& path, int rate);
+    ~ConvertingReader();
+    ConvertingReader(const ConvertingReader&) = delete;
+    ConvertingReader& operator=(const ConvertingReader&) = delete;
+
+    // Up to `count` samples at the asked rate; fewer only at the end.
+    size_t read(float* out, size_t count);
+
+private:
+    static long supply(void* self, float** data);
+
+    AudioReader source_;
+    SRC_STATE* converter_ = nullptr;
+    double ratio_ = 1.0;
+    std::vector<float> input_;
+    std::exception_ptr failure_;
+};
+
+// Fails with HostError unless `path` names a type the writer can make in
+// `format`; checked before any work is done.
+void checkOutputName(const std::string& path, SampleFormat format);
+
+// A mono file whose type follows the extension (.wav, .flac, .aiff or .aif,
+// .ogg), written into a temporary file beside `path` that `commit` renames
+// over it. Without a commit nothing is left behind. Throws HostError.
+class AudioWriter {
+public:
+    AudioWriter(const std::string& path, int sampleRate, SampleFormat format);
+    ~AudioWriter();
+    AudioWriter(const AudioWriter&) = delete;
+    AudioWriter& operator=(const AudioWriter&) = delete;
+
+    void write(const float* samples, size_t count);
+    void commit();
+
+private:
+    std::string path_;
+    std::string temporary_;
+    SNDFILE* file_ = nullptr;
+};

@@ -21,11 +21,10 @@ AEffect* linkedEntry(audioMasterCallback host)
 
 }  // namespace
 
-void writeEditorPicture(const std::vector<std::string>& settings, const std::string& path)
+void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const std::string& path)
 {
     PluginHost host(&linkedEntry, "the linked plug-in", 44100.0f, 512);
-    for (const std::string& setting : settings)
-        host.applySetting(setting);
+    configure(host);
     auto* plugin = static_cast<AudioEffect*>(host.effect()->object);
     auto* editor = dynamic_cast<VocoderGui*>(plugin->getEditor());
     if (!editor)

@@ -1,11 +1,13 @@
 // The editor as a user would see it, drawn without a window and written as a PNG.
 #pragma once
 
+#include <functional>
 #include <string>
-#include <vector>
 
-// Builds the plug-in linked into this program, applies the settings
-// ("NAME=VALUE", as --set takes them) and writes the editor's picture to
-// `path` (through a temporary file, so a failure leaves no partial file).
+class PluginHost;
+
+// Builds the plug-in linked into this program, lets `configure` set it up
+// (a preset, --set values) and writes the editor's picture to `path`
+// (through a temporary file, so a failure leaves no partial file).
 // Throws HostError.
-void writeEditorPicture(const std::vector<std::string>& settings, const std::string& path);
+void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const std::string& path);

@@ -145,18 +145,44 @@ void PluginHost::applySetting(const std::string& assignment)
         setParameter(index, static_cast<float>(number));
         return;
     }
-    // A display text: search the normalised range for a value that shows it.
+    // A display text: search the normalised range for the values that show it.
     const float before = parameter(index);
     const std::string wanted = lower(value);
-    for (int step = 0; step <= 1000; ++step) {
-        const float candidate = static_cast<float>(step) / 1000.0f;
+    constexpr int kSteps = 1000;
+    int first = -1, last = -1;
+    for (int step = 0; step <= kSteps && (first < 0 || last == step - 1); ++step) {
+        const float candidate = static_cast<float>(step) / kSteps;
         setParameter(index, candidate);
-        if (!wanted.empty() && lower(parameterDisplay(index)) == wanted && parameter(index) == candidate)
-            return;
+        if (!wanted.empty() && lower(parameterDisplay(index)) == wanted && parameter(index) == candidate) {
+            if (first < 0)
+                first = step;
+            last = step;
+        }
+    }
+    if (first >= 0) {
+        setParameter(index, static_cast<float>((first + last) / 2) / kSteps);
+        return;
     }
     setParameter(index, before);
     throw HostError("--set " + assignment + ": \"" + value + "\" is neither a value from 0 to 1 nor a setting that " +
                     trimmed(name) + " shows");
+}
+
+std::string PluginHost::programName() const
+{
+    char buffer[256] = {};
+    const auto program = static_cast<VstInt32>(effect_->dispatcher(effect_, effGetProgram, 0, 0, nullptr, 0.0f));
+    if (!effect_->dispatcher(effect_, effGetProgramNameIndexed, program, -1, buffer, 0.0f))
+        effect_->dispatcher(effect_, effGetProgramName, 0, 0, buffer, 0.0f);
+    buffer[sizeof buffer - 1] = 0;
+    return buffer;
+}
+
+void PluginHost::setProgramName(const std::string& name)
+{
+    char buffer[kVstMaxProgNameLen] = {};
+    std::strncpy(buffer, name.c_str(), sizeof buffer - 1);
+    effect_->dispatcher(effect_, effSetProgramName, 0, 0, buffer, 0.0f);
 }
 
 void PluginHost::resume()

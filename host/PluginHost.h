@@ -42,9 +42,16 @@ public:
 
     // "NAME=VALUE" or "INDEX=VALUE": a normalised value 0 … 1, or a text the
     // parameter displays (compared without case or surrounding blanks).
+    // A text matches the middle of the run of values that show it, so that a
+    // choice lands where the plug-in itself takes it as that choice.
     void applySetting(const std::string& assignment);
     // Index of a parameter by its name (without case) or its number; -1 if none.
     int findParameter(const std::string& nameOrIndex) const;
+
+    // The current program's name as stored (without the number some
+    // plug-ins add to a default name), and a new one for it.
+    std::string programName() const;
+    void setProgramName(const std::string& name);
 
     void resume();
     void suspend();

@@ -1,9 +1,12 @@
 // vocoder-render: renders audio files through a VST 2.4 effect library, as a
-// host would, without a workstation.
+// host would, without a workstation. Files are read, converted, processed
+// and written block by block, so memory does not grow with their length.
 #include "AudioFile.h"
 #include "EditorPicture.h"
 #include "MidiInput.h"
 #include "PluginHost.h"
+#include "ProgramFile.h"
+#include "presets/FactoryPresets.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,12 +16,17 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <iostream>
+#include <memory>
+
+namespace fs = std::filesystem;
 
 namespace {
 
 constexpr VstInt32 kVocoderId = 0x00517A74;
+constexpr const char* kPluginFile = "Vocoder.so";
 
 struct Options {
     std::string plugin;
@@ -28,21 +36,61 @@ struct Options {
     std::string notes;
     std::string output;
     std::string format = "24";
+    std::string preset;
     std::vector<std::string> settings;
+    std::string savePreset;
     double tail = 0.0;
     int block = 512;
     bool align = false;
     bool listParameters = false;
+    bool listPresets = false;
     std::string editorPicture;
     bool quiet = false;
+    int sources() const { return !carrier.empty() + !midi.empty() + !notes.empty(); }
 };
 
-// The library built beside this program.
-std::string defaultPlugin()
+// Where the plug-in is looked for without --plugin, in this order: beside
+// this program (the build tree), the install's own lib/vst, then where
+// hosts look.
+std::vector<fs::path> pluginFolders()
 {
+    std::vector<fs::path> folders;
     std::error_code error;
-    const auto self = std::filesystem::canonical("/proc/self/exe", error);
-    return error ? std::string("Vocoder.so") : (self.parent_path() / "Vocoder.so").string();
+    const fs::path self = fs::canonical("/proc/self/exe", error);
+    if (!error) {
+        folders.push_back(self.parent_path());
+        folders.push_back(self.parent_path().parent_path() / "lib" / "vst");
+    }
+    for (const char* variable : {"LXVST_PATH", "VST_PATH"}) {
+        const char* value = std::getenv(variable);
+        for (std::string rest = value ? value : ""; !rest.empty();) {
+            const size_t colon = rest.find(':');
+            if (colon != 0)
+                folders.emplace_back(rest.substr(0, colon));
+            rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+        }
+    }
+    if (const char* home = std::getenv("HOME"); home && *home)
+        folders.push_back(fs::path(home) / ".vst");
+    folders.emplace_back("/usr/local/lib/vst");
+    folders.emplace_back("/usr/lib/vst");
+    return folders;
+}
+
+std::string locatePlugin(const std::string& given)
+{
+    if (!given.empty())
+        return given;
+    std::string tried;
+    for (const fs::path& folder : pluginFolders()) {
+        std::error_code error;
+        const fs::path candidate = folder / kPluginFile;
+        if (fs::is_regular_file(candidate, error))
+            return candidate.string();
+        tried += (tried.empty() ? "" : ", ") + folder.string();
+    }
+    throw HostError(std::string("cannot find the plug-in ") + kPluginFile + "; looked in " + tried +
+                    " (give its path with --plugin FILE)");
 }
 
 double dBFS(double value) { return value > 0.0 ? 20.0 * std::log10(value) : -INFINITY; }
@@ -53,6 +101,73 @@ void listParameters(PluginHost& host)
     for (int i = 0; i < host.parameterCount(); ++i)
         std::printf("%5d  %-20s %10.6f  %-12s %s\n", i, host.parameterName(i).c_str(), host.parameter(i),
                     host.parameterDisplay(i).c_str(), host.parameterLabel(i).c_str());
+}
+
+// Names and descriptions in two columns at least two spaces apart.
+void listPresets()
+{
+    int width = 0;
+    for (const FactoryPreset& preset : factoryPresets())
+        width = std::max(width, static_cast<int>(std::strlen(preset.name)));
+    for (const FactoryPreset& preset : factoryPresets())
+        std::printf("%-*s  %s\n", width, preset.name, preset.description);
+}
+
+// A factory preset by name, or a program file.
+ProgramFile presetFor(PluginHost& host, const std::string& preset)
+{
+    const bool isFile = preset.find('/') != std::string::npos || fs::path(preset).extension() == ".fxp" ||
+                        fs::exists(preset);
+    if (isFile)
+        return readProgramFile(preset, host.effect()->uniqueID, host.parameterCount());
+    const FactoryPreset* factory = findFactoryPreset(preset);
+    if (!factory)
+        throw HostError("--preset " + preset + ": no factory preset of that name (see --list-presets) and no such file");
+    if (host.effect()->uniqueID != kVocoderId)
+        throw HostError("--preset " + preset + ": the factory presets are the Vocoder's, not this plug-in's");
+    ProgramFile program;
+    program.pluginId = kVocoderId;
+    program.name = factory->name;
+    program.values.assign(factory->values.begin(), factory->values.end());
+    return program;
+}
+
+// The preset, then the carrier the inputs imply, then the --set values.
+void configure(PluginHost& host, const Options& options)
+{
+    if (!options.preset.empty())
+        applyProgram(host, presetFor(host, options.preset));
+    if (host.effect()->uniqueID == kVocoderId && options.sources() == 1)
+        host.setParameter(host.findParameter("Carrier"), options.carrier.empty() ? 0.0f : 1.0f);
+    for (const std::string& setting : options.settings)
+        host.applySetting(setting);
+}
+
+bool hasNotes(const std::vector<TimedEvent>& events)
+{
+    return std::any_of(events.begin(), events.end(),
+                       [](const TimedEvent& e) { return (e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] > 0; });
+}
+
+// The vocoder and carrier modes need a carrier: notes for the synthesiser,
+// or audio on input 2. Without one they would render silence.
+void requireCarrier(PluginHost& host, const Options& options, const std::vector<TimedEvent>& events)
+{
+    if (host.effect()->uniqueID != kVocoderId)
+        return;
+    const std::string mode = host.parameterDisplay(host.findParameter("Mode"));
+    if (mode != "Vocoder" && mode != "Carrier")
+        return;
+    const bool synth = host.parameterDisplay(host.findParameter("Carrier")) == "Synth";
+    if (synth && !hasNotes(events)) {
+        if (!options.midi.empty())
+            throw HostError(options.midi + " holds no notes for the synthesiser to play");
+        throw HostError("no carrier: the synthesiser plays nothing without notes. Give notes with --notes \"C3 Eb3 G3\" "
+                        "or --midi FILE, or an audio carrier with --carrier FILE (or --set Mode=Audio1 for the voice "
+                        "alone)");
+    }
+    if (!synth && options.carrier.empty())
+        throw HostError("no carrier: Carrier is Audio2 but no --carrier FILE was given");
 }
 
 // The delay to take off with --align: the effect's own report, or for this
@@ -77,7 +192,7 @@ long long alignment(PluginHost& host)
 
 class Progress {
 public:
-    Progress(bool shown, long long total) : shown_(shown), total_(total) {}
+    Progress(bool shown, long long total) : shown_(shown), total_(std::max(total, 1LL)) {}
     void update(long long done)
     {
         if (!shown_)
@@ -86,11 +201,12 @@ public:
         if (now - last_ < std::chrono::milliseconds(100) && done < total_)
             return;
         last_ = now;
+        done = std::min(done, total_);
         const int width = 40;
-        const int filled = static_cast<int>(width * done / std::max(total_, 1LL));
+        const int filled = static_cast<int>(width * done / total_);
         std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<size_t>(filled), '#').c_str(),
                      std::string(static_cast<size_t>(width - filled), ' ').c_str(),
-                     static_cast<int>(100 * done / std::max(total_, 1LL)));
+                     static_cast<int>(100 * done / total_));
         std::fflush(stderr);
     }
     void finish()
@@ -105,15 +221,37 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
+SampleFormat sampleFormat(const std::string& name)
+{
+    if (name == "16")
+        return SampleFormat::Pcm16;
+    if (name == "24")
+        return SampleFormat::Pcm24;
+    if (name == "float")
+        return SampleFormat::Float;
+    throw HostError("--format " + name + ": choose 16, 24 or float");
+}
+
 int render(const Options& options)
 {
-    if (options.listParameters) {
-        PluginHost host(options.plugin, 44100.0f, options.block);
-        listParameters(host);
+    if (options.listPresets) {
+        listPresets();
+        return 0;
+    }
+    if (options.listParameters || !options.savePreset.empty()) {
+        PluginHost host(locatePlugin(options.plugin), 44100.0f, options.block);
+        configure(host, options);
+        if (options.listParameters)
+            listParameters(host);
+        if (!options.savePreset.empty()) {
+            writeProgramFile(options.savePreset, currentProgram(host));
+            if (!options.quiet)
+                std::printf("%s: the program \"%s\"\n", options.savePreset.c_str(), host.programName().c_str());
+        }
         return 0;
     }
     if (!options.editorPicture.empty()) {
-        writeEditorPicture(options.settings, options.editorPicture);
+        writeEditorPicture([&](PluginHost& host) { configure(host, options); }, options.editorPicture);
         if (!options.quiet)
             std::printf("%s: the editor, 500 x 374\n", options.editorPicture.c_str());
         if (options.modulator.empty())
@@ -123,75 +261,86 @@ int render(const Options& options)
         throw HostError("--modulator FILE is required (the voice on input 1)");
     if (options.output.empty())
         throw HostError("--output FILE is required");
-    const int sources = !options.carrier.empty() + !options.midi.empty() + !options.notes.empty();
-    if (sources > 1)
+    if (options.sources() > 1)
         throw HostError("choose one carrier: --carrier, --midi or --notes");
-    SampleFormat format;
-    if (options.format == "16")
-        format = SampleFormat::Pcm16;
-    else if (options.format == "24")
-        format = SampleFormat::Pcm24;
-    else if (options.format == "float")
-        format = SampleFormat::Float;
-    else
-        throw HostError("--format " + options.format + ": choose 16, 24 or float");
+    const SampleFormat format = sampleFormat(options.format);
+    checkOutputName(options.output, format);
 
-    const MonoAudio voice = readMono(options.modulator);
-    std::vector<float> carrier;
-    if (!options.carrier.empty()) {
-        const MonoAudio audio = readMono(options.carrier);
-        carrier = resampled(audio.samples, audio.sampleRate, voice.sampleRate);
-    }
-    const auto length = static_cast<long long>(voice.samples.size());
+    AudioReader voice(options.modulator);
+    const int rate = voice.sampleRate();
+    std::unique_ptr<ConvertingReader> carrier;
+    if (!options.carrier.empty())
+        carrier = std::make_unique<ConvertingReader>(options.carrier, rate);
     std::vector<TimedEvent> events;
     if (!options.midi.empty())
-        events = readMidiFile(options.midi, voice.sampleRate);
+        events = readMidiFile(options.midi, rate);
     if (!options.notes.empty())
-        events = heldNotes(options.notes, length);
+        events = heldNotes(options.notes, voice.frames());
 
-    PluginHost host(options.plugin, static_cast<float>(voice.sampleRate), options.block);
-    if (host.effect()->uniqueID == kVocoderId && sources == 1) {
-        const int carrierIndex = host.findParameter("Carrier");
-        host.setParameter(carrierIndex, options.carrier.empty() ? 0.0f : 1.0f);
-    }
-    for (const std::string& setting : options.settings)
-        host.applySetting(setting);
+    PluginHost host(locatePlugin(options.plugin), static_cast<float>(rate), options.block);
+    configure(host, options);
+    requireCarrier(host, options, events);
     const long long delay = options.align ? alignment(host) : 0;
-    const long long tail = static_cast<long long>(std::llround(options.tail * voice.sampleRate));
-    const long long total = length + tail + delay;
+    const long long tail = std::llround(options.tail * rate);
 
-    host.resume();
-    std::vector<float> output(static_cast<size_t>(total));
-    std::vector<float> in1(static_cast<size_t>(options.block)), in2(in1.size()), out2(in1.size());
-    Progress progress(!options.quiet && isatty(STDERR_FILENO) && total > 2 * voice.sampleRate, total);
+    AudioWriter writer(options.output, rate, format);
+    const auto block = static_cast<size_t>(options.block);
+    std::vector<float> in1(block), in2(block), out1(block), out2(block);
+    Progress progress(!options.quiet && isatty(STDERR_FILENO) && voice.frames() > 2LL * rate,
+                      voice.frames() + tail + delay);
     const auto started = std::chrono::steady_clock::now();
+    host.resume();
+    long long done = 0;     // samples through the plug-in
+    long long end = -1;     // where processing stops, known when the voice ends
+    long long skip = delay;  // leading samples of the output left out
+    long long written = 0;
+    bool carrierLeft = carrier != nullptr;
+    double peak = 0.0, power = 0.0;
     size_t nextEvent = 0;
-    for (long long start = 0; start < total; start += options.block) {
-        const int frames = static_cast<int>(std::min<long long>(options.block, total - start));
-        for (int i = 0; i < frames; ++i) {
-            const auto at = static_cast<size_t>(start + i);
-            in1[static_cast<size_t>(i)] = at < voice.samples.size() ? voice.samples[at] : 0.0f;
-            in2[static_cast<size_t>(i)] = at < carrier.size() && at < voice.samples.size() ? carrier[at] : 0.0f;
+    while (end < 0 || done < end) {
+        size_t frames = end < 0 ? block : static_cast<size_t>(std::min<long long>(block, end - done));
+        size_t voiced = 0;
+        if (end < 0) {
+            voiced = voice.read(in1.data(), frames);
+            if (voiced < frames) {
+                end = done + static_cast<long long>(voiced) + tail + delay;
+                frames = static_cast<size_t>(std::min<long long>(static_cast<long long>(frames), end - done));
+            }
         }
-        host.process(in1.data(), in2.data(), output.data() + start, out2.data(), frames, start, events, nextEvent);
-        progress.update(start + frames);
+        std::fill(in1.begin() + static_cast<long>(voiced), in1.end(), 0.0f);
+        // The carrier plays while the voice does.
+        size_t carried = 0;
+        if (carrierLeft && voiced > 0) {
+            carried = carrier->read(in2.data(), voiced);
+            carrierLeft = carried == voiced;
+        }
+        std::fill(in2.begin() + static_cast<long>(carried), in2.end(), 0.0f);
+        if (frames == 0)
+            break;
+
+        host.process(in1.data(), in2.data(), out1.data(), out2.data(), static_cast<int>(frames), done, events,
+                     nextEvent);
+        done += static_cast<long long>(frames);
+        const size_t from = static_cast<size_t>(std::min<long long>(skip, static_cast<long long>(frames)));
+        skip -= static_cast<long long>(from);
+        writer.write(out1.data() + from, frames - from);
+        for (size_t i = from; i < frames; ++i) {
+            const double v = out1[i];
+            peak = std::max(peak, std::fabs(v));
+            power += v * v;
+        }
+        written += static_cast<long long>(frames - from);
+        progress.update(done);
     }
     progress.finish();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     host.suspend();
+    writer.commit();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    output.erase(output.begin(), output.begin() + delay);
-    writeMono(options.output, output, voice.sampleRate, format);
-
-    double peak = 0.0, power = 0.0;
-    for (float v : output) {
-        peak = std::max(peak, static_cast<double>(std::fabs(v)));
-        power += static_cast<double>(v) * v;
-    }
-    const double duration = static_cast<double>(output.size()) / voice.sampleRate;
-    const double rms = output.empty() ? 0.0 : std::sqrt(power / static_cast<double>(output.size()));
+    const double duration = static_cast<double>(written) / rate;
+    const double rms = written > 0 ? std::sqrt(power / static_cast<double>(written)) : 0.0;
     std::printf("%s: %.2f s at %d Hz, peak %.1f dBFS, RMS %.1f dBFS, rendered in %.2f s (%.0f times real time)\n",
-                options.output.c_str(), duration, voice.sampleRate, dBFS(peak), dBFS(rms), seconds,
+                options.output.c_str(), duration, rate, dBFS(peak), dBFS(rms), seconds,
                 seconds > 0.0 ? duration / seconds : 0.0);
     return 0;
 }
@@ -201,25 +350,37 @@ int render(const Options& options)
 int main(int argc, char** argv)
 {
     Options options;
-    options.plugin = defaultPlugin();
     CLI::App app{"Renders audio through the Vocoder plug-in (or any VST 2.4 effect library) as a host would.\n"
                  "Stereo input files are mixed to mono for their input; the output is mono at the voice's rate."};
-    app.add_option("--plugin", options.plugin, "the plug-in library (default: Vocoder.so beside this program)")->type_name("FILE");
+    app.add_option("--plugin", options.plugin,
+                   "the plug-in library; without it, Vocoder.so is looked for beside this program, then in "
+                   "../lib/vst from it, in the folders of $LXVST_PATH and $VST_PATH, in ~/.vst, "
+                   "/usr/local/lib/vst and /usr/lib/vst")
+        ->type_name("FILE");
     app.add_option("--modulator", options.modulator, "the voice, input 1")->type_name("FILE");
     app.add_option("--carrier", options.carrier, "audio carrier, input 2 (sets Carrier to Audio2)")->type_name("FILE");
     app.add_option("--midi", options.midi, "Standard MIDI File played by the synthesiser (sets Carrier to Synth)")->type_name("FILE");
     app.add_option("--notes", options.notes, "notes held for the whole file, e.g. \"C3 E3 G3\" (C4 = key 60)");
     app.add_option("-o,--output", options.output, "the result (.wav, .flac, .aiff, .ogg)")->type_name("FILE");
     app.add_option("--format", options.format, "16, 24 or float (default 24)");
+    app.add_option("--preset", options.preset,
+                   "a factory preset by name (see --list-presets) or a program file (.fxp), applied before any --set")
+        ->type_name("NAME|FILE");
     app.add_option("--set", options.settings,
                    "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\")");
+    app.add_option("--save-preset", options.savePreset,
+                   "write the settings in effect (after --preset and --set) as a program file (.fxp) and stop")
+        ->type_name("FILE");
     app.add_option("--tail", options.tail, "seconds rendered past the end of the voice")->check(CLI::NonNegativeNumber);
     app.add_option("--block", options.block, "block length in samples (default 512)")->check(CLI::Range(1, 65536));
     app.add_flag("--align", options.align, "take off the plug-in's delay so the output lines up with the voice");
     app.add_option("--editor-png", options.editorPicture,
-                   "write a picture of the editor as it looks with the --set values (the plug-in linked into this program)")
+                   "write a picture of the editor as it looks with the --preset and --set values (the plug-in linked "
+                   "into this program)")
         ->type_name("FILE");
-    app.add_flag("--list-params", options.listParameters, "print every parameter: index, name, value, display, label");
+    app.add_flag("--list-params", options.listParameters,
+                 "print every parameter: index, name, value, display, label (after --preset and --set)");
+    app.add_flag("--list-presets", options.listPresets, "print the factory presets' names and what each is for");
     app.add_flag("-q,--quiet", options.quiet, "no progress bar");
     try {
         app.parse(argc, argv);
@@ -229,9 +390,6 @@ int main(int argc, char** argv)
     }
     try {
         return render(options);
-    } catch (const HostError& error) {
-        std::fprintf(stderr, "vocoder-render: %s\n", error.what());
-        return 2;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "vocoder-render: %s\n", error.what());
         return 2;

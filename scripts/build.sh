@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the plug-in (build/Vocoder.so) after installing what the build needs.
 # Usage: scripts/build.sh [--install [PREFIX]]
-#   --install         copies the plug-in to ~/.vst (a user install)
-#   --install PREFIX  installs it to PREFIX/lib/vst
+#   --install         copies the plug-in to ~/.vst and the presets to
+#                     ~/.local/share/vocoder/presets (a user install)
+#   --install PREFIX  installs to PREFIX/lib/vst, PREFIX/bin and
+#                     PREFIX/share/vocoder/presets
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build
@@ -16,6 +18,9 @@ if [[ "${1:-}" == "--install" ]]; then
     else
         mkdir -p "$HOME/.vst"
         cp build/Vocoder.so "$HOME/.vst/"
-        echo "installed: $HOME/.vst/Vocoder.so"
+        presets="${XDG_DATA_HOME:-$HOME/.local/share}/vocoder/presets"
+        mkdir -p "$presets"
+        cp presets/*.fxp "$presets/"
+        echo "installed: $HOME/.vst/Vocoder.so, and the presets in $presets"
     fi
 fi

@@ -1,11 +1,15 @@
 // vocoder-render as users run it: a separate process, its files, its exit
 // code and its messages.
 #include "TestHost.h"
+#include "presets/FactoryPresets.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -24,9 +28,10 @@ struct Result {
     std::string output;  // standard output and standard error
 };
 
-Result runRender(const std::string& arguments)
+// A shell command line, its output and exit code.
+Result runCommand(const std::string& commandLine)
 {
-    const std::string command = std::string(VOCODER_RENDER_PATH) + " " + arguments + " 2>&1";
+    const std::string command = commandLine + " 2>&1";
     Result result{-1, {}};
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[512];
@@ -36,6 +41,8 @@ Result runRender(const std::string& arguments)
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
+
+Result runRender(const std::string& arguments) { return runCommand(std::string(VOCODER_RENDER_PATH) + " " + arguments); }
 
 void writeWav(const fs::path& path, const std::vector<float>& samples, int rate = 44100, int channels = 1)
 {
@@ -163,6 +170,7 @@ TEST_F(RenderCli, EveryBadInputIsAClearErrorAndWritesNothing)
     std::ofstream(dir / "text.mid") << "MThd but not really";
     const std::string voice = " --modulator " + at("voice.wav");
     const std::string out = " -o " + at("out.wav");
+    const std::string notes = " --notes C3";
     const struct {
         std::string arguments;
         std::string message;
@@ -171,18 +179,23 @@ TEST_F(RenderCli, EveryBadInputIsAClearErrorAndWritesNothing)
         {" --modulator " + at("text.wav") + out, "cannot read " + at("text.wav")},
         {voice + " --carrier " + at("text.wav") + out, "cannot read " + at("text.wav")},
         {voice + " --midi " + at("text.mid") + out, "not a Standard MIDI File"},
-        {voice + out + " --plugin " + at("nothing.so"), "cannot load the plug-in"},
-        {voice + out + " --plugin libm.so.6", "exports neither VSTPluginMain nor main"},
-        {voice + out + " --set Sideways=1", "no parameter named \"Sideways\""},
-        {voice + out + " --set Mode=Sideways", "neither a value from 0 to 1 nor a setting"},
-        {voice + out + " --set Mode", "expected NAME=VALUE"},
+        {voice + out + notes + " --plugin " + at("nothing.so"), "cannot load the plug-in"},
+        {voice + out + notes + " --plugin libm.so.6", "exports neither VSTPluginMain nor main"},
+        {voice + out + notes + " --set Sideways=1", "no parameter named \"Sideways\""},
+        {voice + out + notes + " --set Mode=Sideways", "neither a value from 0 to 1 nor a setting"},
+        {voice + out + notes + " --set Mode", "expected NAME=VALUE"},
         {voice + out + " --notes \"C4 H9\"", "\"H9\" is not a note name"},
-        {voice + out + " --format 12", "choose 16, 24 or float"},
-        {voice + " -o " + at("out.mp3"), "must end in .wav"},
-        {voice + " -o " + at("out.flac") + " --format float", "FLAC holds 16 or 24 bits"},
-        {voice + " -o " + at("missing/dir/out.wav"), "cannot write"},
+        {voice + out + notes + " --format 12", "choose 16, 24 or float"},
+        {voice + notes + " -o " + at("out.mp3"), "must end in .wav"},
+        {voice + notes + " -o " + at("out.flac") + " --format float", "FLAC holds 16 or 24 bits"},
+        {voice + notes + " -o " + at("missing/dir/out.wav"), "cannot write"},
         {voice + out + " --carrier " + at("voice.wav") + " --notes C4", "choose one carrier"},
-        {voice + out + " --tail -1", "--tail"},
+        {voice + out + notes + " --tail -1", "--tail"},
+        // No carrier: the synthesiser without notes, input 2 without a file.
+        {voice + out, "no carrier: the synthesiser plays nothing without notes"},
+        {voice + out + " --set Mode=Carrier", "no carrier"},
+        {voice + out + notes + " --set Carrier=Audio2", "no carrier: Carrier is Audio2"},
+        {voice + out + " --preset Sideways" + notes, "no factory preset of that name"},
     };
     for (const auto& c : cases) {
         const Result result = runRender("--quiet" + c.arguments);
@@ -194,11 +207,116 @@ TEST_F(RenderCli, EveryBadInputIsAClearErrorAndWritesNothing)
         EXPECT_TRUE(entry.path().filename() == "voice.wav" || entry.path().filename() == "text.wav" ||
                     entry.path().filename() == "text.mid")
             << entry.path();
+    // The voice alone needs no carrier.
+    const Result alone = runRender("--quiet --set Mode=Audio1" + voice + out);
+    EXPECT_EQ(alone.code, 0) << alone.output;
+}
+
+// Every factory preset: --save-preset writes the table's values bit for bit,
+// the committed file is that file, loading it gives the same file back, and
+// the preset vocodes the demo phrase without clipping.
+TEST_F(RenderCli, FactoryPresetsRoundTripAndRenderWithoutClipping)
+{
+    const auto bytes = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    };
+    const auto beFloat = [](const std::string& file, size_t at) {
+        std::uint32_t v = 0;
+        for (size_t i = 0; i < 4; ++i)
+            v = v << 8 | static_cast<unsigned char>(file[at + i]);
+        return std::bit_cast<float>(v);
+    };
+    // An audio carrier for the preset that wants one: a sawtooth chord at -6 dBFS.
+    std::vector<float> chord(static_cast<size_t>(22050 * 5));
+    for (size_t i = 0; i < chord.size(); ++i) {
+        double sum = 0.0;
+        for (double hz : {130.81, 196.0, 261.63, 311.13})
+            sum += std::fmod(hz * static_cast<double>(i) / 22050.0, 1.0) - 0.5;
+        chord[i] = static_cast<float>(sum / 4.0);
+    }
+    writeWav(dir / "chord.wav", chord, 22050);
+
+    ASSERT_FALSE(factoryPresets().empty());
+    for (const FactoryPreset& preset : factoryPresets()) {
+        const std::string name = preset.name;
+        const fs::path committed = fs::path(PRESETS_DIR) / (name + ".fxp");
+        Result result = runRender("--preset \"" + name + "\" --save-preset \"" + at("saved.fxp") + "\"");
+        ASSERT_EQ(result.code, 0) << name << "\n" << result.output;
+        const std::string saved = bytes(dir / "saved.fxp");
+        ASSERT_EQ(saved.size(), 56u + 4 * kNumParameters) << name;
+        EXPECT_EQ(saved.substr(28, name.size()), name);
+        for (int i = 0; i < kNumParameters; ++i)
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(beFloat(saved, 56 + 4 * static_cast<size_t>(i))),
+                      std::bit_cast<std::uint32_t>(preset.values[static_cast<size_t>(i)]))
+                << name << ", parameter " << i;
+        EXPECT_EQ(bytes(committed), saved) << committed << " is not what the table gives: ./run presets";
+
+        result = runRender("--preset \"" + committed.string() + "\" --save-preset " + at("again.fxp"));
+        ASSERT_EQ(result.code, 0) << result.output;
+        EXPECT_EQ(bytes(dir / "again.fxp"), saved) << name;
+
+        const std::string carrier = name == "Audio Carrier" ? " --carrier " + at("chord.wav")
+                                                            : std::string(" --midi " DEMO_DIR "/chords.mid");
+        result = runRender("--quiet --format float --preset \"" + name + "\" --modulator " DEMO_DIR "/phrase.wav" +
+                           carrier + " -o " + at("out.wav"));
+        ASSERT_EQ(result.code, 0) << result.output;
+        float peak = 0.0f;
+        double power = 0.0;
+        for (float v : readWav(dir / "out.wav")) {
+            peak = std::max(peak, std::fabs(v));
+            power += static_cast<double>(v) * v;
+        }
+        EXPECT_LE(peak, 0.891f) << name << ": above -1 dBFS";
+        EXPECT_GT(power, 1.0) << name << ": next to silent";
+    }
+}
+
+// Damaged and foreign program files: a message that names the file and what
+// is wrong, exit code 2, nothing rendered or written.
+TEST_F(RenderCli, BadPresetFilesAreRefused)
+{
+    ASSERT_EQ(runRender("--preset \"Robot Voice\" --save-preset " + at("good.fxp")).code, 0);
+    std::ifstream in(dir / "good.fxp", std::ios::binary);
+    const std::string good((std::istreambuf_iterator<char>(in)), {});
+    const auto variant = [&](const std::string& name, size_t at, const std::string& replacement) {
+        std::string bytes = good;
+        bytes.replace(at, replacement.size(), replacement);
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return name;
+    };
+    std::ofstream(dir / "short.fxp", std::ios::binary) << good.substr(0, 100);
+    std::ofstream(dir / "header.fxp", std::ios::binary) << good.substr(0, 20);
+    const std::string nan("\x7F\xC0\x00\x00", 4), above("\x3F\xC0\x00\x00", 4);  // NaN, 1.5
+    const struct {
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {"short.fxp", "truncated"},
+        {"header.fxp", "truncated"},
+        {variant("magic.fxp", 0, "RIFF"), "not a VST program file"},
+        {variant("bank.fxp", 8, "FxBk"), "a bank of programs"},
+        {variant("chunk.fxp", 8, "FPCh"), "a program saved as an opaque chunk"},
+        {variant("other.fxp", 16, "Abcd"), "made for another plug-in"},
+        {variant("count.fxp", 24, std::string("\0\0\0\x1B", 4)), "holds 27 parameters; the plug-in has 28"},
+        {variant("nan.fxp", 56 + 4 * 3, nan), "parameter 3 holds nan, not a value from 0 to 1"},
+        {variant("above.fxp", 56 + 4 * 27, above), "parameter 27 holds 1.5"},
+        {"missing.fxp", "cannot read it"},
+    };
+    writeWav(dir / "voice.wav", noise(4410, 3));
+    for (const auto& c : cases) {
+        const Result result = runRender("--quiet --modulator " + at("voice.wav") + " --notes C3 -o " + at("out.wav") +
+                                        " --preset " + at(c.file));
+        EXPECT_EQ(result.code, 2) << c.file << "\n" << result.output;
+        EXPECT_NE(result.output.find("preset " + at(c.file) + ": " + c.message), std::string::npos)
+            << c.file << "\n" << result.output;
+        EXPECT_FALSE(fs::exists(dir / "out.wav")) << c.file;
+    }
 }
 
 TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)
 {
-    const Result result = runRender("--list-params");
+    Result result = runRender("--list-params");
     ASSERT_EQ(result.code, 0) << result.output;
     int rows = 0;
     for (size_t at = result.output.find('\n'); at != std::string::npos; at = result.output.find('\n', at + 1))
@@ -207,6 +325,12 @@ TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)
     EXPECT_NE(result.output.find("FFT SIZE"), std::string::npos);
     EXPECT_NE(result.output.find("   26  FFT SIZE"), std::string::npos);
     EXPECT_NE(result.output.find("Vocoder"), std::string::npos);  // Mode's display
+
+    // A shown choice takes the middle of its values, where the synthesiser
+    // plays it too (its steps fall at 0.2506, 0.5013 and 0.7519).
+    result = runRender("--set \"OSC 1=Square\" --list-params");
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_NE(result.output.find("OSC 1                  0.625000  Square"), std::string::npos) << result.output;
 }
 
 // The README's demo: the committed phrase and chords, aligned output.
@@ -253,4 +377,65 @@ TEST_F(RenderCli, WritesTheEditorsPicture)
     result = runRender("--editor-png " + at("x.png") + " --set Nonsense=1");
     EXPECT_EQ(result.code, 2);
     EXPECT_FALSE(fs::exists(dir / "x.png"));
+}
+
+// Installed as `./run install PREFIX` installs it, the program finds the
+// plug-in in the install's lib/vst; without it there, in a folder of
+// LXVST_PATH; without any, the error names every folder it tried.
+TEST_F(RenderCli, AnInstalledProgramFindsItsPlugin)
+{
+    const fs::path prefix = dir / "prefix", home = dir / "home", elsewhere = dir / "elsewhere";
+    ASSERT_EQ(runCommand(std::string(CMAKE_COMMAND) + " --install " BUILD_DIR " --prefix " + prefix.string()).code, 0);
+    fs::create_directories(home);
+    fs::create_directories(elsewhere);
+    const auto listed = [&](const std::string& lxvstPath) {
+        return runCommand("env -u VST_PATH -u LXVST_PATH HOME=" + home.string() +
+                          (lxvstPath.empty() ? "" : " LXVST_PATH=" + lxvstPath) + " " +
+                          (prefix / "bin" / "vocoder-render").string() + " --list-params");
+    };
+    Result result = listed("");
+    EXPECT_EQ(result.code, 0) << result.output;
+    EXPECT_NE(result.output.find("FFT SIZE"), std::string::npos);
+
+    fs::rename(prefix / "lib" / "vst" / "Vocoder.so", elsewhere / "Vocoder.so");
+    result = listed("/nowhere:" + elsewhere.string());
+    EXPECT_EQ(result.code, 0) << result.output;
+
+    result = listed("");
+    EXPECT_EQ(result.code, 2);
+    const fs::path installed = fs::canonical(prefix);
+    for (const fs::path& folder : {installed / "bin", installed / "lib" / "vst", home / ".vst",
+                                   fs::path("/usr/local/lib/vst"), fs::path("/usr/lib/vst")})
+        EXPECT_NE(result.output.find(folder.string()), std::string::npos) << folder << "\n" << result.output;
+    EXPECT_NE(result.output.find("cannot find the plug-in Vocoder.so"), std::string::npos) << result.output;
+}
+
+// Files are streamed: a ten-minute render, the carrier's rate conversion
+// included, peaks at the memory of a one-minute one.
+TEST_F(RenderCli, MemoryDoesNotGrowWithTheLengthOfTheFiles)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' own bookkeeping hides the render's memory";
+#endif
+    const auto peakKilobytes = [&](int seconds) -> long {
+        writeWav(dir / "voice.wav", noise(static_cast<size_t>(seconds) * 8000, 4), 8000);
+        writeWav(dir / "carrier.wav", noise(static_cast<size_t>(seconds) * 11025, 5), 11025);
+        const std::string voice = at("voice.wav"), carrier = at("carrier.wav"), out = at("out.wav");
+        const char* arguments[] = {VOCODER_RENDER_PATH, "--quiet", "--modulator", voice.c_str(), "--carrier",
+                                   carrier.c_str(), "--align", "--tail", "1", "-o", out.c_str(), nullptr};
+        const pid_t child = fork();
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            execv(arguments[0], const_cast<char**>(arguments));
+            _exit(127);
+        }
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << seconds << " s";
+        return usage.ru_maxrss;
+    };
+    const long minute = peakKilobytes(60);
+    const long tenMinutes = peakKilobytes(600);
+    EXPECT_LT(tenMinutes, minute + 8 * 1024) << "kB: " << minute << " for a minute, " << tenMinutes << " for ten";
 }

@@ -1,0 +1,167 @@
+#include "ProgramFile.h"
+
+#include "PluginHost.h"
+
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+constexpr size_t kHeaderSize = 56;  // up to and with the name
+constexpr size_t kNameSize = 28;
+constexpr std::uintmax_t kLargest = 1 << 20;  // far above any program of parameter values
+
+std::uint32_t bigEndian(const unsigned char* p)
+{
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
+
+void putBigEndian(std::vector<unsigned char>& out, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(v >> shift));
+}
+
+std::string fourCharacters(const unsigned char* p)
+{
+    std::string s(reinterpret_cast<const char*>(p), 4);
+    for (char& c : s)
+        if (c < 0x20 || c > 0x7E)
+            c = '?';
+    return s;
+}
+
+std::string hex(std::uint32_t v)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", v);
+    return text;
+}
+
+}  // namespace
+
+ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int parameterCount)
+{
+    const auto fail = [&](const std::string& why) { return HostError("preset " + path + ": " + why); };
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        throw fail("cannot read it: " + error.message());
+    if (size > kLargest)
+        throw fail("too large to be a program file (" + std::to_string(size) + " bytes)");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw fail("cannot read it");
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+
+    if (bytes.size() < 4 || std::memcmp(bytes.data(), "CcnK", 4) != 0)
+        throw fail("not a VST program file (it does not begin with \"CcnK\")");
+    if (bytes.size() < 12)
+        throw fail("truncated: " + std::to_string(bytes.size()) + " bytes");
+    const unsigned char* kind = bytes.data() + 8;
+    if (std::memcmp(kind, "FxBk", 4) == 0 || std::memcmp(kind, "FBCh", 4) == 0)
+        throw fail("a bank of programs (\"" + fourCharacters(kind) + "\"), not one program");
+    if (std::memcmp(kind, "FPCh", 4) == 0)
+        throw fail("a program saved as an opaque chunk (\"FPCh\"), not as parameter values");
+    if (std::memcmp(kind, "FxCk", 4) != 0)
+        throw fail("an unknown kind of file (\"" + fourCharacters(kind) + "\" where \"FxCk\" belongs)");
+    if (bytes.size() < kHeaderSize)
+        throw fail("truncated: " + std::to_string(bytes.size()) + " bytes, shorter than the header");
+
+    ProgramFile program;
+    program.pluginId = static_cast<std::int32_t>(bigEndian(bytes.data() + 16));
+    program.pluginVersion = static_cast<std::int32_t>(bigEndian(bytes.data() + 20));
+    if (program.pluginId != pluginId)
+        throw fail("made for another plug-in (id " + hex(static_cast<std::uint32_t>(program.pluginId)) + " \"" +
+                   fourCharacters(bytes.data() + 16) + "\"; this one is " + hex(static_cast<std::uint32_t>(pluginId)) +
+                   ")");
+    const std::uint32_t count = bigEndian(bytes.data() + 24);
+    if (count != static_cast<std::uint32_t>(parameterCount))
+        throw fail("holds " + std::to_string(count) + " parameters; the plug-in has " + std::to_string(parameterCount));
+    const size_t needed = kHeaderSize + 4 * static_cast<size_t>(count);
+    const std::uint32_t declared = bigEndian(bytes.data() + 4);
+    if (bytes.size() < needed || declared < needed - 8)
+        throw fail("truncated: " + std::to_string(count) + " values need " + std::to_string(needed) +
+                   " bytes, the file has " + std::to_string(std::min<size_t>(bytes.size(), declared + size_t{8})));
+
+    const auto* name = reinterpret_cast<const char*>(bytes.data() + 28);
+    program.name.assign(name, strnlen(name, kNameSize));
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const float value = std::bit_cast<float>(bigEndian(bytes.data() + kHeaderSize + 4 * i));
+        if (!std::isfinite(value) || value < 0.0f || value > 1.0f) {
+            char shown[32];
+            std::snprintf(shown, sizeof shown, "%g", static_cast<double>(value));
+            throw fail("parameter " + std::to_string(i) + " holds " + shown + ", not a value from 0 to 1");
+        }
+        program.values.push_back(value);
+    }
+    return program;
+}
+
+void writeProgramFile(const std::string& path, const ProgramFile& program)
+{
+    std::vector<unsigned char> bytes;
+    bytes.insert(bytes.end(), {'C', 'c', 'n', 'K'});
+    putBigEndian(bytes, static_cast<std::uint32_t>(kHeaderSize - 8 + 4 * program.values.size()));
+    bytes.insert(bytes.end(), {'F', 'x', 'C', 'k'});
+    putBigEndian(bytes, 1);
+    putBigEndian(bytes, static_cast<std::uint32_t>(program.pluginId));
+    putBigEndian(bytes, static_cast<std::uint32_t>(program.pluginVersion));
+    putBigEndian(bytes, static_cast<std::uint32_t>(program.values.size()));
+    char name[kNameSize] = {};
+    std::strncpy(name, program.name.c_str(), kNameSize - 1);
+    bytes.insert(bytes.end(), name, name + kNameSize);
+    for (float v : program.values)
+        putBigEndian(bytes, std::bit_cast<std::uint32_t>(v));
+
+    const std::filesystem::path target(path);
+    const std::filesystem::path temporary =
+        target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(getpid()));
+    {
+        std::ofstream out(temporary, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            throw HostError("cannot write " + path);
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        throw HostError("cannot write " + path + ": " + error.message());
+    }
+}
+
+ProgramFile currentProgram(PluginHost& host)
+{
+    ProgramFile program;
+    program.pluginId = host.effect()->uniqueID;
+    program.pluginVersion = host.effect()->version;
+    program.name = host.programName();
+    for (int i = 0; i < host.parameterCount(); ++i)
+        program.values.push_back(host.parameter(i));
+    return program;
+}
+
+void applyProgram(PluginHost& host, const ProgramFile& program)
+{
+    const int count = std::min(host.parameterCount(), static_cast<int>(program.values.size()));
+    for (int i = 0; i < count; ++i)
+        host.setParameter(i, program.values[static_cast<size_t>(i)]);
+    // A value the plug-in adjusted may have depended on a later one.
+    for (int i = 0; i < count; ++i)
+        if (host.parameter(i) != program.values[static_cast<size_t>(i)])
+            host.setParameter(i, program.values[static_cast<size_t>(i)]);
+    host.setProgramName(program.name);
+}

@@ -1,0 +1,38 @@
+// Program files (.fxp): one program of a VST 2 plug-in as parameter values,
+// the form hosts import and export. Big-endian throughout: "CcnK", the
+// byte size of the rest, "FxCk", format version 1, the plug-in's id and
+// version, the parameter count, a 28-byte zero-padded name, then one 32-bit
+// float per parameter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class PluginHost;
+
+struct ProgramFile {
+    std::int32_t pluginId = 0;
+    std::int32_t pluginVersion = 0;
+    std::string name;  // at most 27 characters are written
+    std::vector<float> values;
+};
+
+// Reads a program of parameter values for the plug-in `pluginId` with
+// `parameterCount` parameters, each value a finite number in 0…1. Anything
+// else (a short file, another magic, a bank or a chunk, another plug-in's
+// id, another count, a bad value) throws HostError naming the file and
+// what is wrong with it.
+ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int parameterCount);
+
+// Writes through a temporary file beside `path`, renamed when complete.
+// Throws HostError.
+void writeProgramFile(const std::string& path, const ProgramFile& program);
+
+// The plug-in's current values, name, id and version.
+ProgramFile currentProgram(PluginHost& host);
+
+// Gives the plug-in every value in index order, as hosts load programs, then
+// FFT SIZE once more when the plug-in is ours: a size it refused for the hop
+// size it still had takes once the file's hop size is in. Then the name.
+void applyProgram(PluginHost& host, const ProgramFile& program);
