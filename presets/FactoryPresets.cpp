@@ -22,7 +22,7 @@ constexpr FactoryPreset kPresets[] = {
       0.0f, 0.24f, 0.040040039f, 0.25010422f, 0.5f, 0.1001001f, 0.25010422f,
       0.5f, 0.6006006f, 1.0f, 0.5f, 1.0f, 0.5f, 0.5f,
       0.5f, 0.5f, 0.66f, 0.0f, 0.0f, 0.6666667f, 1.0f}},
-    // Square, sawtooth an octave up at 0.4; 11 ms / 250 ms; low cut 467 Hz,
+    // Square, sawtooth an octave up at 0.4; 10 ms / 150 ms; low cut 467 Hz,
     // +9 dB at 3 kHz; limiter at 0 dB; 1.5:1 above -24 dB; 512 / 128.
     {"Classic Vocoder", "the demo's sound: speech through chords, square and sawtooth an octave apart",
      {0.625f, 0.375f, 0.4f, 0.5f, 0.05f, 0.25f, 0.09f,
@@ -36,7 +36,7 @@ constexpr FactoryPreset kPresets[] = {
       0.0f, 0.06f, 0.049f, 0.1f, 0.61f, 0.15f, 0.1f,
       0.67f, 0.5f, 1.0f, 1.0f, 1.0f, 0.5f, 0.45f,
       0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 0.6666667f, 1.0f}},
-    // Two sawtooths an octave apart; 120 ms / 800 ms; low cut 378 Hz, +2 dB
+    // Two sawtooths an octave apart; 120 ms / 480 ms; low cut 378 Hz, +2 dB
     // at 500 Hz, +3.6 dB at 3 kHz, high cut 12 kHz; 1024 / 128 for smooth vowels.
     {"Choir Pad", "slow, soft chords that sing the words: hold chords of three or four notes",
      {0.375f, 0.375f, 0.35f, 0.5f, 0.6f, 0.8f, 0.09f,
