@@ -1,10 +1,10 @@
 #include "AudioFile.h"
 
 #include "PluginHost.h"
+#include "TemporaryFile.h"
 
 #include <samplerate.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -132,10 +132,7 @@ AudioWriter::AudioWriter(const std::string& path, int sampleRate, SampleFormat f
     info.samplerate = sampleRate;
     info.channels = 1;
     info.format = major | subtype;
-    const std::filesystem::path target(path);
-    std::string hidden(".");
-    hidden.append(target.filename().string()).append(".partial-").append(std::to_string(getpid()));
-    temporary_ = (target.parent_path() / hidden).string();
+    temporary_ = temporaryBeside(path);
     file_ = sf_open(temporary_.c_str(), SFM_WRITE, &info);
     if (!file_)
         throw HostError("cannot write " + path + ": " + sf_strerror(nullptr));
@@ -148,8 +145,7 @@ AudioWriter::~AudioWriter()
     if (!file_)
         return;
     sf_close(file_);
-    std::error_code error;
-    std::filesystem::remove(temporary_, error);
+    discard(temporary_);
 }
 
 void AudioWriter::write(const float* samples, size_t count)
@@ -162,14 +158,9 @@ void AudioWriter::commit()
 {
     const int closed = sf_close(file_);
     file_ = nullptr;
-    std::error_code error;
     if (closed != 0) {
-        std::filesystem::remove(temporary_, error);
+        discard(temporary_);
         throw HostError("cannot write " + path_ + ": the disk refused the data");
     }
-    std::filesystem::rename(temporary_, path_, error);
-    if (error) {
-        std::filesystem::remove(temporary_, error);
-        throw HostError("cannot write " + path_ + ": " + error.message());
-    }
+    moveOver(temporary_, path_);
 }

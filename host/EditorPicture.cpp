@@ -1,13 +1,13 @@
 #include "EditorPicture.h"
 
 #include "PluginHost.h"
+#include "TemporaryFile.h"
 #include "editor/VocoderGui.h"
 #include "platform/Graphics.h"
 #include "shell/Vocoder.h"
 
 #include <cairo.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -30,14 +30,11 @@ void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const
     if (!editor)
         throw HostError("the plug-in has no editor to draw");
     std::unique_ptr<platform::Image> picture(editor->drawPicture());
-    const std::string partial = path + ".part";
+    const std::string partial = temporaryBeside(path);
     const cairo_status_t status = cairo_surface_write_to_png(picture->surface(), partial.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
-        std::remove(partial.c_str());
+        discard(partial);
         throw HostError("cannot write " + path + ": " + cairo_status_to_string(status));
     }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
-        throw HostError("cannot write " + path);
-    }
+    moveOver(partial, path);
 }

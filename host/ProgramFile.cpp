@@ -1,8 +1,7 @@
 #include "ProgramFile.h"
 
 #include "PluginHost.h"
-
-#include <unistd.h>
+#include "TemporaryFile.h"
 
 #include <bit>
 #include <cmath>
@@ -122,25 +121,15 @@ void writeProgramFile(const std::string& path, const ProgramFile& program)
     for (float v : program.values)
         putBigEndian(bytes, std::bit_cast<std::uint32_t>(v));
 
-    const std::filesystem::path target(path);
-    const std::filesystem::path temporary =
-        target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(getpid()));
-    {
-        std::ofstream out(temporary, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw HostError("cannot write " + path);
-        }
+    const std::string temporary = temporaryBeside(path);
+    std::ofstream out(temporary, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        discard(temporary);
+        throw HostError("cannot write " + path);
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        throw HostError("cannot write " + path + ": " + error.message());
-    }
+    moveOver(temporary, path);
 }
 
 ProgramFile currentProgram(PluginHost& host)

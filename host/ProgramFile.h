@@ -33,6 +33,6 @@ void writeProgramFile(const std::string& path, const ProgramFile& program);
 ProgramFile currentProgram(PluginHost& host);
 
 // Gives the plug-in every value in index order, as hosts load programs, then
-// FFT SIZE once more when the plug-in is ours: a size it refused for the hop
-// size it still had takes once the file's hop size is in. Then the name.
+// once more each value it adjusted, which may have depended on a later one
+// (an FFT size refused for the hop size still in place). Then the name.
 void applyProgram(PluginHost& host, const ProgramFile& program);
