@@ -6,7 +6,7 @@
 // Counters: ns per sample, times faster than real time at 44.1 kHz, and the
 // ratio to the bound of the same sizes. A Markdown table of all runs follows
 // the console output.
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>

@@ -3,7 +3,7 @@
 // with a real window overrides what it supports.
 #pragma once
 
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 class AudioEffect;
 

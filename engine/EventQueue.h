@@ -3,7 +3,7 @@
 // and processEvents and processReplacing run one after the other on it.
 #pragma once
 
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <array>
 

@@ -2,7 +2,7 @@
 // effect only through its record, and renders blocks with MIDI.
 #pragma once
 
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <stdexcept>
 #include <string>

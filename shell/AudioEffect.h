@@ -3,7 +3,7 @@
 // virtual operations that a plug-in overrides.
 #pragma once
 
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 class AEffEditor;
 

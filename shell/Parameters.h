@@ -2,7 +2,7 @@
 // normalised values into the settings they drive, and the display texts.
 #pragma once
 
-#include "platform/aeffect.h"
+#include "formats/vst2/aeffect.h"
 
 #include <array>
 #include <bit>

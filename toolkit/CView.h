@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Basics.h"
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <string_view>
 #include <vector>

@@ -2,7 +2,7 @@
 // replaces malloc, free and their relatives for the whole process (the
 // plug-in library included) and counts the calls made while the plug-in is
 // inside processReplacing, processEvents or setParameter.
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <gtest/gtest.h>
 

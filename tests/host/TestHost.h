@@ -3,7 +3,7 @@
 // that records every call, and reaches the plug-in only through the record.
 #pragma once
 
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 // The interface declarations match the x86_64 binary layout hosts use.
-#include "platform/aeffectx.h"
+#include "formats/vst2/aeffectx.h"
 
 #include <gtest/gtest.h>
 
