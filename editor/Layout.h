@@ -3,7 +3,7 @@
 // tree from this table and the artwork generator lays its captions out by it.
 #pragma once
 
-#include "shell/Parameters.h"
+#include "parameters/ParameterTable.h"
 
 #include <array>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "AEffGUIEditor.h"
-#include "shell/Parameters.h"
+#include "parameters/ParameterTable.h"
 #include "toolkit/CControl.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "CarrierSynth.h"
 
-#include "SynthMapping.h"
+#include "parameters/SynthMapping.h"
 #include "tools/Cpu.h"
 
 #include <algorithm>

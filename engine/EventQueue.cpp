@@ -1,29 +1,23 @@
 #include "EventQueue.h"
 
-void EventQueue::store(const VstEvents& events)
+void EventQueue::store(const MidiEvent& event)
 {
-    for (VstInt32 e = 0; e < events.numEvents; ++e) {
-        const VstEvent* event = events.events[e];
-        if (!event || event->type != kVstMidiType)
+    if (pendingCount_ >= kSlots)
+        return;
+    for (Slot& slot : slots_) {
+        if (slot.deltaFrames != FREE_SLOT)
             continue;
-        if (pendingCount_ >= kSlots)
-            continue;
-        for (Slot& slot : slots_) {
-            if (slot.deltaFrames != FREE_SLOT)
-                continue;
-            const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-            ++pendingCount_;
-            slot.status = static_cast<unsigned char>(midi->midiData[0]);
-            slot.data1 = static_cast<unsigned char>(midi->midiData[1]);
-            slot.data2 = static_cast<unsigned char>(midi->midiData[2]);
-            // A free-slot marker from the host would hide the event: treat it as due now.
-            slot.deltaFrames = midi->deltaFrames == FREE_SLOT ? 0 : midi->deltaFrames;
-            break;
-        }
+        ++pendingCount_;
+        slot.status = event.data[0];
+        slot.data1 = event.data[1];
+        slot.data2 = event.data[2];
+        // A free-slot marker from the host would hide the event: treat it as due now.
+        slot.deltaFrames = event.offset == FREE_SLOT ? 0 : event.offset;
+        return;
     }
 }
 
-void EventQueue::deliverDueEvents(VstInt32 i, MidiReceiver& receiver)
+void EventQueue::deliverDueEvents(std::int32_t i, MidiReceiver& receiver)
 {
     for (Slot& slot : slots_) {
         if (slot.deltaFrames == FREE_SLOT || slot.deltaFrames > i)
@@ -55,12 +49,12 @@ void EventQueue::deliverDueEvents(VstInt32 i, MidiReceiver& receiver)
     }
 }
 
-void EventQueue::ageEvents(VstInt32 frames)
+void EventQueue::ageEvents(std::int32_t frames)
 {
     for (Slot& slot : slots_)
         if (slot.deltaFrames != FREE_SLOT) {
             // Saturating, so a hostile offset can neither overflow nor become the marker.
             const long long aged = static_cast<long long>(slot.deltaFrames) - frames;
-            slot.deltaFrames = aged <= FREE_SLOT ? FREE_SLOT + 1 : static_cast<VstInt32>(aged);
+            slot.deltaFrames = aged <= FREE_SLOT ? FREE_SLOT + 1 : static_cast<std::int32_t>(aged);
         }
 }

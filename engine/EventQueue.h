@@ -1,11 +1,17 @@
-// MIDI events of the host's lists, kept with their sample offsets until the
-// engine reaches them. A fixed table: nothing allocates on the audio thread,
-// and processEvents and processReplacing run one after the other on it.
+// MIDI events kept with their sample offsets until the engine reaches them.
+// A fixed table: nothing allocates on the audio thread, and events are
+// stored and played one after the other on it.
 #pragma once
 
-#include "formats/vst2/aeffectx.h"
-
 #include <array>
+#include <cstdint>
+
+// A MIDI message of up to three bytes at a sample offset in the next block
+// (negative: due at once).
+struct MidiEvent {
+    std::int32_t offset;
+    std::uint8_t data[3];
+};
 
 // What the queue plays: the carrier synthesiser.
 class MidiReceiver {
@@ -22,22 +28,21 @@ protected:
 class EventQueue {
 public:
     static constexpr int kSlots = 250;
-    static constexpr VstInt32 FREE_SLOT = -99;
+    static constexpr std::int32_t FREE_SLOT = -99;
 
     struct Slot {
-        VstInt32 deltaFrames = FREE_SLOT;
+        std::int32_t deltaFrames = FREE_SLOT;
         unsigned char status = 0;
         unsigned char data1 = 0;
         unsigned char data2 = 0;
     };
 
-    // Stores each MIDI event in the lowest free slot; beyond 250 pending the
-    // excess is dropped. Other event types are never stored.
-    void store(const VstEvents& events);
+    // Stores the event in the lowest free slot; beyond 250 pending it is dropped.
+    void store(const MidiEvent& event);
     // Hands every event due at sample i (offset i or less) to the receiver, in slot order.
-    void deliverDueEvents(VstInt32 i, MidiReceiver& receiver);
+    void deliverDueEvents(std::int32_t i, MidiReceiver& receiver);
     // At the end of a block of `frames` samples: later events move into the next block.
-    void ageEvents(VstInt32 frames);
+    void ageEvents(std::int32_t frames);
 
     int pendingCount() const { return pendingCount_; }
 

@@ -3,7 +3,7 @@
 // this table (./run presets).
 #pragma once
 
-#include "shell/Parameters.h"
+#include "parameters/ParameterTable.h"
 
 #include <array>
 #include <span>

@@ -1,41 +1,25 @@
 #include "Vocoder.h"
 
 #include "editor/VocoderGui.h"
-#include "engine/Normalised.h"
-#include "engine/SynthMapping.h"
+#include "parameters/TextFormat.h"
 
 #include <cstring>
 
-namespace {
-constexpr auto relaxed = std::memory_order_relaxed;
-}  // namespace
+ProgramRecord::ProgramRecord()
+{
+    for (int i = 0; i < kNumParameters; ++i)
+        values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+    copyText(name, "Init", kVstMaxProgNameLen - 1);
+}
 
-// Construction order: sample buffers, synthesiser, program, limiter and
-// compressor, equaliser, spectral states, event queue. A part that fails to
-// build throws; the members already built are released in reverse order.
+// The engine first, then the program, whose values reach the engine through
+// setParameter.
 Vocoder::Vocoder(audioMasterCallback audioMaster)
     : AudioEffectX(audioMaster, 1, kNumParameters),
-      synth_(std::make_unique<CarrierSynth>()),
-      programs_(std::make_unique<ProgramRecord[]>(1)),
-      limiter_(std::make_unique<SimpleLimit>()),
-      compressor_(std::make_unique<SimpleCompRms>()),
-      equaliser_(std::make_unique<Equaliser>(static_cast<int>(getSampleRate()))),
-      spectral_(std::make_unique<SpectralBank>()),
-      eventQueue_(std::make_unique<EventQueue>())
+      engine_(std::make_unique<Engine>()),
+      programs_(std::make_unique<ProgramRecord[]>(1))
 {
-    limiter_->setSampleRate(getSampleRate());
-    compressor_->setSampleRate(getSampleRate());
-    limiter_->resetState();
-    compressor_->resetState();
-    active_ = &spectral_->forSize(sizes_.fftSize());
-    hop_ = sizes_.hopSize();
-    ready_ = true;
-    reserveBuffers();
-    resetBuffers();
-
-    carrierSource_.store(CarrierSource::Audio2, relaxed);
     loadProgram(0);
-
     setNumInputs(2);
     setNumOutputs(2);
     setUniqueID(kUniqueId);
@@ -48,160 +32,72 @@ Vocoder::~Vocoder()
     AEffEditor* editor = editor_;
     setEditor(nullptr);
     delete editor;
-    eventQueue_.reset();
-    synth_.reset();
-    limiter_.reset();
-    compressor_.reset();
-    equaliser_.reset();
-    active_ = nullptr;
-    spectral_.reset();
     programs_.reset();
-    // The sample buffers go last, with the members: output, modulator, carrier.
 }
 
-// The host calls resume while processing is stopped, so the hand-overs can
-// be taken here as well as at a block start.
+// The host calls resume while processing is stopped, so the changes can be
+// taken over here as well as at a block start.
 void Vocoder::resume()
 {
     AudioEffectX::resume();
-    reserveBuffers();
-    takeOverChanges();
-    resetBuffers();
-    limiter_->resetState();
-    compressor_->resetState();
+    engine_->reset();
 }
 
 void Vocoder::setSampleRate(float sampleRate)
 {
     AudioEffectX::setSampleRate(sampleRate);
-    if (sampleRate >= kLowestSampleRate && sampleRate <= kHighestSampleRate)
-        hostSampleRate_.store(sampleRate, relaxed);
+    engine_->setSampleRate(sampleRate);
 }
 
 void Vocoder::setBlockSize(VstInt32 blockSize)
 {
     AudioEffectX::setBlockSize(blockSize);
-    if (blockSize > largestBlock_.load(relaxed))
-        largestBlock_.store(blockSize, relaxed);
+    engine_->setLargestBlock(blockSize);
 }
 
 void Vocoder::loadProgram(VstInt32 index)
 {
     curProgram_ = index;
     for (VstInt32 i = 0; i < kNumParameters; ++i)
-        setParameter(i, programs_[index].values[i]);
+        setParameter(i, programs_[index].values[static_cast<size_t>(i)]);
 }
 
 void Vocoder::setParameter(VstInt32 index, float value)
 {
-    if (index >= 0 && index < kNumParameters)
-        applyParameter(index, value);
+    engine_->parameters().set(index, value);
     if (editor_)
         editor_->setParameter(index, value);
 }
 
-// Every value is brought into [0, 1] first (NaN to 0); values already there
-// are used exactly as received. FFT SIZE and HOP SIZE take values above 1 and
-// NaN to their size rules, which fall back to 256 and 32.
-void Vocoder::applyParameter(VstInt32 index, float value)
+void Vocoder::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    if (index == kFftSize || index == kHopSize) {
-        const float v = value < 0.0f ? 0.0f : value;
-        const SpectralSizes::Change change =
-            index == kFftSize ? sizes_.setFftSize(v) : sizes_.setHopSize(v);
-        values_[index].store(change.stored, relaxed);
-        if (change.apply)
-            sizeGeneration_.fetch_add(1, std::memory_order_release);
+    if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1])
         return;
-    }
-
-    const float x = clampNormalised(value);
-    values_[index].store(x, relaxed);
-    const auto synthChange = [this](unsigned change) {
-        synthChanges_.fetch_or(change, std::memory_order_release);
-    };
-    switch (index) {
-    case kOsc1: synthChange(kSynthOsc1); break;
-    case kOsc2:
-    case kOsc2Volume:
-    case kOsc2Octave: synthChange(kSynthOsc2); break;
-    case kAttack: synthChange(kSynthAttack); break;
-    case kRelease: synthChange(kSynthRelease); break;
-    case kPitchbend: synthChange(kSynthBendRange); break;
-    case kTranspose: synthChange(kSynthTranspose); break;
-    case kLowCut: equaliser_->setLowCutFrequency(x); break;
-    case kPeak1Freq: equaliser_->setPeak1Frequency(x); break;
-    case kPeak1Q: equaliser_->setPeak1Q(x); break;
-    case kPeak1Gain: equaliser_->setPeak1Gain(x); break;
-    case kPeak2Freq: equaliser_->setPeak2Frequency(x); break;
-    case kPeak2Q: equaliser_->setPeak2Q(x); break;
-    case kPeak2Gain: equaliser_->setPeak2Gain(x); break;
-    case kHighCut: equaliser_->setHighCutFrequency(x); break;
-    case kCarrierVolume:
-        carrierVolume_.store(params::gain(x), relaxed);
-        break;
-    case kAudioLimiter:
-        limiter_->setThreshold(params::thresholdDb(x));
-        break;
-    case kAudioGain:
-        audioGain_.store(params::gain(x), relaxed);
-        break;
-    case kVocoderRatio:
-        compressor_->setRatio(params::ratio(x));
-        break;
-    case kVocoderThreshold:
-        compressor_->setThreshold(params::thresholdDb(x));
-        break;
-    case kVocoderAttack:
-        compressor_->setAttack(params::attackMs(x));
-        break;
-    case kVocoderRelease:
-        compressor_->setRelease(params::releaseMs(x));
-        break;
-    case kVocoderGain:
-        vocoderGain_.store(params::gain(x), relaxed);
-        break;
-    case kMode:
-        mode_.store(params::mode(x), relaxed);
-        break;
-    case kCarrier: {
-        const CarrierSource source = params::carrier(x);
-        if (carrierSource_.exchange(source, relaxed) != source)
-            carrierChanged_.store(true, std::memory_order_release);
-        break;
-    }
-    default:
-        break;
-    }
+    const bool connected = inputs && inputs[0] && inputs[1];
+    engine_->process(connected ? inputs[0] : nullptr, connected ? inputs[1] : nullptr, outputs[0], outputs[1],
+                     sampleFrames);
 }
 
 float Vocoder::getParameter(VstInt32 index)
 {
-    return index >= 0 && index < kNumParameters ? values_[index].load(relaxed) : 0.0f;
-}
-
-DisplayState Vocoder::displayState() const
-{
-    return {synth::bendRangeSemitones(values_[kPitchbend].load(relaxed)), mode(), carrierSource(), sizes_.fftSize(),
-            sizes_.hopSize()};
+    return index >= 0 && index < kNumParameters ? engine_->parameters().value(index) : 0.0f;
 }
 
 void Vocoder::getParameterDisplay(VstInt32 index, char* text)
 {
-    if (index >= 0 && index < kNumParameters)
-        formatParameterDisplay(index, values_[index].load(relaxed), displayState(), text);
+    engine_->parameters().display(index, text);
 }
 
 void Vocoder::getParameterName(VstInt32 index, char* text)
 {
-    if (index >= 0 && index < kNumParameters && kParameterTable[index].name)
-        std::strcpy(text, kParameterTable[index].name);
+    if (index >= 0 && index < kNumParameters && kParameterTable[static_cast<size_t>(index)].name)
+        std::strcpy(text, kParameterTable[static_cast<size_t>(index)].name);
 }
 
 void Vocoder::getParameterLabel(VstInt32 index, char* label)
 {
-    if (index >= 0 && index < kNumParameters && kParameterTable[index].label)
-        std::strcpy(label, kParameterTable[index].label);
+    if (index >= 0 && index < kNumParameters && kParameterTable[static_cast<size_t>(index)].label)
+        std::strcpy(label, kParameterTable[static_cast<size_t>(index)].label);
 }
 
 // Keeps the first 23 characters of a longer name.
@@ -236,7 +132,15 @@ bool Vocoder::getProgramNameIndexed(VstInt32 /*category*/, VstInt32 index, char*
 // to the host (MIDI thru).
 VstInt32 Vocoder::processEvents(VstEvents* events)
 {
-    eventQueue_->store(*events);
+    for (VstInt32 e = 0; e < events->numEvents; ++e) {
+        const VstEvent* event = events->events[e];
+        if (!event || event->type != kVstMidiType)
+            continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        engine_->queueEvent({midi->deltaFrames,
+                             {static_cast<std::uint8_t>(midi->midiData[0]), static_cast<std::uint8_t>(midi->midiData[1]),
+                              static_cast<std::uint8_t>(midi->midiData[2])}});
+    }
     sendVstEventsToHost(events);
     return 1;
 }

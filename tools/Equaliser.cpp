@@ -15,10 +15,10 @@ Equaliser::Equaliser(int sampleRate)
 {
 }
 
-void Equaliser::store(std::atomic<float>& setting, double value)
+void Equaliser::store(float& setting, double value)
 {
-    setting.store(static_cast<float>(value), std::memory_order_relaxed);
-    generation_.fetch_add(1, std::memory_order_release);
+    setting = static_cast<float>(value);
+    changed_ = true;
 }
 
 void Equaliser::setLowCutFrequency(float v) { store(lowCutHz_, lowCutHz(v)); }
@@ -32,27 +32,26 @@ void Equaliser::setHighCutFrequency(float v) { store(highCutHz_, highCutHz(v)); 
 
 void Equaliser::setSampleRate(int rate)
 {
-    sampleRate_.store(rate, std::memory_order_relaxed);
-    generation_.fetch_add(1, std::memory_order_release);
+    sampleRate_ = rate;
+    changed_ = true;
 }
 
 void Equaliser::applySettings()
 {
-    constexpr auto relaxed = std::memory_order_relaxed;
-    const int rate = sampleRate_.load(relaxed);
+    const int rate = sampleRate_;
     const float highest = static_cast<float>(0.49 * rate);
     const auto below = [highest](float hz) { return std::min(hz, highest); };
     for (Filter* filter : std::initializer_list<Filter*>{&lowCut_, &peak1_, &peak2_, &highCut_})
         filter->setSampleRate(rate);
-    lowCut_.setFrequency(below(lowCutHz_.load(relaxed)));
+    lowCut_.setFrequency(below(lowCutHz_));
     lowCut_.updateCoefficients();
     for (auto [filter, settings] : {std::pair{&peak1_, &peak1Settings_}, {&peak2_, &peak2Settings_}}) {
-        filter->setFrequency(below(settings->frequency.load(relaxed)));
-        filter->setQ(settings->q.load(relaxed));
-        filter->setGain(settings->gain.load(relaxed));
+        filter->setFrequency(below(settings->frequency));
+        filter->setQ(settings->q);
+        filter->setGain(settings->gain);
         filter->updateCoefficients();
     }
-    highCut_.setFrequency(below(highCutHz_.load(relaxed)));
+    highCut_.setFrequency(below(highCutHz_));
     highCut_.updateCoefficients();
 }
 
@@ -92,9 +91,8 @@ VECTOR_VARIANTS(cascade, cascadeLoop, (float* b, float* o, int n, Filter::Sectio
 
 void Equaliser::process(float* buffer, float* out, int count)
 {
-    const std::uint32_t generation = generation_.load(std::memory_order_acquire);
-    if (generation != appliedGeneration_) {
-        appliedGeneration_ = generation;
+    if (changed_) {
+        changed_ = false;
         applySettings();
     }
     Filter::Section sections[] = {lowCut_.section(), peak1_.section(), peak2_.section(), highCut_.section()};

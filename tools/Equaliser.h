@@ -1,16 +1,14 @@
 // Four-band equaliser on one mono signal: low cut, two peaks, high cut in
 // series, with a tiny noise added against denormals.
 //
-// Setters run on parameter threads and only store settings (atomics) and bump
-// a generation count; `process`, on the audio thread, redesigns the filters
-// from those settings at the start of the next block. So no filter ever runs
-// with a half-updated coefficient set and nothing is shared unsynchronised.
+// A plain value owned by the audio thread. Setters only store settings;
+// `process` redesigns the filters from them at the start of its next block,
+// so every change of a block takes effect at once.
 #pragma once
 
 #include "Filter.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 
 class Equaliser {
@@ -49,12 +47,12 @@ public:
 
 private:
     struct PeakSettings {
-        std::atomic<float> frequency;
-        std::atomic<float> q{4.0f};
-        std::atomic<float> gain{0.0f};
+        float frequency;
+        float q = 4.0f;
+        float gain = 0.0f;
     };
 
-    void store(std::atomic<float>& setting, double value);
+    void store(float& setting, double value);
     void applySettings();
 
     HighCutFilter highCut_;
@@ -63,11 +61,10 @@ private:
     LowCutFilter lowCut_;
     std::uint32_t noise_ = 1;
 
-    std::atomic<float> lowCutHz_{200.0f};
+    float lowCutHz_ = 200.0f;
     PeakSettings peak1Settings_{{800.0f}};
     PeakSettings peak2Settings_{{2000.0f}};
-    std::atomic<float> highCutHz_{8000.0f};
-    std::atomic<int> sampleRate_;
-    std::atomic<std::uint32_t> generation_{0};
-    std::uint32_t appliedGeneration_ = 0;
+    float highCutHz_ = 8000.0f;
+    int sampleRate_;
+    bool changed_ = false;
 };

@@ -2,7 +2,7 @@
 // with the bilinear transform, run in direct form I over blocks.
 //
 // A filter is a plain value owned by one thread: its settings change only
-// between blocks (the Equaliser hands changes over from parameter threads).
+// between blocks (the Equaliser applies its changes at block starts).
 #pragma once
 
 class Filter {

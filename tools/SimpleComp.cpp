@@ -10,16 +10,16 @@ SimpleComp::SimpleComp(double attackMs, double releaseMs, double sampleRate)
 {
 }
 
-void SimpleComp::setThreshold(double dB) { threshold_.store(dB, std::memory_order_relaxed); }
+void SimpleComp::setThreshold(double dB) { threshold_ = dB; }
 
 void SimpleComp::setRatio(double ratio)
 {
     TOOL_ASSERT(ratio > 0.0, "ratio > 0.0", "tools/SimpleComp");
-    ratio_.store(ratio, std::memory_order_relaxed);
+    ratio_ = ratio;
 }
 
-double SimpleComp::threshold() const { return threshold_.load(std::memory_order_relaxed); }
-double SimpleComp::ratio() const { return ratio_.load(std::memory_order_relaxed); }
+double SimpleComp::threshold() const { return threshold_; }
+double SimpleComp::ratio() const { return ratio_; }
 void SimpleComp::resetState() { envelope_ = DENORMAL_GUARD; }
 
 SimpleCompRms::SimpleCompRms() : SimpleComp(10.0, 100.0, 44100.0), averager_(5.0, 44100.0) {}
@@ -69,8 +69,8 @@ void SimpleCompRms::processBlock(double* x, int count)
     const double window = averager_.coefficient();
     const double attack = attack_.coefficient();
     const double release = release_.coefficient();
-    const double threshold = threshold_.load(std::memory_order_relaxed);
-    const double slope = ratio_.load(std::memory_order_relaxed) - 1.0;
+    const double threshold = threshold_;
+    const double slope = ratio_ - 1.0;
     double meanSquare = meanSquare_;
     double envelope = envelope_;
     const auto meanSquareStep = [&](double v) {

@@ -1,13 +1,12 @@
 // Feed-forward compressor on a stereo pair, one pair per call.
 //
-// Threshold and ratio are atomics written by parameter threads; the envelope
-// and mean square are audio-thread state, reset only by resetState().
+// A plain value owned by the audio thread; the envelope and mean square are
+// reset only by resetState().
 #pragma once
 
 #include "Decibels.h"
 #include "SimpleEnvelope.h"
 
-#include <atomic>
 #include <cmath>
 
 class SimpleComp : public AttRelEnvelope {
@@ -27,13 +26,12 @@ public:
     void process(double& in1, double& in2, double key)
     {
         key = std::fabs(key) + DENORMAL_GUARD;
-        double overshoot = linearToDecibels(key) - threshold_.load(std::memory_order_relaxed);
+        double overshoot = linearToDecibels(key) - threshold_;
         if (overshoot < 0.0)
             overshoot = 0.0;
         overshoot += DENORMAL_GUARD;
         AttRelEnvelope::run(overshoot, envelope_);
-        const double gainDb =
-            (envelope_ - DENORMAL_GUARD) * (ratio_.load(std::memory_order_relaxed) - 1.0);
+        const double gainDb = (envelope_ - DENORMAL_GUARD) * (ratio_ - 1.0);
         const double gain = decibelsToLinear(gainDb);
         in1 *= gain;
         if (&in2 != &in1)
@@ -41,8 +39,8 @@ public:
     }
 
 protected:
-    std::atomic<double> threshold_{0.0};
-    std::atomic<double> ratio_{1.0};
+    double threshold_ = 0.0;
+    double ratio_ = 1.0;
     double envelope_ = DENORMAL_GUARD;  // smoothed overshoot in dB, plus the guard
 };
 

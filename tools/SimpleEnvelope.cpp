@@ -17,8 +17,8 @@ EnvelopeDetector::EnvelopeDetector(double ms, double sampleRate)
 {
     TOOL_ASSERT(sampleRate > 0.0, "sampleRate > 0.0", kSource);
     TOOL_ASSERT(ms > 0.0, "ms > 0.0", kSource);
-    sampleRate_.store(sampleRate, std::memory_order_relaxed);
-    timeConstant_.store(ms, std::memory_order_relaxed);
+    sampleRate_ = sampleRate;
+    timeConstant_ = ms;
     // The base rule, also in derived classes: theirs applies from the first setter on.
     setCoefficient(baseCoefficient(ms, sampleRate));
 }
@@ -26,25 +26,25 @@ EnvelopeDetector::EnvelopeDetector(double ms, double sampleRate)
 void EnvelopeDetector::setTimeConstant(double ms)
 {
     TOOL_ASSERT(ms > 0.0, "ms > 0.0", kSource);
-    timeConstant_.store(ms, std::memory_order_relaxed);
+    timeConstant_ = ms;
     updateCoefficient();
 }
 
 double EnvelopeDetector::timeConstant() const
 {
-    return timeConstant_.load(std::memory_order_relaxed);
+    return timeConstant_;
 }
 
 void EnvelopeDetector::setSampleRate(double sampleRate)
 {
     TOOL_ASSERT(sampleRate > 0.0, "sampleRate > 0.0", kSource);
-    sampleRate_.store(sampleRate, std::memory_order_relaxed);
+    sampleRate_ = sampleRate;
     updateCoefficient();
 }
 
 double EnvelopeDetector::sampleRate() const
 {
-    return sampleRate_.load(std::memory_order_relaxed);
+    return sampleRate_;
 }
 
 void EnvelopeDetector::updateCoefficient()

@@ -1,25 +1,20 @@
 // One-pole envelope followers with time constants in milliseconds.
 //
 // The smoothed state belongs to the caller, so one detector can serve several
-// signals. Settings are atomics: a setter may run on a parameter thread while
-// `run` runs on the audio thread, and each coefficient is one 64-bit store.
+// signals. Plain values, owned by one thread (the engine's audio thread).
 #pragma once
-
-#include <atomic>
 
 class EnvelopeDetector {
 public:
     EnvelopeDetector(double ms, double sampleRate);
     virtual ~EnvelopeDetector() = default;
-    EnvelopeDetector(const EnvelopeDetector&) = delete;
-    EnvelopeDetector& operator=(const EnvelopeDetector&) = delete;
 
     virtual void setTimeConstant(double ms);
     virtual double timeConstant() const;
     virtual void setSampleRate(double sampleRate);
     virtual double sampleRate() const;
 
-    double coefficient() const { return coefficient_.load(std::memory_order_relaxed); }
+    double coefficient() const { return coefficient_; }
 
     // state <- in + c * (state - in)
     void run(double in, double& state) const { state = in + coefficient() * (state - in); }
@@ -27,12 +22,12 @@ public:
 protected:
     // exp(-1000 / (ms * rate)): the step is followed by 1 - 1/e after one time constant.
     virtual void updateCoefficient();
-    void setCoefficient(double c) { coefficient_.store(c, std::memory_order_relaxed); }
+    void setCoefficient(double c) { coefficient_ = c; }
 
 private:
-    std::atomic<double> sampleRate_;
-    std::atomic<double> timeConstant_;
-    std::atomic<double> coefficient_;
+    double sampleRate_;
+    double timeConstant_;
+    double coefficient_;
 };
 
 // Attack detector while the input rises above the state, release otherwise.

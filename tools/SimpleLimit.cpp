@@ -19,25 +19,25 @@ SimpleLimit::SimpleLimit() : attack_(1.0, 44100.0), release_(10.0, 44100.0)
 
 void SimpleLimit::setThreshold(double dB)
 {
-    threshold_.store(dB, std::memory_order_relaxed);
-    thresholdLevel_.store(decibelsToLinear(dB), std::memory_order_relaxed);
+    threshold_ = dB;
+    thresholdLevel_ = decibelsToLinear(dB);
 }
 
 void SimpleLimit::setAttack(double ms)
 {
     // Truncated toward zero; the check is the unsigned "samp < BUFFER_SIZE" on the
     // truncated count, made before any conversion so that no value is undefined.
-    const double samp = std::trunc(attack_.sampleRate() * (ms * 0.001));
+    const double samp = holdFor(ms, attack_.sampleRate());
     TOOL_ASSERT(samp > -1.0 && samp < BUFFER_SIZE, "samp < BUFFER_SIZE", "tools/SimpleLimit");
-    peakHold_.store(static_cast<std::int32_t>(samp), std::memory_order_relaxed);
+    peakHold_ = static_cast<std::int32_t>(samp);
     attack_.setTimeConstant(ms);
 }
 
 void SimpleLimit::setRelease(double ms) { release_.setTimeConstant(ms); }
-double SimpleLimit::threshold() const { return threshold_.load(std::memory_order_relaxed); }
+double SimpleLimit::threshold() const { return threshold_; }
 double SimpleLimit::attack() const { return attack_.timeConstant(); }
 double SimpleLimit::release() const { return release_.timeConstant(); }
-int SimpleLimit::latency() const { return peakHold_.load(std::memory_order_relaxed); }
+int SimpleLimit::latency() const { return peakHold_; }
 
 void SimpleLimit::setSampleRate(double sampleRate)
 {
@@ -49,7 +49,7 @@ double SimpleLimit::sampleRate() const { return attack_.sampleRate(); }
 
 void SimpleLimit::resetState()
 {
-    heldPeak_ = thresholdLevel_.load(std::memory_order_relaxed);
+    heldPeak_ = thresholdLevel_;
     envelope_ = heldPeak_;
     peakTimer_ = 0;
     writeIndex_ = 0;
@@ -59,8 +59,8 @@ void SimpleLimit::resetState()
 
 void SimpleLimit::processBlock(double* x, int count)
 {
-    const double level = thresholdLevel_.load(std::memory_order_relaxed);
-    const auto hold = static_cast<std::uint32_t>(peakHold_.load(std::memory_order_relaxed));
+    const double level = thresholdLevel_;
+    const auto hold = static_cast<std::uint32_t>(peakHold_);
     const double attack = attack_.coefficient();
     const double release = release_.coefficient();
     std::uint32_t timer = peakTimer_;

@@ -2,14 +2,13 @@
 //
 // The largest recent peak is held for `latency()` samples and followed by a
 // fast envelope; the input leaves a delay line of the same length, so the gain
-// is already down when a peak comes out. Threshold, threshold level and peak
-// hold are atomics written by parameter threads; the rest is audio-thread state.
+// is already down when a peak comes out. A plain value owned by the audio thread.
 #pragma once
 
 #include "Decibels.h"
 #include "SimpleEnvelope.h"
 
-#include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -36,6 +35,8 @@ public:
     virtual double attack() const;
     virtual double release() const;
     virtual int latency() const;  // samples
+    // The peak hold, and so the delay, that an attack of `ms` gives at `sampleRate`.
+    static double holdFor(double ms, double sampleRate) { return std::trunc(sampleRate * (ms * 0.001)); }
     virtual void setSampleRate(double sampleRate);  // keeps the peak hold
     virtual double sampleRate() const;
     virtual void resetState();
@@ -49,8 +50,8 @@ public:
     // same sample, which is then delayed and multiplied once.
     void process(double& in1, double& in2)
     {
-        const double level = thresholdLevel_.load(std::memory_order_relaxed);
-        const auto hold = static_cast<std::uint32_t>(peakHold_.load(std::memory_order_relaxed));
+        const double level = thresholdLevel_;
+        const auto hold = static_cast<std::uint32_t>(peakHold_);
 
         double key = std::fabs(in1) > std::fabs(in2) ? std::fabs(in1) : std::fabs(in2);
         if (key < level)
@@ -80,9 +81,9 @@ public:
     void processBlock(double* x, int count);
 
 private:
-    std::atomic<double> threshold_{0.0};
-    std::atomic<double> thresholdLevel_{1.0};
-    std::atomic<std::int32_t> peakHold_{0};
+    double threshold_ = 0.0;
+    double thresholdLevel_ = 1.0;
+    std::int32_t peakHold_ = 0;
     std::uint32_t peakTimer_ = 0;
     double heldPeak_ = 1.0;
     FastEnvelope attack_;

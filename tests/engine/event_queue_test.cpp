@@ -15,36 +15,20 @@ struct Recorder : MidiReceiver {
     std::vector<std::string> log;
 };
 
-VstMidiEvent midi(VstInt32 delta, int status, int data1, int data2)
+MidiEvent midi(std::int32_t offset, int status, int data1, int data2)
 {
-    VstMidiEvent e{};
-    e.type = kVstMidiType;
-    e.byteSize = sizeof e;
-    e.deltaFrames = delta;
-    e.midiData[0] = static_cast<char>(status);
-    e.midiData[1] = static_cast<char>(data1);
-    e.midiData[2] = static_cast<char>(data2);
-    return e;
+    return {offset, {static_cast<std::uint8_t>(status), static_cast<std::uint8_t>(data1), static_cast<std::uint8_t>(data2)}};
 }
 
-// A host's list of any length.
-struct List {
-    explicit List(std::vector<VstMidiEvent> all) : events(std::move(all))
-    {
-        storage.resize(sizeof(VstEvents) + events.size() * sizeof(VstEvent*));
-        list = reinterpret_cast<VstEvents*>(storage.data());
-        list->numEvents = static_cast<VstInt32>(events.size());
-        for (size_t i = 0; i < events.size(); ++i)
-            list->events[i] = reinterpret_cast<VstEvent*>(&events[i]);
-    }
-    std::vector<VstMidiEvent> events;
-    std::vector<unsigned char> storage;
-    VstEvents* list;
-};
-
-void runBlock(EventQueue& queue, Recorder& recorder, VstInt32 frames, std::vector<int>* at = nullptr)
+void store(EventQueue& queue, const std::vector<MidiEvent>& events)
 {
-    for (VstInt32 i = 0; i < frames; ++i) {
+    for (const MidiEvent& event : events)
+        queue.store(event);
+}
+
+void runBlock(EventQueue& queue, Recorder& recorder, std::int32_t frames, std::vector<int>* at = nullptr)
+{
+    for (std::int32_t i = 0; i < frames; ++i) {
         const size_t before = recorder.log.size();
         queue.deliverDueEvents(i, recorder);
         if (at)
@@ -61,11 +45,10 @@ TEST(EventQueue, DeliversAtTheirSamplesInListOrder)
 {
     EventQueue queue;
     Recorder recorder;
-    List list({midi(100, 0x90, 60, 127), midi(100, 0x80, 60, 0), midi(5, 0x93, 64, 0),
-               midi(7, 0xB0, 1, 127), midi(7, 0xB5, 33, 127), midi(8, 0xB0, 7, 100),
-               midi(8, 0xB0, 64, 127), midi(9, 0xE0, 0, 64), midi(9, 0xC0, 5, 0),
-               midi(9, 0xD0, 5, 0)});
-    queue.store(*list.list);
+    store(queue, {midi(100, 0x90, 60, 127), midi(100, 0x80, 60, 0), midi(5, 0x93, 64, 0),
+                  midi(7, 0xB0, 1, 127), midi(7, 0xB5, 33, 127), midi(8, 0xB0, 7, 100),
+                  midi(8, 0xB0, 64, 127), midi(9, 0xE0, 0, 64), midi(9, 0xC0, 5, 0),
+                  midi(9, 0xD0, 5, 0)});
     EXPECT_EQ(queue.pendingCount(), 10);
     std::vector<int> at;
     runBlock(queue, recorder, 256, &at);
@@ -79,8 +62,7 @@ TEST(EventQueue, LateEventsKeepTheirAbsolutePosition)
 {
     EventQueue queue;
     Recorder recorder;
-    List list({midi(300, 0x90, 48, 64)});
-    queue.store(*list.list);
+    queue.store(midi(300, 0x90, 48, 64));
     std::vector<int> at;
     runBlock(queue, recorder, 256, &at);
     EXPECT_TRUE(at.empty());
@@ -88,17 +70,12 @@ TEST(EventQueue, LateEventsKeepTheirAbsolutePosition)
     EXPECT_EQ(at, std::vector<int>{44});
 }
 
-TEST(EventQueue, HoldsAtMost250AndOnlyMidi)
+TEST(EventQueue, HoldsAtMost250)
 {
     EventQueue queue;
-    std::vector<VstMidiEvent> many(251, midi(10, 0x90, 60, 100));
-    List list(many);
-    VstEvent sysex{kVstSysExType, 16, 0, 0, {}};
-    list.list->events[0] = &sysex;  // one non-MIDI event among them
-    queue.store(*list.list);
+    store(queue, std::vector<MidiEvent>(251, midi(10, 0x90, 60, 100)));
     EXPECT_EQ(queue.pendingCount(), 250);
-    List one({midi(0, 0x90, 61, 100)});
-    queue.store(*one.list);
+    queue.store(midi(0, 0x90, 61, 100));
     EXPECT_EQ(queue.pendingCount(), 250);
     Recorder recorder;
     queue.deliverDueEvents(10, recorder);
@@ -110,8 +87,7 @@ TEST(EventQueue, HostileOffsetsCannotHideOrOverflow)
 {
     EventQueue queue;
     Recorder recorder;
-    List list({midi(EventQueue::FREE_SLOT, 0x90, 60, 1), midi(-2147483647 - 1, 0x80, 60, 0)});
-    queue.store(*list.list);
+    store(queue, {midi(EventQueue::FREE_SLOT, 0x90, 60, 1), midi(-2147483647 - 1, 0x80, 60, 0)});
     queue.ageEvents(1 << 30);
     queue.deliverDueEvents(0, recorder);
     EXPECT_EQ(recorder.log.size(), 2u);

@@ -1,7 +1,7 @@
 // The engine through the effect record, as a host drives it: blocks of any
 // length, MIDI lists before blocks, parameter changes between blocks.
 #include "TestHost.h"
-#include "shell/Parameters.h"
+#include "parameters/ParameterTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/SpectralSizes.h"
+#include "parameters/SpectralSizes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-// FFT SIZE, HOP SIZE and the other parameters hammered from other threads
-// while the audio thread processes: no data race (run under ThreadSanitizer),
-// no crash, and the output stays finite.
+// FFT SIZE, HOP SIZE, the other parameters and the sample rate hammered from
+// other threads while the audio thread processes: no data race (run under
+// ThreadSanitizer), no crash, and the output stays finite.
 #include "shell/Vocoder.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +21,8 @@ TEST(EngineThreads, SizesAndSettingsAgainstProcessing)
                 const float x = static_cast<float>((i * 37 + w * 11) % 101) / 100.0f;
                 plugin.setParameter(w ? kFftSize : kHopSize, x);
                 plugin.setParameter((i + w) % kNumParameters, x);
+                if (i % 64 == 0)
+                    plugin.engine().setSampleRate(i % 128 ? 48000.0f : 44100.0f);
             }
         });
 

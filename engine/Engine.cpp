@@ -1,12 +1,13 @@
 // The engine's per-block work: the three modes, the sample buffers, the hop
 // loop with overlap-add, and the output chain.
 //
-// Real-time rules: after the first blocks of a length nothing here allocates,
-// locks or waits. Parameter changes arrive as atomics and are taken over at
-// the start of a block (takeOverChanges).
-#include "shell/Vocoder.h"
+// Real-time rules: after reset nothing here allocates, locks or waits for
+// blocks up to the largest block. Parameter changes are taken over at the
+// start of a block (takeOverChanges).
+#include "Engine.h"
 
 #include "SpectralKernels.h"
+#include "parameters/SynthMapping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,81 +35,146 @@ inline float sanitised(float x)
 
 }  // namespace
 
-void Vocoder::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
+// Construction order: sample buffers, synthesiser, limiter and compressor,
+// equaliser, spectral states, event queue. Then the settings are taken over
+// and the buffers sized for the default FFT size.
+Engine::Engine()
 {
-    if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1])
+    limiter_.setSampleRate(sampleRate_);
+    compressor_.setSampleRate(sampleRate_);
+    limiter_.resetState();
+    compressor_.resetState();
+    active_ = &spectral_.forSize(parameters_.sizes().fftSize());
+    hop_ = parameters_.sizes().hopSize();
+    reserveBuffers();
+    resetBuffers();
+    reset();
+}
+
+Engine::~Engine() = default;
+
+void Engine::reset()
+{
+    reserveBuffers();
+    takeOverChanges();
+    resetBuffers();
+    limiter_.resetState();
+    compressor_.resetState();
+}
+
+void Engine::process(const float* modulator, const float* carrier, float* out1, float* out2, int frames)
+{
+    if (frames <= 0 || !out1 || !out2)
         return;
-    float* out1 = outputs[0];
-    float* out2 = outputs[1];
-    if (!ready_ || !inputs || !inputs[0] || !inputs[1]) {
-        std::fill(out1, out1 + sampleFrames, 0.0f);
-        std::fill(out2, out2 + sampleFrames, 0.0f);
+    if (!modulator || !carrier) {
+        std::fill(out1, out1 + frames, 0.0f);
+        std::fill(out2, out2 + frames, 0.0f);
         return;
     }
     takeOverChanges();
-    switch (mode_.load(std::memory_order_relaxed)) {
-    case 0: processVocoder(inputs[0], inputs[1], out1, out2, sampleFrames); break;
-    case 1: processCarrier(inputs[1], out1, out2, sampleFrames); break;
-    case 2: processModulator(inputs[0], out1, out2, sampleFrames); break;
+    switch (mode_) {
+    case 0: processVocoder(modulator, carrier, out1, out2, frames); break;
+    case 1: processCarrier(carrier, out1, out2, frames); break;
+    case 2: processModulator(modulator, out1, out2, frames); break;
     default: break;
     }
 }
 
-void Vocoder::takeOverChanges()
+int Engine::latency() const
 {
-    const float rate = hostSampleRate_.load(std::memory_order_relaxed);
-    if (rate != engineSampleRate_)
-        applySampleRate(rate);
+    switch (params::mode(parameters_.value(kMode))) {
+    case 0: return parameters_.sizes().fftSize() + parameters_.sizes().hopSize() - 2;
+    case 2: return static_cast<int>(SimpleLimit::holdFor(kLimiterAttackMs, parameters_.sampleRate()));
+    default: return 0;
+    }
+}
 
-    if (const unsigned changes = synthChanges_.exchange(0, std::memory_order_acquire))
-        applySynthChanges(changes);
+// Everything that changed since the last block, in index order; the
+// synthesiser's settings in a fixed order after them.
+void Engine::takeOverChanges()
+{
+    const std::uint32_t changes = parameters_.takeChanges();
+    if (changes == 0)
+        return;
+    if (changes & ParameterStore::kSampleRateChanged) {
+        const float rate = parameters_.sampleRate();
+        if (rate != sampleRate_)
+            applySampleRate(rate);
+    }
+    if (changes & ParameterStore::kCarrierSwitched)
+        carrierSwitched_ = true;
+    for (int index = 0; index < kNumParameters; ++index)
+        if (changes & (1u << index))
+            apply(index, parameters_.value(index));
 
-    const unsigned generation = sizeGeneration_.load(std::memory_order_acquire);
-    if (generation != appliedSizeGeneration_) {
-        appliedSizeGeneration_ = generation;
-        const int fftSize = sizes_.fftSize();
-        int hop = sizes_.hopSize();
-        // Two parameter threads racing on FFT SIZE and HOP SIZE could leave a
-        // pair without hop < N for a moment; the smallest hop fits every size.
-        if (hop >= fftSize)
+    const auto value = [this](int index) { return parameters_.value(index); };
+    const auto changed = [changes](auto... index) { return ((changes & (1u << index)) || ...); };
+    if (changed(kOsc1)) synth_.setOsc1Waveform(value(kOsc1));
+    if (changed(kOsc2, kOsc2Volume, kOsc2Octave)) synth_.setOsc2(value(kOsc2), value(kOsc2Volume), value(kOsc2Octave));
+    if (changed(kTranspose)) synth_.setTranspose(value(kTranspose));
+    if (changed(kAttack)) synth_.setAttack(value(kAttack));
+    if (changed(kRelease)) synth_.setRelease(value(kRelease));
+    if (changed(kPitchbend)) synth_.setBendRange(value(kPitchbend));
+
+    if (changed(kFftSize, kHopSize)) {
+        const int fftSize = SpectralSizes::fftSizeFor(value(kFftSize));
+        int hop = SpectralSizes::hopSizeFor(value(kHopSize));
+        // Two threads racing on FFT SIZE and HOP SIZE could leave a pair
+        // without hop < N for a moment; the smallest hop fits every size.
+        if (hop == 0 || hop >= fftSize)
             hop = 32;
-        active_ = &spectral_->forSize(fftSize);
+        active_ = &spectral_.forSize(fftSize == 0 ? 256 : fftSize);
         hop_ = hop;
         resetBuffers();
     }
 }
 
-void Vocoder::applySynthChanges(unsigned changes)
+// One parameter's value into the setting it drives (the synthesiser's and
+// the sizes are taken over together, above).
+void Engine::apply(int index, float x)
 {
-    const auto value = [this](int index) { return values_[index].load(std::memory_order_relaxed); };
-    CarrierSynth& synth = *synth_;
-    if (changes & kSynthOsc1) synth.setOsc1Waveform(value(kOsc1));
-    if (changes & kSynthOsc2) synth.setOsc2(value(kOsc2), value(kOsc2Volume), value(kOsc2Octave));
-    if (changes & kSynthTranspose) synth.setTranspose(value(kTranspose));
-    if (changes & kSynthAttack) synth.setAttack(value(kAttack));
-    if (changes & kSynthRelease) synth.setRelease(value(kRelease));
-    if (changes & kSynthBendRange) synth.setBendRange(value(kPitchbend));
+    switch (index) {
+    case kLowCut: equaliser_.setLowCutFrequency(x); break;
+    case kPeak1Freq: equaliser_.setPeak1Frequency(x); break;
+    case kPeak1Q: equaliser_.setPeak1Q(x); break;
+    case kPeak1Gain: equaliser_.setPeak1Gain(x); break;
+    case kPeak2Freq: equaliser_.setPeak2Frequency(x); break;
+    case kPeak2Q: equaliser_.setPeak2Q(x); break;
+    case kPeak2Gain: equaliser_.setPeak2Gain(x); break;
+    case kHighCut: equaliser_.setHighCutFrequency(x); break;
+    case kCarrierVolume: carrierVolume_ = params::gain(x); break;
+    case kAudioLimiter: limiter_.setThreshold(params::thresholdDb(x)); break;
+    case kAudioGain: audioGain_ = params::gain(x); break;
+    case kVocoderRatio: compressor_.setRatio(params::ratio(x)); break;
+    case kVocoderThreshold: compressor_.setThreshold(params::thresholdDb(x)); break;
+    case kVocoderAttack: compressor_.setAttack(params::attackMs(x)); break;
+    case kVocoderRelease: compressor_.setRelease(params::releaseMs(x)); break;
+    case kVocoderGain: vocoderGain_ = params::gain(x); break;
+    case kMode: mode_ = params::mode(x); break;
+    case kCarrier: carrier_ = params::carrier(x); break;
+    default: break;
+    }
 }
 
 // The host's rate reaches every part that depends on it; at 44100 Hz nothing
 // changes. The limiter's peak hold follows its 1 ms attack.
-void Vocoder::applySampleRate(float rate)
+void Engine::applySampleRate(float rate)
 {
-    engineSampleRate_ = rate;
-    synth_->setSampleRate(rate);
-    limiter_->setSampleRate(rate);
-    limiter_->setAttack(limiter_->attack());
-    compressor_->setSampleRate(rate);
-    equaliser_->setSampleRate(static_cast<int>(rate));
+    sampleRate_ = rate;
+    synth_.setSampleRate(rate);
+    limiter_.setSampleRate(rate);
+    limiter_.setAttack(kLimiterAttackMs);
+    compressor_.setSampleRate(rate);
+    equaliser_.setSampleRate(static_cast<int>(rate));
 }
 
-void Vocoder::refill(SampleBuffer& buffer)
+void Engine::refill(SampleBuffer& buffer)
 {
     buffer.clear();
     buffer.appendFill(static_cast<size_t>(active_->fftSize() - 1), kGuardFloat);
 }
 
-void Vocoder::resetBuffers()
+void Engine::resetBuffers()
 {
     active_->clear();
     refill(outputBuffer_);
@@ -118,9 +184,9 @@ void Vocoder::resetBuffers()
 
 // Room for the largest FFT size, the largest block and a hop, so that no
 // block of a known length makes a buffer grow.
-void Vocoder::reserveBuffers()
+void Engine::reserveBuffers()
 {
-    const auto block = static_cast<size_t>(std::max(largestBlock_.load(std::memory_order_relaxed), 1));
+    const auto block = static_cast<size_t>(std::max(parameters_.largestBlock(), 1));
     const size_t room = 2 * SpectralBank::kLargestSize + block + 128;
     carrierBuffer_.reserve(room);
     modulatorBuffer_.reserve(room);
@@ -129,10 +195,10 @@ void Vocoder::reserveBuffers()
 
 // The output chain for one chunk of at most kChunk samples: equaliser (which
 // adds its noise to `in`), compressor, gain, both outputs.
-void Vocoder::outputStage(float* in, double gain, float* out1, float* out2, int length)
+void Engine::outputStage(float* in, double gain, float* out1, float* out2, int length)
 {
-    equaliser_->process(in, scratch_.data(), length);
-    SimpleCompRms& compressor = *compressor_;
+    equaliser_.process(in, scratch_.data(), length);
+    SimpleCompRms& compressor = compressor_;
     double* x = wide_.data();
     for (int i = 0; i < length; ++i)
         x[i] = scratch_[static_cast<size_t>(i)];
@@ -143,23 +209,23 @@ void Vocoder::outputStage(float* in, double gain, float* out1, float* out2, int 
 
 // Synthesiser samples for block positions first … first + count − 1, each
 // after the events due at its position; without pending events in one run.
-void Vocoder::renderSynth(int first, float* out, int count)
+void Engine::renderSynth(int first, float* out, int count)
 {
-    CarrierSynth& synth = *synth_;
+    CarrierSynth& synth = synth_;
     int i = 0;
-    for (; i < count && eventQueue_->pendingCount() > 0; ++i) {
-        eventQueue_->deliverDueEvents(first + i, synth);
+    for (; i < count && eventQueue_.pendingCount() > 0; ++i) {
+        eventQueue_.deliverDueEvents(first + i, synth);
         out[i] = synth.render();
     }
     synth.renderBlock(out + i, count - i);
 }
 
-void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)
+void Engine::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)
 {
     carrierModeReset_ = false;
     const auto count = static_cast<size_t>(frames);
-    SimpleLimit& limiter = *limiter_;
-    const double audioGain = audioGain_.load(std::memory_order_relaxed);
+    SimpleLimit& limiter = limiter_;
+    const double audioGain = audioGain_;
     float* modulator = modulatorBuffer_.append(count);
     double* x = wide_.data();
     for (int start = 0; start < frames; start += kChunk) {
@@ -171,11 +237,13 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
             modulator[start + i] = static_cast<float>(x[i] * audioGain);
     }
 
-    if (carrierChanged_.exchange(false, std::memory_order_acq_rel))
+    if (carrierSwitched_) {
+        carrierSwitched_ = false;
         refill(carrierBuffer_);
-    const float volume = carrierVolume_.load(std::memory_order_relaxed);
+    }
+    const float volume = carrierVolume_;
     float* carrier = carrierBuffer_.append(count);
-    if (carrierSource_.load(std::memory_order_relaxed) == CarrierSource::Synth) {
+    if (carrier_ == CarrierSource::Synth) {
         for (int start = 0; start < frames; start += kChunk) {
             const int length = std::min(kChunk, frames - start);
             float* synthesised = block_.data();
@@ -212,7 +280,7 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
     if (outputBuffer_.size() < count)
         return;
 
-    const double gain = vocoderGain_.load(std::memory_order_relaxed);
+    const double gain = vocoderGain_;
     float* pending = outputBuffer_.data();
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);
@@ -221,7 +289,7 @@ void Vocoder::processVocoder(const float* in1, const float* in2, float* out1, fl
     outputBuffer_.removeFront(count);
 }
 
-void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int frames)
+void Engine::processCarrier(const float* in2, float* out1, float* out2, int frames)
 {
     if (!carrierModeReset_) {
         refill(carrierBuffer_);
@@ -229,9 +297,9 @@ void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int fra
         refill(outputBuffer_);
         carrierModeReset_ = true;
     }
-    const float volume = carrierVolume_.load(std::memory_order_relaxed);
-    const bool synthCarrier = carrierSource_.load(std::memory_order_relaxed) == CarrierSource::Synth;
-    const double gain = vocoderGain_.load(std::memory_order_relaxed);
+    const float volume = carrierVolume_;
+    const bool synthCarrier = carrier_ == CarrierSource::Synth;
+    const double gain = vocoderGain_;
     float* carrier = block_.data();
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);
@@ -250,7 +318,7 @@ void Vocoder::processCarrier(const float* in2, float* out1, float* out2, int fra
     ageEvents(frames);
 }
 
-void Vocoder::processModulator(const float* in1, float* out1, float* out2, int frames)
+void Engine::processModulator(const float* in1, float* out1, float* out2, int frames)
 {
     refill(carrierBuffer_);
     refill(modulatorBuffer_);
@@ -260,8 +328,8 @@ void Vocoder::processModulator(const float* in1, float* out1, float* out2, int f
     for (int i = 0; i < frames; ++i)
         deliverEvents(i);
     ageEvents(frames);
-    const double gain = audioGain_.load(std::memory_order_relaxed);
-    SimpleLimit& limiter = *limiter_;
+    const double gain = audioGain_;
+    SimpleLimit& limiter = limiter_;
     double* x = wide_.data();
     for (int start = 0; start < frames; start += kChunk) {
         const int length = std::min(kChunk, frames - start);

@@ -1,0 +1,123 @@
+// The vocoder's signal path, knowing no plug-in format: the three modes, the
+// sample buffers, the spectral states, the carrier synthesiser, the event
+// queue and the output chain.
+//
+// Threads: parameters(), setSampleRate and setLargestBlock may be called from
+// any thread. reset, queueEvent and process belong to the audio thread (or to
+// any one thread while processing is stopped); they take over what changed at
+// their start. After reset, process never allocates, locks or waits for blocks
+// up to the largest block.
+#pragma once
+
+#include "CarrierSynth.h"
+#include "EventQueue.h"
+#include "ParameterStore.h"
+#include "SampleBuffer.h"
+#include "SpectralState.h"
+#include "tools/Equaliser.h"
+#include "tools/SimpleComp.h"
+#include "tools/SimpleLimit.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class Engine {
+public:
+    Engine();  // 44100 Hz, blocks up to 1024, the default settings
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    ParameterStore& parameters() { return parameters_; }
+    const ParameterStore& parameters() const { return parameters_; }
+    // Rates outside 1000 … 768000 Hz are ignored. Taken at the next block or reset.
+    void setSampleRate(float rate) { parameters_.setSampleRate(rate); }
+    // Raises the block length reserved for at the next reset.
+    void setLargestBlock(int frames) { parameters_.setLargestBlock(frames); }
+
+    // Takes over the changes, reserves for the largest block, and clears the
+    // buffers, the limiter and the compressor (the synthesiser plays on).
+    void reset();
+    // A MIDI event for the next process call, at its sample offset there
+    // (later offsets wait for later blocks).
+    void queueEvent(const MidiEvent& event) { eventQueue_.store(event); }
+    // One block: modulator and carrier in, the same signal on both outputs.
+    // Null inputs give silence; frames <= 0 or a null output does nothing.
+    void process(const float* modulator, const float* carrier, float* out1, float* out2, int frames);
+
+    // Where an impulse on both inputs comes out, in samples, for the current
+    // settings: N + hop − 2 in the Vocoder mode, the limiter's look-ahead in
+    // Audio1, 0 in Carrier. Any thread.
+    int latency() const;
+
+    // The parts, for inspection; the audio thread owns their state.
+    const CarrierSynth& synth() const { return synth_; }
+    const SimpleLimit& limiter() const { return limiter_; }
+    const SimpleCompRms& compressor() const { return compressor_; }
+    const Equaliser& equaliser() const { return equaliser_; }
+    const EventQueue& eventQueue() const { return eventQueue_; }
+    int mode() const { return mode_; }
+    CarrierSource carrierSource() const { return carrier_; }
+    bool carrierSwitched() const { return carrierSwitched_; }
+    int fftSize() const { return active_->fftSize(); }
+    int hopSize() const { return hop_; }
+    size_t modulatorBufferLength() const { return modulatorBuffer_.size(); }
+    size_t carrierBufferLength() const { return carrierBuffer_.size(); }
+    size_t outputBufferLength() const { return outputBuffer_.size(); }
+    // Replaces the synthesiser's time-seeded noise, for reproducible runs.
+    void seedSynthNoise(unsigned seed) { synth_.seedNoise(seed); }
+
+private:
+    void takeOverChanges();
+    void apply(int index, float x);
+    void applySampleRate(float rate);
+    void resetBuffers();
+    void refill(SampleBuffer& buffer);
+    void reserveBuffers();
+
+    void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
+    void processCarrier(const float* in2, float* out1, float* out2, int frames);
+    void processModulator(const float* in1, float* out1, float* out2, int frames);
+    void outputStage(float* in, double gain, float* out1, float* out2, int length);
+    void renderSynth(int first, float* out, int count);
+    void deliverEvents(int i)
+    {
+        if (eventQueue_.pendingCount() > 0)
+            eventQueue_.deliverDueEvents(i, synth_);
+    }
+    void ageEvents(int frames)
+    {
+        if (eventQueue_.pendingCount() > 0)
+            eventQueue_.ageEvents(frames);
+    }
+
+    static constexpr double kLimiterAttackMs = 1.0;  // the limiter's look-ahead
+
+    ParameterStore parameters_;
+    SampleBuffer carrierBuffer_;
+    SampleBuffer modulatorBuffer_;
+    SampleBuffer outputBuffer_;
+    CarrierSynth synth_;
+    SimpleLimit limiter_;
+    SimpleCompRms compressor_;
+    Equaliser equaliser_{44100};
+    SpectralBank spectral_;
+    EventQueue eventQueue_;
+
+    // Settings as the audio thread applied them.
+    SpectralState* active_ = nullptr;
+    int hop_ = 128;
+    float sampleRate_ = 44100.0f;
+    int mode_ = 0;
+    CarrierSource carrier_ = CarrierSource::Audio2;
+    bool carrierSwitched_ = false;
+    float carrierVolume_ = 0.0f;
+    float audioGain_ = 0.0f;
+    float vocoderGain_ = 0.0f;
+    bool carrierModeReset_ = false;
+    static constexpr int kChunk = 256;
+    std::array<float, kChunk> block_{};
+    std::array<float, kChunk> scratch_{};
+    std::array<double, kChunk> wide_{};
+};

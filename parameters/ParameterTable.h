@@ -1,0 +1,71 @@
+// The parameter table: one descriptor per parameter with its index, symbol,
+// names, label, default, choices, unit and the value a user reads; the
+// conversions of normalised values into the settings they drive; the
+// display texts. Every format, the engine and the editor take these from here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+enum ParameterIndex : std::int32_t {
+    kOsc1, kOsc2, kOsc2Volume, kOsc2Octave, kAttack, kRelease, kPitchbend, kTranspose,
+    kLowCut, kPeak1Freq, kPeak1Q, kPeak1Gain, kPeak2Freq, kPeak2Q, kPeak2Gain, kHighCut,
+    kCarrierVolume, kAudioLimiter, kAudioGain, kVocoderRatio, kVocoderThreshold,
+    kVocoderAttack, kVocoderRelease, kVocoderGain, kMode, kCarrier, kFftSize, kHopSize,
+    kNumParameters
+};
+
+enum class CarrierSource { Synth, Audio2 };
+
+// One choice of a stepped parameter: its display text and the normalised
+// value that selects it (inside its step, where the sound and the text agree).
+struct ParameterChoice {
+    const char* text;
+    float value;
+};
+
+// What the value a user reads is measured in.
+enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds };
+
+struct ParameterSpec {
+    const char* symbol;  // lower case and unique, for formats that need one
+    const char* name;    // the effect record's name; nullptr: left untouched
+    const char* title;   // a name for formats that require one
+    const char* label;   // nullptr: the label text is left untouched
+    float defaultValue;
+    std::span<const ParameterChoice> choices;  // empty for continuous parameters
+    ParameterUnit unit;
+    // The value a user reads, for continuous parameters whose display is a
+    // monotonic function of the normalised value x; nullptr elsewhere. The
+    // display shows it truncated or cut to its digits.
+    double (*plain)(float x);
+    // Its inverse, clamped to [0, 1]; plain(0) and plain(1) map back exactly.
+    float (*normalised)(double plain);
+};
+
+extern const std::array<ParameterSpec, kNumParameters> kParameterTable;
+
+// Conversions shared by the settings and their display texts; x in [0, 1].
+namespace params {
+inline float gain(float x) { return static_cast<float>(1.5 * x); }  // 16, 18, 23
+inline double thresholdDb(float x) { return 40.0 * x - 40.0 - 0.01; }  // 17, 20
+inline double ratio(float x) { return 0.99 * x + 0.01; }            // 19
+inline double attackMs(float x) { return 99.0 * x + 1.0; }          // 21
+inline double releaseMs(float x) { return 399.0 * x + 1.0; }        // 22
+inline int mode(float x) { return static_cast<int>(2.99 * x); }     // 24: 0 to 2
+inline CarrierSource carrier(float x) { return x < 0.5f ? CarrierSource::Synth : CarrierSource::Audio2; }
+}  // namespace params
+
+// What the display texts need beyond the normalised value.
+struct DisplayState {
+    int bendRange;
+    int mode;
+    CarrierSource carrier;
+    int fftSize;
+    int hopSize;
+};
+
+// Writes the display text of parameter `index` for the normalised value x.
+// Leaves the text untouched for parameter 7 and for indices outside the table.
+void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text);

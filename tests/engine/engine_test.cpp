@@ -1,0 +1,196 @@
+// The engine alone: its sample buffers under mode, carrier and size
+// changes, its delay, and settings that meet from two threads.
+#include "engine/Engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+class EngineTest : public ::testing::Test {
+protected:
+    void process(int frames, float level = 0.1f)
+    {
+        std::vector<float> in(static_cast<size_t>(frames), level), out1(in.size()), out2(in.size());
+        engine.process(in.data(), in.data(), out1.data(), out2.data(), frames);
+    }
+    long carrierLead() const
+    {
+        return static_cast<long>(engine.carrierBufferLength()) - static_cast<long>(engine.modulatorBufferLength());
+    }
+    void set(int index, float value) { engine.parameters().set(index, value); }
+    Engine engine;
+};
+
+}  // namespace
+
+// The mode 0 invariant: the modulator buffer holds N − hop … N − 1 samples,
+// the output buffer 2(N − 1) minus that.
+TEST_F(EngineTest, VocoderModeKeepsItsBufferInvariant)
+{
+    for (int frames : {1, 100, 37, 512, 4096, 3, 128}) {
+        process(frames);
+        const size_t m = engine.modulatorBufferLength();
+        EXPECT_GE(m, 512u - 128u);
+        EXPECT_LE(m, 511u);
+        EXPECT_EQ(engine.outputBufferLength(), 2 * 511 - m);
+        EXPECT_GE(carrierLead(), 0);
+    }
+}
+
+TEST_F(EngineTest, CarrierChangeRefillsOnlyTheCarrierBuffer)
+{
+    set(kCarrier, 1.0f);
+    for (int i = 0; i < 5; ++i)
+        process(100);
+    EXPECT_EQ(carrierLead(), 0);
+    const long before = static_cast<long>(engine.modulatorBufferLength());
+    set(kCarrier, 0.0f);
+    process(100);
+    // The carrier restarts from N − 1 fill samples, the modulator keeps its own.
+    EXPECT_EQ(carrierLead(), 511 - before);
+    process(100);
+    EXPECT_EQ(carrierLead(), 511 - before);  // the lag stays until a full reset
+    set(kCarrier, 0.0f);  // the same source again: nothing
+    process(100);
+    EXPECT_EQ(carrierLead(), 511 - before);
+}
+
+TEST_F(EngineTest, CarrierAndModulatorModesResetTheBuffers)
+{
+    process(300);
+    set(kMode, 0.5f);
+    process(64);
+    for (size_t length : {engine.modulatorBufferLength(), engine.carrierBufferLength(), engine.outputBufferLength()})
+        EXPECT_EQ(length, 511u);
+    set(kMode, 0.0f);
+    process(100);  // from the reset state: one frame
+    EXPECT_EQ(engine.modulatorBufferLength(), 483u);
+    EXPECT_EQ(engine.outputBufferLength(), 539u);
+    set(kMode, 1.0f);
+    process(100);
+    EXPECT_EQ(engine.modulatorBufferLength(), 511u);
+    EXPECT_EQ(engine.outputBufferLength(), 511u);
+}
+
+TEST_F(EngineTest, SizeChangesResetAtTheNextBlock)
+{
+    process(300);
+    set(kFftSize, 0.9f);
+    EXPECT_EQ(engine.fftSize(), 512);  // the audio thread switches at its next block
+    process(1);
+    EXPECT_EQ(engine.fftSize(), 1024);
+    EXPECT_EQ(engine.modulatorBufferLength(), 1024u - 128);  // 1023 fill samples, the block, one frame
+    set(kHopSize, 0.3f);
+    process(1);
+    EXPECT_EQ(engine.hopSize(), 64);
+    EXPECT_EQ(engine.outputBufferLength(), 1023u + 64 - 1);
+    // The fall-back to hop 32 resets the buffers even when the hop is already 32.
+    set(kHopSize, 0.1f);
+    process(700);
+    set(kHopSize, 2.0f);
+    process(1);
+    EXPECT_EQ(engine.hopSize(), 32);
+    EXPECT_EQ(engine.modulatorBufferLength(), 1024u - 32);
+}
+
+TEST_F(EngineTest, ResetKeepsTheSettingsAndResetsTheBuffers)
+{
+    set(kFftSize, 0.4f);
+    set(kAttack, 0.25f);
+    process(1000);
+    engine.reset();
+    EXPECT_EQ(engine.parameters().value(kFftSize), 0.4f);
+    EXPECT_EQ(engine.parameters().value(kAttack), 0.25f);
+    EXPECT_EQ(engine.fftSize(), 256);
+    EXPECT_EQ(engine.parameters().sizes().hopSize(), 128);
+    EXPECT_EQ(engine.modulatorBufferLength(), 255u);
+    EXPECT_EQ(engine.outputBufferLength(), 255u);
+}
+
+// The delay the engine reports is where an impulse comes out, with the
+// equaliser flat: on the carrier under a steady noise voice (each frame then
+// gives the impulse a zero-phase response that peaks where it is), or on the
+// voice in Audio1; in every mode and for several size pairs.
+TEST_F(EngineTest, ReportedDelayIsWhereAnImpulseComesOut)
+{
+    struct Setting {
+        float mode, fft, hop;
+        int delay;
+    };
+    for (const Setting s : {Setting{0.0f, 2 / 3.0f, 1.0f, 638}, {0.0f, 1.0f, 0.0f, 1054}, {0.0f, 0.0f, 2 / 3.0f, 222},
+                            {0.5f, 2 / 3.0f, 1.0f, 0}, {1.0f, 2 / 3.0f, 1.0f, 44}}) {
+        Engine e;
+        auto& p = e.parameters();
+        p.set(kCarrier, 1.0f);
+        p.set(kLowCut, 0.0f);
+        p.set(kHighCut, 1.0f);
+        p.set(kMode, s.mode);
+        p.setSizes(s.fft, s.hop);
+        e.reset();
+        EXPECT_EQ(e.latency(), s.delay) << s.mode << " " << s.fft << " " << s.hop;
+
+        const int frames = 4096, at = 1500;
+        std::vector<float> voice(frames), carrier(frames), out1(frames), out2(frames);
+        unsigned noise = 1;
+        for (float& v : voice) {
+            noise = noise * 1664525u + 1013904223u;
+            v = s.mode == 1.0f ? 0.0f : static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
+        }
+        (s.mode == 1.0f ? voice : carrier)[at] = 1.0f;
+        for (int start = 0; start < frames; start += 256)
+            e.process(voice.data() + start, carrier.data() + start, out1.data() + start, out2.data() + start, 256);
+        const auto peak = std::max_element(out1.begin(), out1.end(),
+                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+        EXPECT_EQ(peak - out1.begin() - at, s.delay) << s.mode << " " << s.fft << " " << s.hop;
+    }
+}
+
+// A sample-rate change and a time-constant change meet in any order, before
+// or between blocks: the compressor always ends with the coefficients of the
+// latest rate and the latest time constants, since only the block start
+// writes them.
+TEST_F(EngineTest, SampleRateAndTimeConstantsMeetInAnyOrder)
+{
+    const auto check = [&](float attack, float rate) {
+        const SimpleCompRms& c = engine.compressor();
+        EXPECT_DOUBLE_EQ(c.sampleRate(), rate);
+        EXPECT_EQ(c.attack(), params::attackMs(attack));
+        EXPECT_DOUBLE_EQ(engine.limiter().sampleRate(), rate);
+    };
+    // Rate, then attack, then the block; attack, then rate, then the block.
+    engine.setSampleRate(96000.0f);
+    set(kVocoderAttack, 0.2f);
+    process(64);
+    check(0.2f, 96000.0f);
+    set(kVocoderAttack, 0.7f);
+    engine.setSampleRate(48000.0f);
+    check(0.2f, 96000.0f);  // a setter's thread writes nothing of the compressor
+    process(64);
+    check(0.7f, 48000.0f);
+    // A setter between the rate change and the block that applies it.
+    engine.setSampleRate(22050.0f);
+    set(kVocoderAttack, 0.1f);
+    set(kVocoderRelease, 0.9f);
+    engine.reset();
+    check(0.1f, 22050.0f);
+    EXPECT_EQ(engine.compressor().release(), params::releaseMs(0.9f));
+    // The coefficients too: the engine's compressor runs as one built for that rate.
+    SimpleCompRms ours = engine.compressor();
+    SimpleCompRms reference;
+    reference.setSampleRate(22050.0);
+    reference.setAttack(params::attackMs(0.1f));
+    reference.setRelease(params::releaseMs(0.9f));
+    reference.setThreshold(ours.threshold());
+    reference.setRatio(ours.ratio());
+    ours.resetState();
+    std::vector<double> a(512), b(512);
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] = b[i] = std::sin(0.05 * static_cast<double>(i)) * (i < 256 ? 1.0 : 0.01);
+    ours.processBlock(a.data(), 512);
+    reference.processBlock(b.data(), 512);
+    EXPECT_EQ(a, b);
+}
