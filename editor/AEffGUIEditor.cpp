@@ -1,7 +1,7 @@
 #include "AEffGUIEditor.h"
 
 #include "platform/Window.h"
-#include "shell/AudioEffect.h"
+#include "formats/vst2/AudioEffect.h"
 #include "toolkit/CFrame.h"
 
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect), lastIdleTicks(platform::tickCount())

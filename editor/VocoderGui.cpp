@@ -2,7 +2,7 @@
 
 #include "AnimatedControls.h"
 #include "Layout.h"
-#include "shell/AudioEffect.h"
+#include "formats/vst2/AudioEffect.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"

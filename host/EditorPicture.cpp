@@ -4,7 +4,7 @@
 #include "TemporaryFile.h"
 #include "editor/VocoderGui.h"
 #include "platform/Graphics.h"
-#include "shell/Vocoder.h"
+#include "formats/vst2/Vocoder.h"
 
 #include <cairo.h>
 

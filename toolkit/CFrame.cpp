@@ -1,7 +1,7 @@
 #include "CFrame.h"
 
 #include "editor/AEffGUIEditor.h"
-#include "shell/AudioEffectX.h"
+#include "formats/vst2/AudioEffectX.h"
 
 #include <algorithm>
 

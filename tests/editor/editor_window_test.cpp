@@ -6,7 +6,7 @@
 #include "TestHost.h"
 #include "editor/Layout.h"
 #include "editor/VocoderGui.h"
-#include "shell/Vocoder.h"
+#include "formats/vst2/Vocoder.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CParamDisplay.h"
 

@@ -2,7 +2,7 @@
 // frame, and the pacing of pumpIdle, with the clock's due time set by the test.
 #include "editor/AEffGUIEditor.h"
 #include "platform/Window.h"
-#include "shell/AudioEffectX.h"
+#include "formats/vst2/AudioEffectX.h"
 #include "toolkit/CFrame.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // ThreadSanitizer).
 #include "editor/VocoderGui.h"
 #include "platform/Graphics.h"
-#include "shell/Vocoder.h"
+#include "formats/vst2/Vocoder.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "editor/Layout.h"
 #include "editor/VocoderGui.h"
 #include "platform/Graphics.h"
-#include "shell/Vocoder.h"
+#include "formats/vst2/Vocoder.h"
 #include "toolkit/CControl.h"
 
 #include <gtest/gtest.h>

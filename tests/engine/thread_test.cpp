@@ -1,7 +1,7 @@
 // FFT SIZE, HOP SIZE, the other parameters and the sample rate hammered from
 // other threads while the audio thread processes: no data race (run under
 // ThreadSanitizer), no crash, and the output stays finite.
-#include "shell/Vocoder.h"
+#include "formats/vst2/Vocoder.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "editor/AEffGUIEditor.h"
 #include "platform/Window.h"
-#include "shell/AudioEffectX.h"
+#include "formats/vst2/AudioEffectX.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"

@@ -1,6 +1,6 @@
 // The plug-in object's settings and its editor traffic, tested directly.
 #include "editor/AEffEditor.h"
-#include "shell/Vocoder.h"
+#include "formats/vst2/Vocoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The display formatters: cut, never rounded.
-#include "shell/AudioEffect.h"
+#include "parameters/TextFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -7,22 +7,22 @@
 #include <string>
 
 namespace {
-std::string f2s(float value, VstInt32 limit = 8)
+std::string f2s(float value, int limit = 8)
 {
     char text[32];
-    AudioEffect::float2string(value, text, limit);
+    formatFloat(value, text, limit);
     return text;
 }
-std::string i2s(VstInt32 value, VstInt32 limit = 8)
+std::string i2s(int value, int limit = 8)
 {
     char text[32];
-    AudioEffect::int2string(value, text, limit);
+    formatInteger(value, text, limit);
     return text;
 }
-std::string db2s(float value, VstInt32 limit = 8)
+std::string db2s(float value, int limit = 8)
 {
     char text[32];
-    AudioEffect::dB2string(value, text, limit);
+    formatDecibels(value, text, limit);
     return text;
 }
 }  // namespace
@@ -52,7 +52,7 @@ TEST(Formatters, IntToString)
     EXPECT_EQ(i2s(100000000), "Huge!");
     EXPECT_EQ(i2s(100000000, 4), "Huge");
     EXPECT_EQ(i2s(123456, 4), "1234");
-    EXPECT_EQ(i2s(std::numeric_limits<VstInt32>::min(), 16), "-2147483648");
+    EXPECT_EQ(i2s(std::numeric_limits<int>::min(), 16), "-2147483648");
 }
 
 TEST(Formatters, DecibelsToString)
