@@ -1,11 +1,13 @@
 // processReplacing through the effect record of the built library, in each
 // mode and carrier, beside a bound: the FFTW transforms alone that the
 // spectral path runs (two forward and one inverse real transform of size N
-// per hop, planned as the plug-in plans them).
+// per hop, planned as the plug-in plans them). One row runs the engine
+// alone, without the plug-in format around it.
 //
 // Counters: ns per sample, times faster than real time at 44.1 kHz, and the
 // ratio to the bound of the same sizes. A Markdown table of all runs follows
 // the console output.
+#include "engine/Engine.h"
 #include "formats/vst2/aeffectx.h"
 
 #include <benchmark/benchmark.h>
@@ -171,6 +173,37 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
+// The Vocoder mode with the audio carrier through the engine directly.
+void engineAlone(benchmark::State& state, int block)
+{
+    Engine engine;
+    engine.setLargestBlock(block);
+    engine.parameters().set(kCarrier, 1.0f);
+    engine.reset();
+    std::vector<float> in1(static_cast<size_t>(block)), in2(in1.size()), out1(in1.size()), out2(in1.size());
+    long position = 0;
+    const auto fill = [&] {
+        for (size_t i = 0; i < in1.size(); ++i, ++position) {
+            in1[i] = static_cast<float>(0.3 * std::sin(0.013 * static_cast<double>(position)) *
+                                        std::sin(0.00021 * static_cast<double>(position)));
+            in2[i] = static_cast<float>(0.3 * std::sin(0.031 * static_cast<double>(position)));
+        }
+    };
+    for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
+        fill();
+        engine.process(in1.data(), in2.data(), out1.data(), out2.data(), block);
+    }
+    fill();
+    long blocks = 0;
+    const Timer timer;
+    for (auto _ : state) {
+        engine.process(in1.data(), in2.data(), out1.data(), out2.data(), block);
+        benchmark::DoNotOptimize(out1.data());
+        ++blocks;
+    }
+    setCounters(state, timer.ns() / (static_cast<double>(blocks) * block));
+}
+
 const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};
 const int kBlocks[] = {64, 512, 4096};
 const int kCarriers[] = {-1, 0, 4, 16};
@@ -180,6 +213,8 @@ void registerAll()
     for (const auto& [n, hop] : kSizes)
         benchmark::RegisterBenchmark(("fft_bound/" + std::to_string(n) + "/" + std::to_string(hop)).c_str(),
                                      [n = n, hop = hop](benchmark::State& state) { fftBound(state, n, hop); });
+    benchmark::RegisterBenchmark("engine/audio/512/128/block512",
+                                 [](benchmark::State& state) { engineAlone(state, 512); });
     for (int mode = 0; mode < 3; ++mode)
         for (int voices : kCarriers)
             for (const auto& [n, hop] : kSizes) {
@@ -229,9 +264,9 @@ public:
             std::string ratio;
             if (name.rfind("fft_bound/", 0) == 0) {
                 ratio = "1.00";
-            } else if (name.rfind("vocoder/", 0) == 0) {
-                // vocoder/<carrier>/<N>/<hop>/block<B>
-                const size_t sizes = name.find('/', 8) + 1;
+            } else if (name.rfind("vocoder/", 0) == 0 || name.rfind("engine/", 0) == 0) {
+                // vocoder/<carrier>/<N>/<hop>/block<B>, and the same for the engine
+                const size_t sizes = name.find('/', name.find('/') + 1) + 1;
                 const size_t block = name.find("/block");
                 const auto bound = bounds.find(name.substr(sizes, block - sizes));
                 if (bound != bounds.end()) {

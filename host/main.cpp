@@ -6,6 +6,7 @@
 #include "MidiInput.h"
 #include "PluginHost.h"
 #include "ProgramFile.h"
+#include "engine/Engine.h"
 #include "presets/FactoryPresets.h"
 
 #include <CLI/CLI.hpp>
@@ -170,8 +171,9 @@ void requireCarrier(PluginHost& host, const Options& options, const std::vector<
         throw HostError("no carrier: Carrier is Audio2 but no --carrier FILE was given");
 }
 
-// The delay to take off with --align: the effect's own report, or for this
-// vocoder its spectral delay plus the limiter's 1 ms look-ahead on the voice.
+// The delay to take off with --align: the one the effect reports, or for our
+// own plug-in (which reports none) the engine's for the same settings and
+// rate: N + hop − 2 in the Vocoder mode, the limiter's look-ahead in Audio1.
 long long alignment(PluginHost& host)
 {
     AEffect* e = host.effect();
@@ -179,15 +181,13 @@ long long alignment(PluginHost& host)
         return e->initialDelay;
     if (e->uniqueID != kVocoderId)
         return 0;
-    const std::string mode = host.parameterDisplay(host.findParameter("Mode"));
-    const long long lookAhead = static_cast<long long>(host.sampleRate() * 0.001);
-    if (mode == "Carrier")
-        return 0;
-    if (mode == "Audio1")
-        return lookAhead;
-    const long long n = std::atoll(host.parameterDisplay(host.findParameter("FFT SIZE")).c_str());
-    const long long hop = std::atoll(host.parameterDisplay(host.findParameter("HOP SIZE")).c_str());
-    return n + hop - 2 + lookAhead;
+    Engine engine;
+    for (int i = 0; i < kNumParameters; ++i)
+        if (i != kFftSize && i != kHopSize)
+            engine.parameters().set(i, host.parameter(i));
+    engine.parameters().setSizes(host.parameter(kFftSize), host.parameter(kHopSize));
+    engine.setSampleRate(host.sampleRate());
+    return engine.latency();
 }
 
 class Progress {
