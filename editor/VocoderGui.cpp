@@ -2,7 +2,6 @@
 
 #include "AnimatedControls.h"
 #include "Layout.h"
-#include "formats/vst2/AudioEffect.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"
@@ -21,19 +20,17 @@ void formatParameterText(float, char* text, void* binding)
 {
     const auto* b = static_cast<const DisplayBinding*>(binding);
     char shown[256] = {};
-    b->effect->getParameterDisplay(b->index, shown);
+    b->host->parameterText(b->index, shown);
     shown[sizeof shown - 1] = 0;
     const bool hertz = b->index == kLowCut || b->index == kHighCut;
     std::snprintf(text, 256, "%s%s", shown, hertz ? "Hz" : "");
 }
 
-VocoderGui::VocoderGui(AudioEffect* effect)
-    : AEffGUIEditor(effect), background_(new CBitmap(layout::kBackground))
+VocoderGui::VocoderGui(EditorHost& host) : host_(host), background_(new CBitmap(layout::kBackground))
 {
-    knobMode = FrameServices::kLinearMode;
-    for (VstInt32 i = 0; i < kNumParameters; ++i)
-        displayBindings_[static_cast<size_t>(i)] = {effect, i};
-    rect = {0, 0, static_cast<std::int16_t>(background_->height()), static_cast<std::int16_t>(background_->width())};
+    knobModeSetting = FrameServices::kLinearMode;
+    for (std::int32_t i = 0; i < kNumParameters; ++i)
+        displayBindings_[static_cast<size_t>(i)] = {&host, i};
 }
 
 VocoderGui::~VocoderGui()
@@ -43,27 +40,28 @@ VocoderGui::~VocoderGui()
     background_->releaseRef();
 }
 
+std::int32_t VocoderGui::width() const { return background_->width(); }
+std::int32_t VocoderGui::height() const { return background_->height(); }
+
 bool VocoderGui::open(void* parent)
 {
-    if (!parent || (frame && frame->inGesture()))
+    if (!parent || (frame_ && frame_->inGesture()))
         return false;
     close();
-    parentWindow_ = parent;
-    auto* newFrame = new CFrame({0, 0, background_->width(), background_->height()}, parent, this);
+    auto* newFrame = new CFrame({0, 0, width(), height()}, parent, this);
     if (!newFrame->isOpen()) {
         delete newFrame;
-        parentWindow_ = nullptr;
         return false;
     }
     changed_.store(0, std::memory_order_relaxed);  // the new views take the values as they are now
     buildViews(newFrame);
-    frame = newFrame;
+    frame_ = newFrame;
     return true;
 }
 
 void VocoderGui::close()
 {
-    if (frame && frame->inGesture()) {
+    if (frame_ && frame_->inGesture()) {
         closePending_ = true;
         return;
     }
@@ -73,9 +71,26 @@ void VocoderGui::close()
 void VocoderGui::destroyFrame()
 {
     closePending_ = false;
-    delete frame;
-    frame = nullptr;
-    parentWindow_ = nullptr;
+    delete frame_;
+    frame_ = nullptr;
+}
+
+bool VocoderGui::onKeyDown(const KeyCode& key) { return frame_ && frame_->onKeyDown(key) == 1; }
+
+bool VocoderGui::onKeyUp(const KeyCode& key) { return frame_ && frame_->onKeyUp(key) == 1; }
+
+bool VocoderGui::onWheel(float distance)
+{
+    if (!frame_)
+        return false;
+    CDrawContext* context = frame_->windowContext();
+    CPoint where;
+    if (context)
+        context->readMouseLocation(where);
+    const bool taken = frame_->onWheel(context, where, distance);
+    if (context)
+        context->releaseRef();
+    return taken;
 }
 
 void VocoderGui::buildViews(CFrame* target)
@@ -143,13 +158,13 @@ void VocoderGui::buildViews(CFrame* target)
             display->setBackColor({231, 232, 228, 0});
             display->setFrameColor({231, 232, 228, 0});
             display->setValueFormatter(formatParameterText, &displayBindings_[index]);
-            display->setValue(effect_->getParameter(v.tag));
+            display->setValue(host_.parameterValue(v.tag));
             target->addView(display);
             displays_[index] = display;
             continue;
         }
         }
-        made->setValue(effect_->getParameter(v.tag));
+        made->setValue(host_.parameterValue(v.tag));
         target->addView(made);
         controls_[index] = made;
     }
@@ -173,7 +188,7 @@ void VocoderGui::releaseViews()
         release(d);
 }
 
-void VocoderGui::setParameter(VstInt32 index, float)
+void VocoderGui::parameterChanged(std::int32_t index)
 {
     if (static_cast<std::uint32_t>(index) >= static_cast<std::uint32_t>(kNumParameters))
         return;
@@ -187,24 +202,24 @@ void VocoderGui::takeOverChanges()
         const int index = __builtin_ctz(changed);
         changed &= changed - 1;
         if (CControl* c = controls_[static_cast<size_t>(index)])
-            c->setValue(effect_->getParameter(index));
+            c->setValue(host_.parameterValue(index));
         if (CParamDisplay* d = displays_[static_cast<size_t>(index)])
-            d->setValue(effect_->getParameter(index));
+            d->setValue(host_.parameterValue(index));
     }
 }
 
 void VocoderGui::idle()
 {
     takeOverChanges();
-    AEffGUIEditor::idle();
-    if (closePending_ && frame && !frame->inGesture())
+    if (frame_)
+        frame_->idle();
+    if (closePending_ && frame_ && !frame_->inGesture())
         close();
 }
 
 void VocoderGui::valueChanged(CDrawContext*, CControl* control)
 {
-    const std::int32_t tag = control->getTag();
-    effect_->setParameterAutomated(tag, control->getValue());
+    host_.performEdit(control->getTag(), control->getValue());
 }
 
 bool VocoderGui::modifierClicked(CDrawContext*, CControl*, std::int32_t) { return false; }
@@ -212,7 +227,7 @@ bool VocoderGui::modifierClicked(CDrawContext*, CControl*, std::int32_t) { retur
 platform::Image* VocoderGui::drawPicture()
 {
     takeOverChanges();
-    CFrame offscreen({0, 0, background_->width(), background_->height()}, nullptr, this);
+    CFrame offscreen({0, 0, width(), height()}, nullptr, this);
     std::array<CControl*, kNumParameters> shown = controls_;
     std::array<CParamDisplay*, kNumParameters> shownDisplays = displays_;
     CMovieBitmap* shownIcon = helpIcon_;
@@ -223,7 +238,7 @@ platform::Image* VocoderGui::drawPicture()
     helpIcon_ = nullptr;
     credits_ = nullptr;
     buildViews(&offscreen);
-    auto* picture = new platform::Image(background_->width(), background_->height());
+    auto* picture = new platform::Image(width(), height());
     {
         CDrawContext context(&offscreen, picture);
         offscreen.update(&context);

@@ -1,12 +1,14 @@
 // The plug-in's editor: a 500 × 374 panel with a control for every
 // parameter, text displays for the continuous ones, a help icon and the
-// credits. Controls change parameters as automated changes; parameter
-// changes from anywhere bring the controls up to date at the next idle.
+// credits. It knows no plug-in format: controls change parameters through
+// the editor host, and parameter changes from anywhere bring the controls up
+// to date at the next idle.
 #pragma once
 
-#include "AEffGUIEditor.h"
+#include "EditorHost.h"
 #include "parameters/ParameterTable.h"
 #include "toolkit/CControl.h"
+#include "toolkit/CFrame.h"
 
 #include <array>
 #include <atomic>
@@ -25,8 +27,8 @@ class CSplashScreen;
 
 // What a value display shows: the plug-in's text for one parameter.
 struct DisplayBinding {
-    AudioEffect* effect;
-    VstInt32 index;
+    EditorHost* host;
+    std::int32_t index;
 };
 
 // The displays' formatter: the parameter's display text, with "Hz" after
@@ -34,40 +36,66 @@ struct DisplayBinding {
 // current one. `text` holds 256 bytes.
 void formatParameterText(float value, char* text, void* binding);
 
-class VocoderGui : public AEffGUIEditor, public VSTGUI::CControlListener {
+class VocoderGui : public VSTGUI::FrameOwner, public VSTGUI::CControlListener {
 public:
-    explicit VocoderGui(AudioEffect* effect);
-    ~VocoderGui() override;
+    explicit VocoderGui(EditorHost& host);
+    ~VocoderGui();
+    VocoderGui(const VocoderGui&) = delete;
+    VocoderGui& operator=(const VocoderGui&) = delete;
 
-    // Builds the frame in the host's window (an X11 window id) and the views;
-    // false, with nothing built, without a usable window or during a gesture.
-    bool open(void* parent) override;
+    std::int32_t width() const;
+    std::int32_t height() const;
+
+    // Builds the frame in `parent` (an X11 window id) and the views; false,
+    // with nothing built, without a usable window or during a gesture.
+    bool open(void* parent);
     // Asked for during a gesture (a host closing the editor from the idle
     // call the gesture makes), the close happens when the gesture has ended.
-    void close() override;
+    void close();
+    bool isOpen() const { return frame_ != nullptr; }
     // Brings the controls to the parameters that changed, then redraws.
-    void idle() override;
+    void idle();
+    // Only brings the controls to the parameters that changed.
+    void followChanges() { takeOverChanges(); }
+    // Keys and the wheel go to the frame; true if a view took them.
+    bool onKeyDown(const VSTGUI::KeyCode& key);
+    bool onKeyUp(const VSTGUI::KeyCode& key);
+    bool onWheel(float distance);
     // From any thread, the audio thread too: only marks the parameter changed.
-    void setParameter(VstInt32 index, float value) override;
+    void parameterChanged(std::int32_t index);
 
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
     bool modifierClicked(VSTGUI::CDrawContext* context, VSTGUI::CControl* control, std::int32_t buttons) override;
+
+    // FrameOwner
+    void beginEdit(std::int32_t tag) override { host_.beginEdit(tag); }
+    void endEdit(std::int32_t tag) override { host_.endEdit(tag); }
+    void pumpIdle() override { host_.gestureIdle(); }
+    std::int32_t knobMode() const override { return knobModeSetting; }
+    bool resizeWindow(std::int32_t width, std::int32_t height) override { return host_.resizeWindow(width, height); }
 
     // The view tree on a frame without a window, drawn as a user would see it
     // now, into a new image of the panel's size (the caller owns it).
     platform::Image* drawPicture();
 
-    VSTGUI::CControl* control(VstInt32 index) const { return controls_[static_cast<size_t>(index)]; }
-    VSTGUI::CParamDisplay* display(VstInt32 index) const { return displays_[static_cast<size_t>(index)]; }
+    VSTGUI::CFrame* getFrame() const { return frame_; }
+    VSTGUI::CControl* control(std::int32_t index) const { return controls_[static_cast<size_t>(index)]; }
+    VSTGUI::CParamDisplay* display(std::int32_t index) const { return displays_[static_cast<size_t>(index)]; }
     VSTGUI::CSplashScreen* credits() const { return credits_; }
 
+    // How knobs are dragged, for every editor of the library: 2 linear, other
+    // circular. Each new editor sets it to linear.
+    static inline std::int32_t knobModeSetting = 0;
+
 private:
-    // The views of the layout table on `frame`, each value from the plug-in.
+    // The views of the layout table on `frame`, each value from the host.
     void buildViews(VSTGUI::CFrame* frame);
     void releaseViews();
     void takeOverChanges();
     void destroyFrame();
 
+    EditorHost& host_;
+    VSTGUI::CFrame* frame_ = nullptr;
     std::array<DisplayBinding, kNumParameters> displayBindings_;
     VSTGUI::CBitmap* background_;
     VSTGUI::CMovieBitmap* helpIcon_ = nullptr;

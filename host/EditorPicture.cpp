@@ -3,6 +3,7 @@
 #include "PluginHost.h"
 #include "TemporaryFile.h"
 #include "editor/VocoderGui.h"
+#include "formats/vst2/AEffGUIEditor.h"
 #include "platform/Graphics.h"
 #include "formats/vst2/Vocoder.h"
 
@@ -26,10 +27,10 @@ void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const
     PluginHost host(&linkedEntry, "the linked plug-in", 44100.0f, 512);
     configure(host);
     auto* plugin = static_cast<AudioEffect*>(host.effect()->object);
-    auto* editor = dynamic_cast<VocoderGui*>(plugin->getEditor());
+    auto* editor = dynamic_cast<AEffGUIEditor*>(plugin->getEditor());
     if (!editor)
         throw HostError("the plug-in has no editor to draw");
-    std::unique_ptr<platform::Image> picture(editor->drawPicture());
+    std::unique_ptr<platform::Image> picture(editor->gui().drawPicture());
     const std::string partial = temporaryBeside(path);
     const cairo_status_t status = cairo_surface_write_to_png(picture->surface(), partial.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {

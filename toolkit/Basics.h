@@ -58,6 +58,16 @@ enum : std::int32_t {
     kAnyModifier = kShift | kControl | kAlt | kApple,
 };
 
+// A key as views take it: the character, a named key for those that have
+// no character, and the modifiers held (kShift, kControl, kAlt).
+enum class VirtualKey : std::uint8_t { none, tab, left, up, right, down, other };
+
+struct KeyCode {
+    std::int32_t character = 0;
+    VirtualKey virt = VirtualKey::none;
+    std::int32_t modifiers = 0;
+};
+
 // Counted objects start at 1; the last releaseRef destroys them.
 class CReferenceCounter {
 public:

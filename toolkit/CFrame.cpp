@@ -1,7 +1,5 @@
 #include "CFrame.h"
 
-#include "editor/AEffGUIEditor.h"
-#include "formats/vst2/AudioEffectX.h"
 
 #include <algorithm>
 
@@ -29,8 +27,8 @@ bool meets(const CRect& a, const CRect& b)
 
 }  // namespace
 
-CFrame::CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor)
-    : CViewContainer(size, nullptr), editor_(editor)
+CFrame::CFrame(const CRect& size, void* parentWindow, FrameOwner* owner)
+    : CViewContainer(size, nullptr), owner_(owner)
 {
     frame_ = this;
     if (parentWindow) {
@@ -201,19 +199,19 @@ bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance)
     return false;
 }
 
-std::int32_t CFrame::onKeyDown(VstKeyCode& key)
+std::int32_t CFrame::onKeyDown(const KeyCode& key)
 {
     std::int32_t result = -1;
     if (focus_)
         result = focus_->onKeyDown(key);
     if (result == -1 && modal_)
         result = modal_->onKeyDown(key);
-    if (result == -1 && key.virt == VKEY_TAB)
-        result = focusNext(focus_, key.modifier & MODIFIER_SHIFT) ? 1 : -1;
+    if (result == -1 && key.virt == VirtualKey::tab)
+        result = focusNext(focus_, key.modifiers & kShift) ? 1 : -1;
     return result;
 }
 
-std::int32_t CFrame::onKeyUp(VstKeyCode& key)
+std::int32_t CFrame::onKeyUp(const KeyCode& key)
 {
     std::int32_t result = -1;
     if (focus_)
@@ -259,27 +257,27 @@ bool CFrame::setModal(CView* view)
     return true;
 }
 
-std::int32_t CFrame::knobMode() const { return AEffGUIEditor::knobMode; }
+std::int32_t CFrame::knobMode() const { return owner_ ? owner_->knobMode() : 0; }
 
 void CFrame::beginEdit(std::int32_t tag)
 {
-    if (editor_)
-        editor_->beginEdit(tag);
+    if (owner_)
+        owner_->beginEdit(tag);
 }
 
 void CFrame::endEdit(std::int32_t tag)
 {
-    if (editor_)
-        editor_->endEdit(tag);
+    if (owner_)
+        owner_->endEdit(tag);
 }
 
 void CFrame::pumpIdle()
 {
-    if (editor_)
-        editor_->pumpIdle();
+    if (owner_)
+        owner_->pumpIdle();
 }
 
-std::uint32_t CFrame::tickCount() const { return editor_ ? platform::tickCount() : 0; }
+std::uint32_t CFrame::tickCount() const { return owner_ ? platform::tickCount() : 0; }
 
 void CFrame::setPointerShape(std::int32_t type)
 {
@@ -300,8 +298,7 @@ bool CFrame::resize(std::int32_t width, std::int32_t height)
     if (width <= 0 || height <= 0)
         return false;
     backBuffer_.reset();
-    auto* effect = editor_ ? dynamic_cast<AudioEffectX*>(editor_->getEffect()) : nullptr;
-    const bool hostSized = effect && effect->canHostDo("sizeWindow") == 1 && effect->sizeWindow(width, height);
+    const bool hostSized = owner_ && owner_->resizeWindow(width, height);
     if (window_ && !hostSized)
         window_->resizeParent(width, height);
     if (window_)

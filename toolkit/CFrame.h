@@ -9,9 +9,24 @@
 
 #include <memory>
 
-class AEffGUIEditor;
-
 namespace VSTGUI {
+
+// What a frame asks of the editor that owns it.
+class FrameOwner {
+public:
+    // A control's edit gesture begins or ends.
+    virtual void beginEdit(std::int32_t tag) = 0;
+    virtual void endEdit(std::int32_t tag) = 0;
+    // Keeps the host served while a control holds the mouse in its own loop.
+    virtual void pumpIdle() = 0;
+    // How knobs are dragged: FrameServices::kLinearMode, or circular.
+    virtual std::int32_t knobMode() const = 0;
+    // Asks the host to give its window this size; false if it did not.
+    virtual bool resizeWindow(std::int32_t width, std::int32_t height) = 0;
+
+protected:
+    ~FrameOwner() = default;
+};
 
 class CFrame : public CViewContainer,
                public FrameServices,
@@ -20,7 +35,7 @@ class CFrame : public CViewContainer,
 public:
     // `parentWindow`: the host's X11 window id, or null for a frame without
     // a window (drawn only into its back buffer).
-    CFrame(const CRect& size, void* parentWindow, AEffGUIEditor* editor);
+    CFrame(const CRect& size, void* parentWindow, FrameOwner* owner);
     ~CFrame() override;
 
     // True while the window exists (or, without one, until destruction).
@@ -41,7 +56,7 @@ public:
     // 1 wait, 2 west-east, 3 north-south, 4 four-way, 5 north-east/south-west,
     // 6 north-west/south-east sizing, 8 forbidden, 9 hand; other: the default.
     void setPointerShape(std::int32_t type);
-    // Milliseconds of the system clock while an editor is attached, else 0.
+    // Milliseconds of the system clock while an owner is attached, else 0.
     std::uint32_t tickCount() const;
     void setUpdatesDisabled(bool disabled) { updatesDisabled_ = disabled; }
     // True while a mouse gesture runs (inside idle): the frame must not be destroyed then.
@@ -51,7 +66,7 @@ public:
     // A drawing context on the window (null without one); the caller releases it.
     CDrawContext* windowContext();
     platform::Window* window() const { return window_.get(); }
-    AEffGUIEditor* guiEditor() const { return editor_; }
+    FrameOwner* owner() const { return owner_; }
 
     // FrameServices
     void setFocusView(CView* view) override;
@@ -66,7 +81,7 @@ public:
     void drawArea(CDrawContext* context, const CRect& area) override;
     void redrawView(CView* view) override;
     void pumpIdle() override;
-    void* editor() const override { return editor_; }
+    void* editor() const override { return owner_; }
 
     // PointerSource: the pointer and buttons now.
     std::int32_t buttons() override;
@@ -74,8 +89,8 @@ public:
 
     void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
-    std::int32_t onKeyDown(VstKeyCode& key) override;
-    std::int32_t onKeyUp(VstKeyCode& key) override;
+    std::int32_t onKeyDown(const KeyCode& key) override;
+    std::int32_t onKeyUp(const KeyCode& key) override;
     bool isKindOf(std::string_view name) const override { return name == "CFrame" || CViewContainer::isKindOf(name); }
 
 private:
@@ -84,7 +99,7 @@ private:
     void wheel(float notches, int x, int y) override;
     void destroyed() override;
 
-    AEffGUIEditor* editor_;
+    FrameOwner* owner_;
     CView* modal_ = nullptr;
     CView* focus_ = nullptr;
     bool firstDrawPending_ = true;

@@ -223,16 +223,16 @@ bool CKnob::onWheel(CDrawContext* context, const CPoint&, float distance)
     return true;
 }
 
-std::int32_t CKnob::onKeyDown(VstKeyCode& key)
+std::int32_t CKnob::onKeyDown(const KeyCode& key)
 {
     float direction = 0.0f;
-    if (key.virt == VKEY_LEFT || key.virt == VKEY_DOWN)
+    if (key.virt == VirtualKey::left || key.virt == VirtualKey::down)
         direction = -1.0f;
-    else if (key.virt == VKEY_UP || key.virt == VKEY_RIGHT)
+    else if (key.virt == VirtualKey::up || key.virt == VirtualKey::right)
         direction = 1.0f;
     else
         return -1;
-    const bool fine = key.modifier & MODIFIER_SHIFT;
+    const bool fine = key.modifiers & kShift;
     step(nullptr, direction * wheelStep_ * (fine ? 0.1f : 1.0f));
     return 1;
 }

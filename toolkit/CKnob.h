@@ -20,7 +20,7 @@ public:
     // One notch is the wheel step, a tenth of it with Shift.
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
     // Left and down turn down, up and right turn up, by a notch's step.
-    std::int32_t onKeyDown(VstKeyCode& key) override;
+    std::int32_t onKeyDown(const KeyCode& key) override;
     bool isKindOf(std::string_view name) const override { return name == "CKnob" || CControl::isKindOf(name); }
 
     virtual void drawHandle(CDrawContext* context);

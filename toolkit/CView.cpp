@@ -313,7 +313,7 @@ void CViewContainer::mouse(CDrawContext* context, CPoint& where, std::int32_t bu
     }
 }
 
-std::int32_t CViewContainer::onKeyDown(VstKeyCode& key)
+std::int32_t CViewContainer::onKeyDown(const KeyCode& key)
 {
     for (auto child = children_.rbegin(); child != children_.rend(); ++child)
         if ((*child)->onKeyDown(key) != -1)
@@ -321,7 +321,7 @@ std::int32_t CViewContainer::onKeyDown(VstKeyCode& key)
     return -1;
 }
 
-std::int32_t CViewContainer::onKeyUp(VstKeyCode& key)
+std::int32_t CViewContainer::onKeyUp(const KeyCode& key)
 {
     for (auto child = children_.rbegin(); child != children_.rend(); ++child)
         if ((*child)->onKeyUp(key) != -1)

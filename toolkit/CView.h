@@ -3,7 +3,6 @@
 #pragma once
 
 #include "Basics.h"
-#include "formats/vst2/aeffectx.h"
 
 #include <string_view>
 #include <vector>
@@ -56,8 +55,8 @@ public:
     virtual void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1);
     virtual void setBackground(CBitmap* bitmap);
     virtual CBitmap* background() const { return background_; }
-    virtual std::int32_t onKeyDown(VstKeyCode& key) { (void)key; return -1; }
-    virtual std::int32_t onKeyUp(VstKeyCode& key) { (void)key; return -1; }
+    virtual std::int32_t onKeyDown(const KeyCode& key) { (void)key; return -1; }
+    virtual std::int32_t onKeyUp(const KeyCode& key) { (void)key; return -1; }
     virtual bool onWheel(CDrawContext* context, const CPoint& where, std::int32_t axis, float distance)
     {
         (void)axis;
@@ -147,8 +146,8 @@ public:
     void draw(CDrawContext* context) override;
     void drawArea(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
-    std::int32_t onKeyDown(VstKeyCode& key) override;
-    std::int32_t onKeyUp(VstKeyCode& key) override;
+    std::int32_t onKeyDown(const KeyCode& key) override;
+    std::int32_t onKeyUp(const KeyCode& key) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
     bool isDirty() const override;
     CPoint toLocal(const CPoint& point) const override;

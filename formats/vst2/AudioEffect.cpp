@@ -1,6 +1,6 @@
 #include "AudioEffect.h"
 
-#include "editor/AEffEditor.h"
+#include "formats/vst2/AEffEditor.h"
 #include "parameters/TextFormat.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "AudioEffectX.h"
 
-#include "editor/AEffEditor.h"
+#include "formats/vst2/AEffEditor.h"
 
 #include <cmath>
 

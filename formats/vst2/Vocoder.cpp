@@ -1,6 +1,6 @@
 #include "Vocoder.h"
 
-#include "editor/VocoderGui.h"
+#include "AEffGUIEditor.h"
 #include "parameters/TextFormat.h"
 
 #include <cstring>
@@ -24,7 +24,7 @@ Vocoder::Vocoder(audioMasterCallback audioMaster)
     setNumOutputs(2);
     setUniqueID(kUniqueId);
     resume();
-    new VocoderGui(this);  // attaches itself as this plug-in's editor
+    new AEffGUIEditor(this);  // attaches itself as this plug-in's editor
 }
 
 Vocoder::~Vocoder()

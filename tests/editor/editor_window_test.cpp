@@ -6,6 +6,7 @@
 #include "TestHost.h"
 #include "editor/Layout.h"
 #include "editor/VocoderGui.h"
+#include "formats/vst2/AEffGUIEditor.h"
 #include "formats/vst2/Vocoder.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CParamDisplay.h"
@@ -80,7 +81,7 @@ TEST_F(EditorWindow, FortyNineViewsInTableOrderWithTheirParametersValues)
 {
     Vocoder plugin(quietHost);
     plugin.setParameter(kAttack, 0.25f);
-    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    auto& editor = *dynamic_cast<AEffGUIEditor*>(plugin.getEditor());
     ASSERT_TRUE(editor.open(parentHandle()));
     VSTGUI::CFrame* frame = editor.getFrame();
     ASSERT_NE(frame, nullptr);
@@ -91,17 +92,17 @@ TEST_F(EditorWindow, FortyNineViewsInTableOrderWithTheirParametersValues)
         VSTGUI::CView* view = frame->viewAt(static_cast<std::int32_t>(i));
         EXPECT_EQ(view->rect(), (VSTGUI::CRect{v.left, v.top, v.right, v.bottom})) << "view " << i + 1;
         if (v.kind == layout::Kind::Display) {
-            EXPECT_EQ(view, editor.display(v.tag));
-            EXPECT_EQ(editor.display(v.tag)->getValue(), plugin.getParameter(v.tag));
+            EXPECT_EQ(view, editor.gui().display(v.tag));
+            EXPECT_EQ(editor.gui().display(v.tag)->getValue(), plugin.getParameter(v.tag));
         } else if (v.tag != layout::kNoParameter) {
-            EXPECT_EQ(view, editor.control(v.tag)) << "view " << i + 1;
-            EXPECT_EQ(editor.control(v.tag)->getValue(), plugin.getParameter(v.tag));
+            EXPECT_EQ(view, editor.gui().control(v.tag)) << "view " << i + 1;
+            EXPECT_EQ(editor.gui().control(v.tag)->getValue(), plugin.getParameter(v.tag));
         }
     }
-    EXPECT_EQ(editor.control(kAttack)->getValue(), 0.25f);
+    EXPECT_EQ(editor.gui().control(kAttack)->getValue(), 0.25f);
     for (VstInt32 i = 0; i < kNumParameters; ++i)
-        EXPECT_NE(editor.control(i), nullptr) << "parameter " << i;
-    EXPECT_TRUE(editor.control(kOsc2Volume)->isKindOf("CAnimKnob"));
+        EXPECT_NE(editor.gui().control(i), nullptr) << "parameter " << i;
+    EXPECT_TRUE(editor.gui().control(kOsc2Volume)->isKindOf("CAnimKnob"));
     editor.close();
     EXPECT_EQ(editor.getFrame(), nullptr);
 }
@@ -111,16 +112,16 @@ TEST_F(EditorWindow, FortyNineViewsInTableOrderWithTheirParametersValues)
 TEST_F(EditorWindow, ParameterChangesReachTheControlsAtTheNextIdle)
 {
     Vocoder plugin(quietHost);
-    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    auto& editor = *dynamic_cast<AEffGUIEditor*>(plugin.getEditor());
     ASSERT_TRUE(editor.open(parentHandle()));
     std::thread([&] { plugin.setParameter(kMode, 0.5f); }).join();
-    EXPECT_EQ(editor.control(kMode)->getValue(), 0.0f);
+    EXPECT_EQ(editor.gui().control(kMode)->getValue(), 0.0f);
     editor.idle();
-    EXPECT_EQ(editor.control(kMode)->getValue(), 0.5f);
+    EXPECT_EQ(editor.gui().control(kMode)->getValue(), 0.5f);
 
-    VSTGUI::CControl* fft = editor.control(kFftSize);
+    VSTGUI::CControl* fft = editor.gui().control(kFftSize);
     fft->setValue(0.0f);  // 128 with the hop at 128: refused, back to 256
-    editor.valueChanged(nullptr, fft);
+    editor.gui().valueChanged(nullptr, fft);
     editor.idle();
     EXPECT_EQ(fft->getValue(), plugin.getParameter(kFftSize));
     EXPECT_EQ(fft->getValue(), 0.33333334f);
@@ -129,7 +130,7 @@ TEST_F(EditorWindow, ParameterChangesReachTheControlsAtTheNextIdle)
     editor.close();
     plugin.setParameter(kMode, 1.0f);
     editor.idle();
-    EXPECT_EQ(editor.control(kMode)->getValue(), 1.0f);
+    EXPECT_EQ(editor.gui().control(kMode)->getValue(), 1.0f);
 }
 
 // Under AddressSanitizer these leak nothing.
@@ -137,7 +138,7 @@ TEST_F(EditorWindow, HundredOpenCloseAndCreateDestroyCycles)
 {
     {
         Vocoder plugin(quietHost);
-        auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+        auto& editor = *dynamic_cast<AEffGUIEditor*>(plugin.getEditor());
         for (int i = 0; i < 100; ++i) {
             ASSERT_TRUE(editor.open(parentHandle()));
             editor.idle();
@@ -378,7 +379,7 @@ TEST_F(EditorThroughTheHost, HostChangesShowAtTheNextIdleAndRefusedSizesComeBack
 // goes when the drag has ended, inside the same idle call.
 TEST_F(EditorWindow, ClosedFromInsideADragItClosesWhenTheDragEnds)
 {
-    static VocoderGui* closing = nullptr;
+    static AEffGUIEditor* closing = nullptr;
     static int closes = 0;
     const auto closingHost = [](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) -> VstIntPtr {
         if (opcode == audioMasterVersion)
@@ -388,7 +389,7 @@ TEST_F(EditorWindow, ClosedFromInsideADragItClosesWhenTheDragEnds)
         return 0;
     };
     Vocoder plugin(closingHost);
-    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    auto& editor = *dynamic_cast<AEffGUIEditor*>(plugin.getEditor());
     closing = &editor;
     closes = 0;
     ASSERT_TRUE(editor.open(parentHandle()));
@@ -406,6 +407,6 @@ TEST_F(EditorWindow, ClosedFromInsideADragItClosesWhenTheDragEnds)
     ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return editor.getFrame() == nullptr; }));
     hand.join();
     EXPECT_GE(closes, 1);
-    EXPECT_NE(editor.control(kAttack), nullptr);  // the retained controls stay
+    EXPECT_NE(editor.gui().control(kAttack), nullptr);  // the retained controls stay
     closing = nullptr;
 }

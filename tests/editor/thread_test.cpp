@@ -2,6 +2,7 @@
 // parameter notifications, the hand-over at idle and drawing (run under
 // ThreadSanitizer).
 #include "editor/VocoderGui.h"
+#include "formats/vst2/AEffGUIEditor.h"
 #include "platform/Graphics.h"
 #include "formats/vst2/Vocoder.h"
 
@@ -15,7 +16,7 @@
 TEST(EditorThreads, NotificationsAndDrawingAgainstParameterAndAudioThreads)
 {
     Vocoder plugin(nullptr);
-    auto& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    auto& editor = *dynamic_cast<AEffGUIEditor*>(plugin.getEditor());
     std::atomic<bool> stop{false};
     std::thread parameters([&] {
         for (int i = 0; !stop.load(); ++i)
@@ -30,7 +31,7 @@ TEST(EditorThreads, NotificationsAndDrawingAgainstParameterAndAudioThreads)
     });
     for (int i = 0; i < 20; ++i) {
         editor.idle();
-        std::unique_ptr<platform::Image> picture(editor.drawPicture());
+        std::unique_ptr<platform::Image> picture(editor.gui().drawPicture());
         EXPECT_EQ(picture->width(), 500);
     }
     stop = true;

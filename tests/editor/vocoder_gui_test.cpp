@@ -4,6 +4,7 @@
 #include "editor/Layout.h"
 #include "editor/VocoderGui.h"
 #include "platform/Graphics.h"
+#include "formats/vst2/AEffGUIEditor.h"
 #include "formats/vst2/Vocoder.h"
 #include "toolkit/CControl.h"
 
@@ -32,13 +33,14 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*, floa
 struct Rig {
     Rig() { calls.clear(); }
     Vocoder plugin{host};
-    VocoderGui& editor = *dynamic_cast<VocoderGui*>(plugin.getEditor());
+    AEffGUIEditor& editorHost = *dynamic_cast<AEffGUIEditor*>(plugin.getEditor());
+    VocoderGui& editor = editorHost.gui();
     std::unique_ptr<platform::Image> picture() { return std::unique_ptr<platform::Image>(editor.drawPicture()); }
 };
 
 std::string displayText(Rig& rig, VstInt32 index)
 {
-    DisplayBinding binding{&rig.plugin, index};
+    DisplayBinding binding{&rig.editorHost, index};
     char text[256];
     formatParameterText(-5.0f, text, &binding);
     return text;
@@ -68,7 +70,7 @@ TEST(VocoderGui, DisplaysShowThePluginsTextAndHertzForTheCuts)
     EXPECT_EQ(displayText(rig, kHighCut), std::string(plain) + "Hz");
     rig.plugin.getParameterDisplay(kPeak1Freq, plain);
     EXPECT_EQ(displayText(rig, kPeak1Freq), plain);  // the value argument plays no part
-    EXPECT_EQ(AEffGUIEditor::knobMode, VSTGUI::FrameServices::kLinearMode);
+    EXPECT_EQ(VocoderGui::knobModeSetting, VSTGUI::FrameServices::kLinearMode);
 }
 
 TEST(VocoderGui, OpensOnlyWithAWindow)
@@ -109,7 +111,7 @@ TEST(VocoderGui, ParameterNotificationsOutsideTheTableChangeNothing)
     Rig rig;
     const auto before = rig.picture();
     for (VstInt32 index : {28, 999, -1, -2147483647 - 1}) {
-        rig.editor.setParameter(index, 1.0f);
+        rig.editor.parameterChanged(index);
         rig.plugin.setParameter(index, 1.0f);
     }
     rig.editor.idle();

@@ -192,7 +192,7 @@ TEST(CKnob, WheelAndKeysStepByTheWheelStep)
     rig.knob.onWheel(&plain, {20, 20}, 1.0f);  // at the end: nothing changes, nothing is sent
     EXPECT_TRUE(rig.listener.values.empty());
 
-    VstKeyCode down{0, VKEY_DOWN, 0}, right{0, VKEY_RIGHT, MODIFIER_SHIFT}, letter{'a', 0, 0};
+    KeyCode down{0, VirtualKey::down, 0}, right{0, VirtualKey::right, kShift}, letter{'a', VirtualKey::none, 0};
     EXPECT_EQ(rig.knob.onKeyDown(down), 1);
     EXPECT_NEAR(rig.knob.getValue(), 0.9f, 1e-6f);
     EXPECT_EQ(rig.knob.onKeyDown(right), 1);

@@ -43,7 +43,7 @@ struct Probe : CView {
     {
         calls->push_back("mouse " + name + " " + std::to_string(where.h) + "," + std::to_string(where.v));
     }
-    std::int32_t onKeyDown(VstKeyCode&) override
+    std::int32_t onKeyDown(const KeyCode&) override
     {
         calls->push_back("key " + name);
         return handlesKeys ? 1 : -1;
@@ -163,7 +163,7 @@ TEST(CViewContainer, KeysGoFromTheLastChildAndTheContainerReportsNone)
     root.addView(b);
     a->releaseRef();
     b->releaseRef();
-    VstKeyCode key{};
+    KeyCode key{};
     EXPECT_EQ(root.onKeyDown(key), -1);
     b->handlesKeys = true;
     EXPECT_EQ(root.onKeyDown(key), -1);

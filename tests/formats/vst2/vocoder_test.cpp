@@ -1,5 +1,5 @@
 // The plug-in object's settings and its editor traffic, tested directly.
-#include "editor/AEffEditor.h"
+#include "formats/vst2/AEffEditor.h"
 #include "formats/vst2/Vocoder.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-// The editor base: its rectangle, the shared knob mode, keys without a
-// frame, and the pacing of pumpIdle, with the clock's due time set by the test.
-#include "editor/AEffGUIEditor.h"
-#include "platform/Window.h"
+// The VST 2 editor: its rectangle, the shared knob mode, keys without a
+// window, and the pacing of pumpIdle, with the clock's due time set by the test.
+#include "editor/VocoderGui.h"
+#include "formats/vst2/AEffGUIEditor.h"
 #include "formats/vst2/AudioEffectX.h"
-#include "toolkit/CFrame.h"
+#include "platform/Window.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,7 @@ VstIntPtr host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 }
 
 struct Editor : AEffGUIEditor {
-    explicit Editor(AudioEffect* effect) : AEffGUIEditor(effect)
-    {
-        rect = {0, 0, 374, 500};
-    }
-    using AEffGUIEditor::frame;
+    using AEffGUIEditor::AEffGUIEditor;
     using AEffGUIEditor::lastIdleTicks;
 };
 
@@ -54,9 +50,9 @@ TEST(AEffGUIEditor, KnobModeIsSharedByEveryEditor)
 {
     Rig a, b;
     EXPECT_TRUE(a.editor->setKnobMode(2));
-    EXPECT_EQ(AEffGUIEditor::knobMode, 2);
+    EXPECT_EQ(VocoderGui::knobModeSetting, 2);
     EXPECT_TRUE(b.editor->setKnobMode(-7));
-    EXPECT_EQ(AEffGUIEditor::knobMode, -7);
+    EXPECT_EQ(VocoderGui::knobModeSetting, -7);
     a.editor->setKnobMode(0);
 }
 
@@ -75,21 +71,4 @@ TEST(AEffGUIEditor, PumpIdlePassesAboutEvery100Milliseconds)
     const std::uint32_t due = rig.editor->lastIdleTicks - platform::tickCount();
     EXPECT_GE(due, 95u);
     EXPECT_LE(due, 110u);
-}
-
-TEST(AEffGUIEditor, KeysGoToTheFrameAndCountOnlyWhenTaken)
-{
-    Rig rig;
-    VSTGUI::CFrame frame({0, 0, 100, 100}, nullptr, rig.editor);
-    rig.editor->frame = &frame;
-    VstKeyCode tab{0, VKEY_TAB, 0}, letter{'x', 0, 0};
-    EXPECT_FALSE(rig.editor->onKeyDown(letter));  // no view took it: −1
-    EXPECT_FALSE(rig.editor->onKeyDown(tab));     // nothing wants focus
-    auto* focusable = new VSTGUI::CView({0, 0, 10, 10});
-    focusable->setWantsFocus(true);
-    frame.addView(focusable);
-    focusable->releaseRef();
-    EXPECT_TRUE(rig.editor->onKeyDown(tab));
-    EXPECT_EQ(frame.focusView(), focusable);
-    rig.editor->frame = nullptr;
 }
