@@ -37,16 +37,16 @@ void CAnimMovieButton::draw(CDrawContext* context)
     setDirty(false);
 }
 
-void CAnimMovieButton::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+bool CAnimMovieButton::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
     if (!mouseEnabled_)
-        return;
+        return false;
     if (buttons == -1)
         buttons = context ? context->mouseButtons() : 0;
     if (listener_ && (buttons & kAnyModifier) && listener_->modifierClicked(context, this, buttons))
-        return;
+        return false;
     if (!(buttons & (kLButton | kRButton)))
-        return;
+        return false;
     const float saved = value_;
     beginEdit();
     if (context && context->mouseButtons() != 0) {
@@ -65,12 +65,18 @@ void CAnimMovieButton::mouse(CDrawContext* context, CPoint& where, std::int32_t 
         }
         if (isDirty() && listener_)
             listener_->valueChanged(context, this);
-        readMouseLocation(context, where);
-        pumpIdleFromView();
-    } else if (listener_) {
-        listener_->valueChanged(context, this);
+        return true;
     }
+    if (listener_)
+        listener_->valueChanged(context, this);
     endEdit();
+    return false;
+}
+
+bool CAnimMovieButton::onMouseMoved(CDrawContext*, CPoint&, std::int32_t)
+{
+    endEdit();
+    return false;
 }
 
 // ------------------------------------------------------------------- sliders
@@ -109,35 +115,49 @@ void CAnimSlider<Switch, Vertical>::draw(CDrawContext* context)
 // buttons stay as at the press. The horizontal slider asks the listener
 // about modifiers before it looks for the left button; the vertical one after.
 template <class Switch, bool Vertical>
-void CAnimSlider<Switch, Vertical>::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+bool CAnimSlider<Switch, Vertical>::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
     if (!this->mouseEnabled_)
-        return;
+        return false;
     if (buttons == -1)
         buttons = context ? context->mouseButtons() : 0;
     const auto listenerTakes = [&] {
         return this->listener_ && (buttons & kAnyModifier) && this->listener_->modifierClicked(context, this, buttons);
     };
     if (!Vertical && listenerTakes())
-        return;
+        return false;
     if (!(buttons & kLButton))
-        return;
+        return false;
     if (Vertical && listenerTakes())
-        return;
+        return false;
     if (this->resetOnControlClick(context, buttons))
-        return;
+        return false;
     const double extent = Vertical ? this->frameHeight_ : (this->background_ ? this->background_->width() : 0);
-    const double pixels = extent / this->positionCount_;
+    pixels_ = extent / this->positionCount_;
     this->beginEdit();
-    do {
-        const double distance = Vertical ? where.v - this->size_.top : where.h - this->size_.left;
-        this->value_ = sliderValue(distance, pixels, this->positionCount_, inverse_);
-        if (this->isDirty() && this->listener_)
-            this->listener_->valueChanged(context, this);
-        this->readMouseLocation(context, where);
-        this->pumpIdleFromView();
-    } while (context && context->mouseButtons() == buttons);
-    this->endEdit();
+    this->gestureButtons_ = buttons;
+    followPointer(context, where);
+    return true;
+}
+
+template <class Switch, bool Vertical>
+bool CAnimSlider<Switch, Vertical>::onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (buttons != this->gestureButtons_) {
+        this->endEdit();
+        return false;
+    }
+    followPointer(context, where);
+    return true;
+}
+
+template <class Switch, bool Vertical>
+void CAnimSlider<Switch, Vertical>::followPointer(CDrawContext* context, const CPoint& where)
+{
+    const double distance = Vertical ? where.v - this->size_.top : where.h - this->size_.left;
+    this->value_ = sliderValue(distance, pixels_, this->positionCount_, inverse_);
+    if (this->isDirty() && this->listener_)
+        this->listener_->valueChanged(context, this);
 }
 
 template class CAnimSlider<CVerticalSwitch, true>;

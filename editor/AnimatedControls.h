@@ -15,8 +15,14 @@ public:
     // The strip from the row nearest to frameHeight × value × (images − 1),
     // so values reached by stepping land on whole images.
     void draw(VSTGUI::CDrawContext* context) override;
-    // Left: the next image, right: the previous one, wrapping at both ends.
-    void mouse(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons = -1) override;
+    // Left: the next image, right: the previous one, wrapping at both ends,
+    // at the press; the gesture ends at the next move or release.
+    void mouse(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons = -1) override
+    {
+        runGesture(context, where, buttons);
+    }
+    bool onMouseDown(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons) override;
+    bool onMouseMoved(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons) override;
     bool isKindOf(std::string_view name) const override
     {
         return name == "CAnimMovieButton" || CMovieButton::isKindOf(name);
@@ -42,12 +48,20 @@ public:
     }
 
     void draw(VSTGUI::CDrawContext* context) override;
-    void mouse(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons = -1) override;
+    void mouse(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons = -1) override
+    {
+        this->runGesture(context, where, buttons);
+    }
+    bool onMouseDown(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons) override;
+    bool onMouseMoved(VSTGUI::CDrawContext* context, VSTGUI::CPoint& where, std::int32_t buttons) override;
     virtual void setInverse(bool inverse) { inverse_ = inverse; }
     virtual bool isInverse() const { return inverse_; }
 
 protected:
+    void followPointer(VSTGUI::CDrawContext* context, const VSTGUI::CPoint& where);
+
     bool inverse_;
+    double pixels_ = 0.0;  // travel per position during a drag
 };
 
 using CAnimVerticalSlider = CAnimSlider<VSTGUI::CVerticalSwitch, true>;

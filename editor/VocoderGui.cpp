@@ -26,7 +26,8 @@ void formatParameterText(float, char* text, void* binding)
     std::snprintf(text, 256, "%s%s", shown, hertz ? "Hz" : "");
 }
 
-VocoderGui::VocoderGui(EditorHost& host) : host_(host), background_(new CBitmap(layout::kBackground))
+VocoderGui::VocoderGui(EditorHost& host, Gestures gestures)
+    : host_(host), gestures_(gestures), background_(new CBitmap(layout::kBackground))
 {
     knobModeSetting = FrameServices::kLinearMode;
     for (std::int32_t i = 0; i < kNumParameters; ++i)
@@ -45,25 +46,42 @@ std::int32_t VocoderGui::height() const { return background_->height(); }
 
 bool VocoderGui::open(void* parent)
 {
-    if (!parent || (frame_ && frame_->inGesture()))
+    if (!parent || (frame_ && frame_->inGesture() && modalGestures()))
         return false;
     close();
-    auto* newFrame = new CFrame({0, 0, width(), height()}, parent, this);
-    if (!newFrame->isOpen()) {
-        delete newFrame;
+    return adopt(new CFrame({0, 0, width(), height()}, parent, this));
+}
+
+bool VocoderGui::openTopLevel(const std::string& title)
+{
+    if (frame_ && frame_->inGesture() && modalGestures())
+        return false;
+    close();
+    return adopt(new CFrame({0, 0, width(), height()}, TopLevel{title}, this));
+}
+
+bool VocoderGui::adopt(CFrame* frame)
+{
+    if (!frame->isOpen()) {
+        delete frame;
         return false;
     }
     changed_.store(0, std::memory_order_relaxed);  // the new views take the values as they are now
-    buildViews(newFrame);
-    frame_ = newFrame;
+    buildViews(frame);
+    frame_ = frame;
     return true;
 }
 
+// A gesture in a loop of its own holds the frame on the stack below this
+// call: the close waits for its end. A gesture fed from events ends here.
 void VocoderGui::close()
 {
     if (frame_ && frame_->inGesture()) {
-        closePending_ = true;
-        return;
+        if (modalGestures()) {
+            closePending_ = true;
+            return;
+        }
+        frame_->endGesture();
     }
     destroyFrame();
 }

@@ -38,7 +38,12 @@ void formatParameterText(float value, char* text, void* binding);
 
 class VocoderGui : public VSTGUI::FrameOwner, public VSTGUI::CControlListener {
 public:
-    explicit VocoderGui(EditorHost& host);
+    // How mouse gestures run: in a loop of their own inside the press,
+    // served through the host's gestureIdle, or fed from window events
+    // across idle calls, so that no call blocks.
+    enum class Gestures { modalLoop, fromEvents };
+
+    explicit VocoderGui(EditorHost& host, Gestures gestures = Gestures::modalLoop);
     ~VocoderGui();
     VocoderGui(const VocoderGui&) = delete;
     VocoderGui& operator=(const VocoderGui&) = delete;
@@ -49,6 +54,10 @@ public:
     // Builds the frame in `parent` (an X11 window id) and the views; false,
     // with nothing built, without a usable window or during a gesture.
     bool open(void* parent);
+    // The same in a top-level window of its own with this title.
+    bool openTopLevel(const std::string& title);
+    // The user asked to close the top-level window.
+    bool closeAsked() const { return frame_ && frame_->closeAsked(); }
     // Asked for during a gesture (a host closing the editor from the idle
     // call the gesture makes), the close happens when the gesture has ended.
     void close();
@@ -73,6 +82,7 @@ public:
     void pumpIdle() override { host_.gestureIdle(); }
     std::int32_t knobMode() const override { return knobModeSetting; }
     bool resizeWindow(std::int32_t width, std::int32_t height) override { return host_.resizeWindow(width, height); }
+    bool modalGestures() const override { return gestures_ == Gestures::modalLoop; }
 
     // The view tree on a frame without a window, drawn as a user would see it
     // now, into a new image of the panel's size (the caller owns it).
@@ -93,8 +103,10 @@ private:
     void releaseViews();
     void takeOverChanges();
     void destroyFrame();
+    bool adopt(VSTGUI::CFrame* frame);
 
     EditorHost& host_;
+    Gestures gestures_;
     VSTGUI::CFrame* frame_ = nullptr;
     std::array<DisplayBinding, kNumParameters> displayBindings_;
     VSTGUI::CBitmap* background_;

@@ -117,7 +117,14 @@ std::int32_t buttonMask(unsigned state)
     return buttons;
 }
 
-constexpr long kWindowEvents = ExposureMask | ButtonPressMask | StructureNotifyMask;
+constexpr long kWindowEvents =
+    ExposureMask | ButtonPressMask | ButtonReleaseMask | ButtonMotionMask | StructureNotifyMask;
+
+// X's button number as the toolkit's flag; 0 for the wheel and others.
+std::int32_t buttonFlag(unsigned button)
+{
+    return button == Button1 ? 1 : button == Button2 ? 2 : button == Button3 ? 4 : 0;
+}
 
 }  // namespace
 
@@ -140,12 +147,28 @@ std::unique_ptr<Window> Window::open(unsigned long parent, int width, int height
     if (!window->display_)
         return nullptr;
     ErrorTrap::adopt(window->display_);
-    if (!window->create(parent, width, height))
+    if (!window->create(parent, width, height, nullptr))
         return nullptr;
     return window;
 }
 
-bool Window::create(unsigned long parent, int width, int height)
+std::unique_ptr<Window> Window::openTopLevel(const std::string& title, int width, int height, WindowEvents* events)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    std::unique_ptr<Window> window(new Window);
+    window->events_ = events;
+    window->display_ = XOpenDisplay(nullptr);
+    if (!window->display_)
+        return nullptr;
+    ErrorTrap::adopt(window->display_);
+    if (!window->create(DefaultRootWindow(window->display_), width, height, title.c_str()))
+        return nullptr;
+    return window;
+}
+
+// A child of `parent`, or with a title a top-level window.
+bool Window::create(unsigned long parent, int width, int height, const char* title)
 {
     ErrorTrap trap(display_);
     XWindowAttributes parentAttributes;
@@ -161,10 +184,25 @@ bool Window::create(unsigned long parent, int width, int height)
     const std::string name = className();
     XClassHint hint{const_cast<char*>(name.c_str()), const_cast<char*>(name.c_str())};
     XSetClassHint(display_, window_, &hint);
-    XStoreName(display_, window_, "Window");
-    setEmbedInfo(display_, window_);
-    // The parent's changes of size and place, and its destruction.
-    XSelectInput(display_, parent, StructureNotifyMask);
+    if (title) {
+        XStoreName(display_, window_, title);
+        // A fixed size: the window manager offers no resizing.
+        if (XSizeHints* hints = XAllocSizeHints()) {
+            hints->flags = PMinSize | PMaxSize;
+            hints->min_width = hints->max_width = width;
+            hints->min_height = hints->max_height = height;
+            XSetWMNormalHints(display_, window_, hints);
+            XFree(hints);
+        }
+        deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+        Atom protocols[] = {deleteWindow_};
+        XSetWMProtocols(display_, window_, protocols, 1);
+    } else {
+        XStoreName(display_, window_, "Window");
+        setEmbedInfo(display_, window_);
+        // The parent's changes of size and place, and its destruction.
+        XSelectInput(display_, parent, StructureNotifyMask);
+    }
     XMapWindow(display_, window_);
 
     XWindowAttributes own;
@@ -249,13 +287,33 @@ void Window::handle(const XEvent& event, bool paintsOnly)
             // The first look at the buttons during the press sees them as
             // they were at the press, so a click released before it was read
             // still counts as a click.
-            const std::int32_t button = e.button == Button1 ? 1 : e.button == Button2 ? 2 : 4;
+            const std::int32_t button = buttonFlag(e.button);
             pressState_ = button | (buttonMask(e.state) & ~7);
             events_->buttonDown(pressState_, e.x, e.y);
             pressState_ = -1;
         }
         return;
     }
+    case ButtonRelease: {
+        const XButtonEvent& e = event.xbutton;
+        if (paintsOnly || e.window != window_ || !alive_ || buttonFlag(e.button) == 0)
+            return;
+        // The state is the one before the release.
+        events_->buttonUp(buttonMask(e.state) & ~buttonFlag(e.button), e.x, e.y);
+        return;
+    }
+    case MotionNotify: {
+        const XMotionEvent& e = event.xmotion;
+        if (paintsOnly || e.window != window_ || !alive_)
+            return;
+        events_->pointerMoved(buttonMask(e.state), e.x, e.y);
+        return;
+    }
+    case ClientMessage:
+        if (deleteWindow_ && event.xclient.window == window_ && event.xclient.format == 32 &&
+            static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_)
+            events_->closeRequested();
+        return;
     case DestroyNotify:
         if (event.xdestroywindow.window == window_ && alive_) {
             alive_ = false;
@@ -360,7 +418,7 @@ void Window::resize(int width, int height)
 // pixels: then it is not just a holder of the editor, and stays as it is.
 bool Window::resizeParent(int width, int height)
 {
-    if (!alive_ || width <= 0 || height <= 0)
+    if (!alive_ || deleteWindow_ || width <= 0 || height <= 0)  // a top-level window has no host window
         return false;
     ErrorTrap trap(display_);
     ::Window root;

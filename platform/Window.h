@@ -1,5 +1,6 @@
-// The editor's window on X11: a child window of the host's window, on a
-// display connection of its own, read when the editor idles. It stands in
+// The editor's window on X11: a child window of the host's window (or a
+// top-level window of its own), on a display connection of its own, read
+// when the editor idles. It stands in
 // for the system window class, its message loop, the asynchronous pointer
 // and key state, cursors and the millisecond tick count.
 #pragma once
@@ -24,10 +25,16 @@ public:
     // buttons: the pressed one (1 left, 2 middle, 4 right) and the modifiers
     // held (Shift 8, Control 16, Alt 32); window coordinates.
     virtual void buttonDown(int buttons, int x, int y) = 0;
+    // While a button is held: the pointer moved, or a button was released.
+    // buttons: those still held and the modifiers, as for buttonDown.
+    virtual void pointerMoved(int buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
+    virtual void buttonUp(int buttons, int x, int y) { (void)buttons, (void)x, (void)y; }
     // notches: +1 away from the user, −1 towards.
     virtual void wheel(float notches, int x, int y) = 0;
     // The window is gone (the host destroyed its parent).
     virtual void destroyed() = 0;
+    // The user asked the window manager to close a top-level window.
+    virtual void closeRequested() {}
 };
 
 enum class Cursor { normal, wait, horizontalSize, verticalSize, moveSize, diagonalRising, diagonalFalling, forbidden, hand };
@@ -36,6 +43,9 @@ class Window {
 public:
     // Null when there is no display or `parent` is not a window.
     static std::unique_ptr<Window> open(unsigned long parent, int width, int height, WindowEvents* events);
+    // A window of its own on the screen, titled, of a fixed size; null
+    // without a display.
+    static std::unique_ptr<Window> openTopLevel(const std::string& title, int width, int height, WindowEvents* events);
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -79,7 +89,7 @@ public:
 
 private:
     Window() = default;
-    bool create(unsigned long parent, int width, int height);
+    bool create(unsigned long parent, int width, int height, const char* title);
     void handle(const ::_XEvent& event, bool paintsOnly);
 
     ::_XDisplay* display_ = nullptr;
@@ -91,6 +101,7 @@ private:
     int width_ = 0, height_ = 0;
     bool alive_ = false;
     std::int32_t pressState_ = -1;  // the buttons at a press being handled, until first read
+    unsigned long deleteWindow_ = 0;  // WM_DELETE_WINDOW, for top-level windows
     // The pending repaint, merged from exposures until the last of a series.
     int paintLeft_ = 0, paintTop_ = 0, paintRight_ = 0, paintBottom_ = 0;
 };

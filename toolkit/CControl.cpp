@@ -67,6 +67,16 @@ bool CControl::resetOnControlClick(CDrawContext* context, std::int32_t buttons)
     return true;
 }
 
+void CControl::followModally(CDrawContext* context, CPoint& where)
+{
+    for (;;) {
+        readMouseLocation(context, where);
+        pumpIdleFromView();
+        if (!onMouseMoved(context, where, context ? context->mouseButtons() : 0))
+            return;
+    }
+}
+
 bool CControl::startsGesture(CDrawContext* context, std::int32_t& buttons)
 {
     if (!mouseEnabled_)

@@ -70,6 +70,16 @@ protected:
     // the context for −1), and with a modifier held the listener's
     // modifierClicked first. True: the gesture goes on.
     bool startsGesture(CDrawContext* context, std::int32_t& buttons);
+    // The gesture run in a loop of its own, from a press that started it:
+    // reads the pointer, serves the idle, and feeds onMouseMoved the pointer
+    // and the buttons now until it ends the gesture.
+    void followModally(CDrawContext* context, CPoint& where);
+    // `mouse` as the whole gesture: the press, then followModally.
+    void runGesture(CDrawContext* context, CPoint& where, std::int32_t buttons)
+    {
+        if (onMouseDown(context, where, buttons))
+            followModally(context, where);
+    }
 
     CControlListener* listener_;
     std::int32_t tag_;
@@ -80,6 +90,7 @@ protected:
     float max_ = 1.0f;
     float wheelStep_ = 0.1f;
     CPoint bitmapOffset_;
+    std::int32_t gestureButtons_ = 0;  // the buttons that hold the gesture
 };
 
 }  // namespace VSTGUI

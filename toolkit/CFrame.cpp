@@ -38,6 +38,14 @@ CFrame::CFrame(const CRect& size, void* parentWindow, FrameOwner* owner)
     }
 }
 
+CFrame::CFrame(const CRect& size, const TopLevel& window, FrameOwner* owner)
+    : CViewContainer(size, nullptr), owner_(owner)
+{
+    frame_ = this;
+    window_ = platform::Window::openTopLevel(window.title, size.width(), size.height(), this);
+    open_ = window_ != nullptr;
+}
+
 CFrame::~CFrame()
 {
     setModal(nullptr);
@@ -69,7 +77,11 @@ CDrawContext* CFrame::windowContext()
 void CFrame::idle()
 {
     if (window_)
-        window_->poll(inGesture_);
+        window_->poll(inGesture_ && modalGestures());
+    // A release the window never reported (the pointer grabbed away) ends
+    // the gesture once no button is held.
+    if (inGesture_ && !modalGestures() && window_ && (window_->buttons() & (kLButton | kMButton | kRButton)) == 0)
+        endGesture();
     if (!open_ || firstDrawPending_ || updatesDisabled_ || !isDirty() || !window_)
         return;
     platform::Window::Scope scope(*window_);
@@ -155,13 +167,69 @@ void CFrame::servePaints()
 
 void CFrame::buttonDown(int buttons, int x, int y)
 {
-    if (inGesture_)
+    if (inGesture_) {
+        // Another button during a gesture fed from events: the buttons held change.
+        if (!modalGestures()) {
+            heldButtons_ = (heldButtons_ | buttons) & (kLButton | kMButton | kRButton);
+            heldButtons_ |= buttons & kAnyModifier;
+            const std::int32_t held = heldButtons_;
+            feedGesture(x, y, [&](CDrawContext* c, CPoint& where) { return onMouseMoved(c, where, held); });
+        }
         return;
+    }
     ContextRef context(windowContext());
     CPoint where{x, y};
     inGesture_ = true;
+    if (!modalGestures()) {
+        heldButtons_ = buttons;
+        lastPointer_ = where;
+        inGesture_ = onMouseDown(context.context, where, buttons);
+        return;
+    }
     mouse(context.context, where, buttons);
     inGesture_ = false;
+}
+
+void CFrame::pointerMoved(int buttons, int x, int y)
+{
+    heldButtons_ = buttons;
+    if (inGesture_ && !modalGestures())
+        feedGesture(x, y, [&](CDrawContext* c, CPoint& where) { return onMouseMoved(c, where, buttons); });
+}
+
+void CFrame::buttonUp(int buttons, int x, int y)
+{
+    heldButtons_ = buttons;
+    if (inGesture_ && !modalGestures())
+        feedGesture(x, y, [&](CDrawContext* c, CPoint& where) { return onMouseUp(c, where, buttons); });
+}
+
+template <class Step>
+void CFrame::feedGesture(int x, int y, Step step)
+{
+    ContextRef context(windowContext());
+    CPoint where{x, y};
+    lastPointer_ = where;
+    inGesture_ = step(context.context, where);
+}
+
+void CFrame::endGesture()
+{
+    if (inGesture_ && !modalGestures())
+        feedGesture(lastPointer_.h, lastPointer_.v, [&](CDrawContext* c, CPoint& where) {
+            return onMouseUp(c, where, heldButtons_ & kAnyModifier);
+        });
+    inGesture_ = inGesture_ && modalGestures();
+}
+
+bool CFrame::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    setFocusView(nullptr);
+    if (buttons == -1)
+        buttons = context ? context->mouseButtons() : 0;
+    if (modal_ && !(modal_->mouseEnabled() && modal_->hitTest(where, buttons)))
+        return false;
+    return CViewContainer::onMouseDown(context, where, buttons);
 }
 
 void CFrame::wheel(float notches, int x, int y)

@@ -8,8 +8,14 @@
 #include "platform/Window.h"
 
 #include <memory>
+#include <string>
 
 namespace VSTGUI {
+
+// A frame in a window of its own on the screen, with this title.
+struct TopLevel {
+    std::string title;
+};
 
 // What a frame asks of the editor that owns it.
 class FrameOwner {
@@ -23,6 +29,10 @@ public:
     virtual std::int32_t knobMode() const = 0;
     // Asks the host to give its window this size; false if it did not.
     virtual bool resizeWindow(std::int32_t width, std::int32_t height) = 0;
+    // True: a control runs its whole gesture inside the press, in a loop of
+    // its own that calls pumpIdle. False: the frame feeds each gesture from
+    // the window's events, one step per event, so no call blocks.
+    virtual bool modalGestures() const = 0;
 
 protected:
     ~FrameOwner() = default;
@@ -36,10 +46,13 @@ public:
     // `parentWindow`: the host's X11 window id, or null for a frame without
     // a window (drawn only into its back buffer).
     CFrame(const CRect& size, void* parentWindow, FrameOwner* owner);
+    CFrame(const CRect& size, const TopLevel& window, FrameOwner* owner);
     ~CFrame() override;
 
     // True while the window exists (or, without one, until destruction).
     bool isOpen() const { return open_; }
+    // The user asked to close the frame's top-level window.
+    bool closeAsked() const { return closeAsked_; }
     // Reads the window's events, then redraws what is dirty once the window
     // has been painted for the first time.
     void idle();
@@ -59,8 +72,12 @@ public:
     // Milliseconds of the system clock while an owner is attached, else 0.
     std::uint32_t tickCount() const;
     void setUpdatesDisabled(bool disabled) { updatesDisabled_ = disabled; }
-    // True while a mouse gesture runs (inside idle): the frame must not be destroyed then.
+    // True while a mouse gesture runs: inside idle for gestures in a loop of
+    // their own (the frame must not be destroyed then), from press to release
+    // for gestures fed from events.
     bool inGesture() const { return inGesture_; }
+    // Ends a gesture fed from events as if every button were released.
+    void endGesture();
     // Serves waiting exposures only (the idle service during a gesture).
     void servePaints();
     // A drawing context on the window (null without one); the caller releases it.
@@ -89,6 +106,8 @@ public:
 
     void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
+    // The press goes to the modal view only, when one is set.
+    bool onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
     std::int32_t onKeyDown(const KeyCode& key) override;
     std::int32_t onKeyUp(const KeyCode& key) override;
     bool isKindOf(std::string_view name) const override { return name == "CFrame" || CViewContainer::isKindOf(name); }
@@ -96,16 +115,26 @@ public:
 private:
     void paint(int left, int top, int right, int bottom) override;
     void buttonDown(int buttons, int x, int y) override;
+    void pointerMoved(int buttons, int x, int y) override;
+    void buttonUp(int buttons, int x, int y) override;
+    bool modalGestures() const { return !owner_ || owner_->modalGestures(); }
+    // One step of a gesture fed from events, at window point (x, y).
+    template <class Step>
+    void feedGesture(int x, int y, Step step);
     void wheel(float notches, int x, int y) override;
     void destroyed() override;
+    void closeRequested() override { closeAsked_ = true; }
 
     FrameOwner* owner_;
     CView* modal_ = nullptr;
     CView* focus_ = nullptr;
     bool firstDrawPending_ = true;
     bool open_ = true;
+    bool closeAsked_ = false;
     bool updatesDisabled_ = false;
     bool inGesture_ = false;
+    std::int32_t heldButtons_ = 0;  // during a gesture fed from events
+    CPoint lastPointer_;
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<COffscreenContext> backBuffer_;
 };

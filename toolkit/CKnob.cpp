@@ -122,87 +122,81 @@ void CKnob::drawHandle(CDrawContext* context)
     context->lineTo({end.h + 1, end.v - 1});
 }
 
-void CKnob::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+bool CKnob::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
     if (!startsGesture(context, buttons))
-        return;
+        return false;
     if (resetOnControlClick(context, buttons))
-        return;
+        return false;
     const bool linearMode = frame_ && frame_->knobMode() == FrameServices::kLinearMode;
     beginEdit();
-    if (linearMode != ((buttons & kAlt) != 0))
-        dragLinear(context, where, buttons);
-    else
-        dragCircular(context, where);
-    endEdit();
-}
-
-// Right and up turn the knob up. Pressing or releasing Shift changes the
-// scale from the current position on, so the value does not jump.
-void CKnob::dragLinear(CDrawContext* context, CPoint& where, std::int32_t buttons)
-{
-    const auto coefficientFor = [this](std::int32_t held) {
-        return (max_ - min_) / ((held & kShift) ? kDragRange * fineFactor_ : kDragRange);
-    };
-    const CPoint anchor = where;
-    float entry = value_;
-    float coefficient = coefficientFor(buttons);
-    float diff = 0.0f;
-    CPoint last = where;
-    bool first = true;
-    for (;;) {
-        if (first || !(where == last)) {
-            first = false;
-            last = where;
-            diff = static_cast<float>((where.h - anchor.h) + (anchor.v - where.v));
-            value_ = entry + diff * coefficient;
-            clampValue();
-            notifyIfDirty(context);
-        }
-        readMouseLocation(context, where);
-        pumpIdleFromView();
-        const std::int32_t now = context ? context->mouseButtons() : 0;
-        if (!(now & kLButton))
-            break;
-        if (now != buttons) {
-            const float next = coefficientFor(now);
-            entry += diff * (coefficient - next);
-            coefficient = next;
-            buttons = now;
-        }
+    linearDrag_ = linearMode != ((buttons & kAlt) != 0);
+    gestureButtons_ = buttons;
+    last_ = where;
+    if (linearDrag_) {
+        anchor_ = where;
+        entry_ = value_;
+        coefficient_ = coefficientFor(buttons);
+        diff_ = 0.0f;
+        followLinear(context, where);
+    } else {
+        previous_ = valueAtPoint({where.h - size_.left, where.v - size_.top});
+        followCircular(context, where);
     }
+    return true;
 }
 
-// The value follows the pointer's angle; a jump of more than half the range
-// means the pointer crossed the gap, and the knob stays at the end it left.
-void CKnob::dragCircular(CDrawContext* context, CPoint& where)
+bool CKnob::onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
-    const auto relative = [this](const CPoint& p) { return CPoint{p.h - size_.left, p.v - size_.top}; };
+    if (!(buttons & kLButton)) {
+        endEdit();
+        return false;
+    }
+    if (linearDrag_ && buttons != gestureButtons_) {
+        const float next = coefficientFor(buttons);
+        entry_ += diff_ * (coefficient_ - next);
+        coefficient_ = next;
+        gestureButtons_ = buttons;
+    }
+    if (!(where == last_)) {
+        last_ = where;
+        if (linearDrag_)
+            followLinear(context, where);
+        else
+            followCircular(context, where);
+    }
+    return true;
+}
+
+float CKnob::coefficientFor(std::int32_t buttons) const
+{
+    return (max_ - min_) / ((buttons & kShift) ? kDragRange * fineFactor_ : kDragRange);
+}
+
+void CKnob::followLinear(CDrawContext* context, const CPoint& where)
+{
+    diff_ = static_cast<float>((where.h - anchor_.h) + (anchor_.v - where.v));
+    value_ = entry_ + diff_ * coefficient_;
+    clampValue();
+    notifyIfDirty(context);
+}
+
+// A jump of more than half the range means the pointer crossed the gap, and
+// the knob stays at the end it left.
+void CKnob::followCircular(CDrawContext* context, const CPoint& where)
+{
     const float half = (max_ - min_) / 2.0f;
-    float previous = valueAtPoint(relative(where));
-    CPoint last = where;
-    bool first = true;
-    for (;;) {
-        if (first || !(where == last)) {
-            first = false;
-            last = where;
-            const float next = valueAtPoint(relative(where));
-            if (previous - next > half) {
-                value_ = max_;
-            } else if (next - previous > half) {
-                value_ = min_;
-            } else {
-                previous = next;
-                value_ = next;
-            }
-            clampValue();
-            notifyIfDirty(context);
-        }
-        readMouseLocation(context, where);
-        pumpIdleFromView();
-        if (!context || !(context->mouseButtons() & kLButton))
-            break;
+    const float next = valueAtPoint({where.h - size_.left, where.v - size_.top});
+    if (previous_ - next > half) {
+        value_ = max_;
+    } else if (next - previous_ > half) {
+        value_ = min_;
+    } else {
+        previous_ = next;
+        value_ = next;
     }
+    clampValue();
+    notifyIfDirty(context);
 }
 
 void CKnob::step(CDrawContext* context, float delta)

@@ -16,7 +16,16 @@ public:
 
     void draw(CDrawContext* context) override;
     // Linear or circular dragging (the frame's knob mode, inverted by Alt).
-    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
+    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override
+    {
+        runGesture(context, where, buttons);
+    }
+    bool onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
+    // Linear: right and up turn the knob up; pressing or releasing Shift
+    // changes the scale from the current position on, so the value does not
+    // jump. Circular: the value follows the pointer's angle. Ends when the
+    // left button is up.
+    bool onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
     // One notch is the wheel step, a tenth of it with Shift.
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
     // Left and down turn down, up and right turn up, by a notch's step.
@@ -42,8 +51,9 @@ public:
 
 protected:
     void recomputeAngles();
-    void dragLinear(CDrawContext* context, CPoint& where, std::int32_t buttons);
-    void dragCircular(CDrawContext* context, CPoint& where);
+    float coefficientFor(std::int32_t buttons) const;
+    void followLinear(CDrawContext* context, const CPoint& where);
+    void followCircular(CDrawContext* context, const CPoint& where);
     // Wheel and keys: the value moves by `delta`, as one edit when it changed.
     void step(CDrawContext* context, float delta);
 
@@ -59,6 +69,14 @@ protected:
     float b_ = 0.0f;
     float radius_;
     float fineFactor_ = 1.5f;
+    // The drag under way.
+    bool linearDrag_ = false;
+    CPoint anchor_;
+    CPoint last_;
+    float entry_ = 0.0f;
+    float coefficient_ = 0.0f;
+    float diff_ = 0.0f;
+    float previous_ = 0.0f;  // circular: the last angle's value inside the arc
 };
 
 class CAnimKnob : public CKnob {

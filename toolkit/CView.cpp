@@ -127,7 +127,12 @@ CViewContainer::CViewContainer(const CRect& size, FrameServices* frame, CBitmap*
 }
 
 // Only the container's own references go; creators keep theirs.
-CViewContainer::~CViewContainer() { removeAllViews(false); }
+CViewContainer::~CViewContainer()
+{
+    if (gestureChild_)
+        gestureChild_->releaseRef();
+    removeAllViews(false);
+}
 
 void CViewContainer::setOwner(FrameServices* frame, CViewContainer* parent)
 {
@@ -311,6 +316,62 @@ void CViewContainer::mouse(CDrawContext* context, CPoint& where, std::int32_t bu
             context->offset = savedOffset;
         return;
     }
+}
+
+template <class Step>
+bool CViewContainer::feedGesture(CDrawContext* context, CPoint& where, Step step)
+{
+    CView* child = gestureChild_;
+    const CPoint origin = parent_ ? CPoint{size_.left, size_.top} : CPoint{};
+    CPoint local{where.h - origin.h, where.v - origin.v};
+    CPoint savedOffset;
+    if (context) {
+        savedOffset = context->offset;
+        context->offset = {savedOffset.h + origin.h, savedOffset.v + origin.v};
+    }
+    const bool goesOn = step(child, local);
+    if (context)
+        context->offset = savedOffset;
+    where = {local.h + origin.h, local.v + origin.v};
+    if (!goesOn && gestureChild_ == child) {
+        gestureChild_ = nullptr;
+        child->releaseRef();
+    }
+    return goesOn;
+}
+
+bool CViewContainer::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (gestureChild_)
+        return false;
+    const CPoint origin = parent_ ? CPoint{size_.left, size_.top} : CPoint{};
+    const CPoint local{where.h - origin.h, where.v - origin.v};
+    for (auto child = children_.rbegin(); child != children_.rend(); ++child) {
+        if (!(*child)->mouseEnabled() || !(*child)->hitTest(local, buttons))
+            continue;
+        gestureChild_ = *child;
+        gestureChild_->addRef();
+        return feedGesture(context, where, [&](CView* view, CPoint& at) {
+            return view->onMouseDown(context, at, buttons);
+        });
+    }
+    return false;
+}
+
+bool CViewContainer::onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!gestureChild_)
+        return false;
+    return feedGesture(context, where,
+                       [&](CView* view, CPoint& at) { return view->onMouseMoved(context, at, buttons); });
+}
+
+bool CViewContainer::onMouseUp(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (!gestureChild_)
+        return false;
+    return feedGesture(context, where,
+                       [&](CView* view, CPoint& at) { return view->onMouseUp(context, at, buttons); });
 }
 
 std::int32_t CViewContainer::onKeyDown(const KeyCode& key)

@@ -53,6 +53,27 @@ public:
     // Touching edges count as overlapping.
     virtual bool overlapsUpdate(const CRect& updateRect) const;
     virtual void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1);
+    // A mouse gesture in steps any driver can feed: the press, then the
+    // pointer and the buttons held as they change, the release last (its
+    // buttons are those still held). `mouse` runs a whole gesture in a loop
+    // of its own; an event-driven frame feeds the steps from window events.
+    // onMouseDown is true when the gesture goes on; onMouseMoved and
+    // onMouseUp are false once it has ended. By default the press is the
+    // whole gesture: it runs `mouse`.
+    virtual bool onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
+    {
+        mouse(context, where, buttons);
+        return false;
+    }
+    virtual bool onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons)
+    {
+        (void)context, (void)where, (void)buttons;
+        return false;
+    }
+    virtual bool onMouseUp(CDrawContext* context, CPoint& where, std::int32_t buttons)
+    {
+        return onMouseMoved(context, where, buttons);
+    }
     virtual void setBackground(CBitmap* bitmap);
     virtual CBitmap* background() const { return background_; }
     virtual std::int32_t onKeyDown(const KeyCode& key) { (void)key; return -1; }
@@ -146,6 +167,11 @@ public:
     void draw(CDrawContext* context) override;
     void drawArea(CDrawContext* context, const CRect& updateRect) override;
     void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
+    // The press goes to the child under the pointer, as with `mouse`; the
+    // rest of the gesture to the same child.
+    bool onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
+    bool onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
+    bool onMouseUp(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
     std::int32_t onKeyDown(const KeyCode& key) override;
     std::int32_t onKeyUp(const KeyCode& key) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
@@ -161,8 +187,13 @@ protected:
     // this container's top left; `area` is the whole container, `local` the update.
     void drawContent(CDrawContext* context, const CRect& area, const CRect& local);
     void drawChildren(CDrawContext* context, const CRect& updateRect);
+    // Runs `step` on the gesture's child with the point and the context's
+    // offset in its coordinates; the child is let go when it ends the gesture.
+    template <class Step>
+    bool feedGesture(CDrawContext* context, CPoint& where, Step step);
 
     std::vector<CView*> children_;  // in list order
+    CView* gestureChild_ = nullptr;  // retained while its gesture goes on
     CColor backgroundColor_{0, 0, 0, 0};
     CPoint backgroundOffset_;
     bool drawOffscreen_ = false;

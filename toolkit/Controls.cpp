@@ -69,22 +69,30 @@ float CHorizontalSwitch::valueAt(const CPoint& where) const
     return positionValue(where.h - size_.left, background_ ? background_->width() : 0);
 }
 
-// The gesture: it follows the pointer while the buttons stay as at the click.
-void CVerticalSwitch::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+bool CVerticalSwitch::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
     if (!startsGesture(context, buttons))
-        return;
+        return false;
     if (resetOnControlClick(context, buttons))
-        return;
+        return false;
     beginEdit();
-    do {
-        value_ = valueAt(where);
-        if (listener_ && isDirty())
-            listener_->valueChanged(context, this);
-        readMouseLocation(context, where);
-        pumpIdleFromView();
-    } while (context && context->mouseButtons() == buttons);
-    endEdit();
+    gestureButtons_ = buttons;
+    value_ = valueAt(where);
+    if (listener_ && isDirty())
+        listener_->valueChanged(context, this);
+    return true;
+}
+
+bool CVerticalSwitch::onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (buttons != gestureButtons_) {
+        endEdit();
+        return false;
+    }
+    value_ = valueAt(where);
+    if (listener_ && isDirty())
+        listener_->valueChanged(context, this);
+    return true;
 }
 
 // ----------------------------------------------------------------- CMovieButton
@@ -103,31 +111,45 @@ void CMovieButton::draw(CDrawContext* context)
     setDirty(false);
 }
 
-void CMovieButton::mouse(CDrawContext* context, CPoint& where, std::int32_t buttons)
+bool CMovieButton::onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons)
 {
     if (!startsGesture(context, buttons))
-        return;
-    const float clicked = value_;
-    const float toggled = clicked == 0.0f ? 1.0f : 0.0f;
+        return false;
+    clicked_ = value_;
+    toggled_ = clicked_ == 0.0f ? 1.0f : 0.0f;
     beginEdit();
     if (!context || context->mouseButtons() != buttons) {
         // Released already: a plain click.
-        value_ = toggled;
+        value_ = toggled_;
         if (listener_)
             listener_->valueChanged(context, this);
-    } else {
-        do {
-            const bool inside = where.h >= size_.left && where.h <= size_.right && where.v >= size_.top &&
-                                where.v <= size_.bottom;
-            value_ = inside ? toggled : clicked;
-            if (listener_ && isDirty())
-                listener_->valueChanged(context, this);
-            readMouseLocation(context, where);
-            pumpIdleFromView();
-        } while (context->mouseButtons() == buttons);
+        endEdit();
+        buttonState_ = value_;
+        return false;
     }
-    endEdit();
-    buttonState_ = value_;
+    gestureButtons_ = buttons;
+    followPointer(context, where);
+    return true;
+}
+
+bool CMovieButton::onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons)
+{
+    if (buttons != gestureButtons_) {
+        endEdit();
+        buttonState_ = value_;
+        return false;
+    }
+    followPointer(context, where);
+    return true;
+}
+
+void CMovieButton::followPointer(CDrawContext* context, const CPoint& where)
+{
+    const bool inside =
+        where.h >= size_.left && where.h <= size_.right && where.v >= size_.top && where.v <= size_.bottom;
+    value_ = inside ? toggled_ : clicked_;
+    if (listener_ && isDirty())
+        listener_->valueChanged(context, this);
 }
 
 }  // namespace VSTGUI

@@ -27,7 +27,13 @@ public:
                     std::int32_t frameHeight, std::int32_t positionCount, CBitmap* background,
                     const CPoint& offset = {});
     void draw(CDrawContext* context) override;
-    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
+    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override
+    {
+        runGesture(context, where, buttons);
+    }
+    // The value follows the pointer while the buttons stay as at the press.
+    bool onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
+    bool onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
     bool isKindOf(std::string_view name) const override
     {
         return name == "CVerticalSwitch" || CControl::isKindOf(name);
@@ -62,12 +68,23 @@ public:
     CMovieButton(const CRect& size, CControlListener* listener, std::int32_t tag, std::int32_t frameHeight,
                  CBitmap* background, const CPoint& offset = {});
     void draw(CDrawContext* context) override;
-    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override;
+    void mouse(CDrawContext* context, CPoint& where, std::int32_t buttons = -1) override
+    {
+        runGesture(context, where, buttons);
+    }
+    // A press already released is a click; otherwise the button shows the
+    // toggled state while the pointer is over it and the buttons stay.
+    bool onMouseDown(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
+    bool onMouseMoved(CDrawContext* context, CPoint& where, std::int32_t buttons) override;
     bool isKindOf(std::string_view name) const override { return name == "CMovieButton" || CControl::isKindOf(name); }
 
     float buttonState() const { return buttonState_; }
 
 protected:
+    void followPointer(CDrawContext* context, const CPoint& where);
+    float clicked_ = 0.0f;
+    float toggled_ = 0.0f;
+
     CPoint offset_;
     std::int32_t frameHeight_;
     float buttonState_ = 0.0f;

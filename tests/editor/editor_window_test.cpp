@@ -410,3 +410,67 @@ TEST_F(EditorWindow, ClosedFromInsideADragItClosesWhenTheDragEnds)
     EXPECT_NE(editor.gui().control(kAttack), nullptr);  // the retained controls stay
     closing = nullptr;
 }
+
+// The editor behind its host interface alone, no plug-in format, with
+// gestures fed from events: a drag on the Attack knob reaches the host as
+// one edit while every idle call returns at once, and a close in the middle
+// of a drag still ends the edit.
+TEST_F(EditorWindow, GesturesFromEventsThroughTheHostInterface)
+{
+    struct Host : EditorHost {
+        float parameterValue(std::int32_t index) override { return values[static_cast<size_t>(index)]; }
+        void parameterText(std::int32_t, char* text) override { text[0] = 0; }
+        void beginEdit(std::int32_t index) override { log.push_back("begin " + std::to_string(index)); }
+        void performEdit(std::int32_t index, float value) override { values[static_cast<size_t>(index)] = value; }
+        void endEdit(std::int32_t index) override { log.push_back("end " + std::to_string(index)); }
+        void gestureIdle() override { log.push_back("gesture idle"); }
+        bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+        std::array<float, kNumParameters> values{};
+        std::vector<std::string> log;
+    } host;
+    VocoderGui editor(host, VocoderGui::Gestures::fromEvents);
+    ASSERT_TRUE(editor.open(parentHandle()));
+    ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return !editor.getFrame()->isDirty(); }));
+
+    for (const bool closeMidway : {false, true}) {
+        host.log.clear();
+        std::atomic<bool> pressed{false}, released{false};
+        std::thread hand([&] {
+            Pointer drag;
+            drag.moveTo(146, 180);
+            drag.button(1, true);
+            pressed = true;
+            for (int step = 1; step <= 8; ++step) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                drag.moveTo(146, 180 - 5 * step);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            drag.button(1, false);
+            released = true;
+        });
+        double longest = 0.0;
+        const auto timedIdle = [&] {
+            const auto start = std::chrono::steady_clock::now();
+            editor.idle();
+            longest = std::max(longest,
+                               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            if (closeMidway && editor.getFrame() && editor.getFrame()->inGesture() && host.values[kAttack] > 0.1f)
+                editor.close();
+        };
+        const bool done = testdisplay::idleUntil(timedIdle, [&] {
+            return released.load() && (!editor.getFrame() || !editor.getFrame()->inGesture());
+        });
+        hand.join();
+        ASSERT_TRUE(done);
+        EXPECT_LT(longest, 50.0);
+        EXPECT_GT(host.values[kAttack], 0.1f);
+        ASSERT_FALSE(host.log.empty());
+        EXPECT_EQ(host.log.front(), "begin 4");
+        EXPECT_EQ(host.log.back(), "end 4");
+        EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "gesture idle"), 0);
+        EXPECT_EQ(editor.isOpen(), !closeMidway);
+        host.values[kAttack] = 0.0f;
+        editor.parameterChanged(kAttack);
+        editor.idle();
+    }
+}

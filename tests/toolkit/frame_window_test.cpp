@@ -34,8 +34,6 @@ struct Editor : FrameOwner {
         if (frame)
             frame->idle();
     }
-    void beginEdit(std::int32_t) override {}
-    void endEdit(std::int32_t) override {}
     void pumpIdle() override
     {
         ++hostIdles;
@@ -43,9 +41,14 @@ struct Editor : FrameOwner {
     }
     std::int32_t knobMode() const override { return FrameServices::kLinearMode; }
     bool resizeWindow(std::int32_t, std::int32_t) override { return hostSizes; }
+    bool modalGestures() const override { return modal; }
+    void beginEdit(std::int32_t) override { ++edits; }
+    void endEdit(std::int32_t) override { --edits; }
 
     CFrame* frame = nullptr;
     bool hostSizes = false;
+    bool modal = true;
+    int edits = 0;  // begun and not ended
 };
 
 struct Listener : CControlListener {
@@ -190,41 +193,103 @@ TEST_F(FrameWindow, ClicksAndTheWheelReachTheControlUnderThePointer)
     knob->releaseRef();
 }
 
-// While the button is held the knob's loop runs inside the idle call, and
-// the idle service keeps the host served.
-TEST_F(FrameWindow, ADragTurnsTheKnobAndKeepsTheHostIdling)
+// The same drag either way: in the knob's own loop inside one idle call,
+// served by the owner's pumpIdle; or fed from the window's events, one step
+// per event, with every idle call returning at once and the gesture
+// bracketed by one edit.
+TEST_F(FrameWindow, ADragTurnsTheKnobInItsLoopOrFromEvents)
 {
-    CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
-    editor.attach(&frame);
-    Listener listener;
-    auto* knob = new CKnob({100, 70, 140, 110}, &listener, 2, nullptr, nullptr);
-    frame.addView(knob);
-    ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
+    for (const bool modal : {true, false}) {
+        editor.modal = modal;
+        hostIdles = 0;
+        CFrame frame({0, 0, 200, 120}, reinterpret_cast<void*>(parent), &editor);
+        editor.attach(&frame);
+        Listener listener;
+        auto* knob = new CKnob({100, 70, 140, 110}, &listener, 2, nullptr, nullptr);
+        frame.addView(knob);
+        ASSERT_TRUE(idleUntil([&] { return !frame.isDirty(); }));
 
-    std::atomic<bool> released{false};
-    std::thread hand([&] {
-        Pointer pointer;
-        pointer.moveTo(120, 105);
-        pointer.button(1, true);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        for (int step = 1; step <= 10; ++step) {
-            pointer.moveTo(120, 105 - 10 * step);  // 100 pixels up in all
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::atomic<bool> released{false};
+        std::thread hand([&] {
+            Pointer pointer;
+            pointer.moveTo(120, 105);
+            pointer.button(1, true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            for (int step = 1; step <= 10; ++step) {
+                pointer.moveTo(120, 105 - 10 * step);  // 100 pixels up in all
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            pointer.button(1, false);
+            released = true;
+        });
+        double longestIdle = 0.0;
+        bool seenInGesture = false;
+        const auto timedIdle = [&] {
+            const auto start = std::chrono::steady_clock::now();
+            editor.idle();
+            const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            longestIdle = std::max(longestIdle, took.count());
+            seenInGesture = seenInGesture || frame.inGesture();
+        };
+        const bool done = testdisplay::idleUntil(
+            timedIdle, [&] { return released.load() && knob->getValue() > 0.0f && !frame.inGesture(); });
+        hand.join();
+        ASSERT_TRUE(done) << modal;
+        editor.idle();
+        EXPECT_NEAR(knob->getValue(), 0.5f, 1e-6f) << modal;
+        EXPECT_GT(listener.changes, 1) << modal;
+        EXPECT_EQ(editor.edits, 0) << modal;
+        if (modal) {
+            // The loop asks for the idle service all the time the button is held.
+            EXPECT_GE(hostIdles.load(), 5);
+        } else {
+            EXPECT_EQ(hostIdles.load(), 0);
+            EXPECT_TRUE(seenInGesture);  // across idle calls
+            EXPECT_LT(longestIdle, 50.0);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        pointer.button(1, false);
-        released = true;
-    });
-    const bool done = idleUntil([&] { return released.load() && knob->getValue() > 0.0f; });
-    hand.join();
-    ASSERT_TRUE(done);
-    editor.idle();
-    EXPECT_NEAR(knob->getValue(), 0.5f, 1e-6f);
-    EXPECT_GT(listener.changes, 1);
-    // The loop asks for the idle service all the time the button is held.
-    EXPECT_GE(hostIdles.load(), 5);
-    editor.attach(nullptr);
-    knob->releaseRef();
+        editor.attach(nullptr);
+        knob->releaseRef();
+    }
+    editor.modal = true;
+}
+
+// A frame in a window of its own: a top-level window with its title and a
+// size the window manager may not change; a close from the window manager
+// is reported, not acted on.
+TEST_F(FrameWindow, TopLevelWindowWithTitleFixedSizeAndCloseRequest)
+{
+    CFrame frame({0, 0, 220, 140}, TopLevel{"Vocoder"}, &editor);
+    ASSERT_TRUE(frame.isOpen());
+    const Window own = frame.window()->id();
+    Window root = 0, up = 0, *children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, own, &root, &up, &children, &count);
+    if (children)
+        XFree(children);
+    EXPECT_EQ(up, DefaultRootWindow(display));
+    char* name = nullptr;
+    ASSERT_TRUE(XFetchName(display, own, &name));
+    EXPECT_STREQ(name, "Vocoder");
+    XFree(name);
+    XSizeHints hints{};
+    long supplied = 0;
+    ASSERT_TRUE(XGetWMNormalHints(display, own, &hints, &supplied));
+    EXPECT_EQ(hints.min_width, 220);
+    EXPECT_EQ(hints.max_width, 220);
+    EXPECT_EQ(hints.min_height, 140);
+    EXPECT_EQ(hints.max_height, 140);
+
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = own;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, own, False, NoEventMask, &close);
+    XSync(display, False);
+    EXPECT_TRUE(testdisplay::idleUntil([&] { frame.idle(); }, [&] { return frame.closeAsked(); }));
+    EXPECT_TRUE(frame.isOpen());
 }
 
 TEST_F(FrameWindow, AModalSplashTakesEveryClick)
