@@ -22,8 +22,8 @@ void formatParameterText(float, char* text, void* binding)
     char shown[256] = {};
     b->host->parameterText(b->index, shown);
     shown[sizeof shown - 1] = 0;
-    const bool hertz = b->index == kLowCut || b->index == kHighCut;
-    std::snprintf(text, 256, "%s%s", shown, hertz ? "Hz" : "");
+    const char* suffix = kParameterTable[static_cast<size_t>(b->index)].editorSuffix;
+    std::snprintf(text, 256, "%s%s", shown, suffix ? suffix : "");
 }
 
 VocoderGui::VocoderGui(EditorHost& host, Gestures gestures)

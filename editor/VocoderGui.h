@@ -31,9 +31,9 @@ struct DisplayBinding {
     std::int32_t index;
 };
 
-// The displays' formatter: the parameter's display text, with "Hz" after
-// Low Cut and High Cut. `value` is not used: the text is the plug-in's
-// current one. `text` holds 256 bytes.
+// The displays' formatter: the parameter's display text, with the table's
+// editor suffix ("Hz" after Low Cut and High Cut). `value` is not used: the
+// text is the plug-in's current one. `text` holds 256 bytes.
 void formatParameterText(float value, char* text, void* binding);
 
 class VocoderGui : public VSTGUI::FrameOwner, public VSTGUI::CControlListener {

@@ -156,10 +156,10 @@ void requireCarrier(PluginHost& host, const Options& options, const std::vector<
 {
     if (host.effect()->uniqueID != kVocoderId)
         return;
-    const std::string mode = host.parameterDisplay(host.findParameter("Mode"));
-    if (mode != "Vocoder" && mode != "Carrier")
+    const int mode = params::mode(host.parameter(kMode));
+    if (mode != 0 && mode != 1)  // Vocoder and Carrier
         return;
-    const bool synth = host.parameterDisplay(host.findParameter("Carrier")) == "Synth";
+    const bool synth = params::carrier(host.parameter(kCarrier)) == CarrierSource::Synth;
     if (synth && !hasNotes(events)) {
         if (!options.midi.empty())
             throw HostError(options.midi + " holds no notes for the synthesiser to play");

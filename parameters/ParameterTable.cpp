@@ -39,12 +39,18 @@ constexpr auto linear = std::pair{Plain, &inverse<Plain>};
 using Unit = ParameterUnit;
 constexpr std::pair<double (*)(float), float (*)(double)> kNoPlain{nullptr, nullptr};
 
+constexpr ParameterSpec withEditorSuffix(ParameterSpec spec, const char* suffix)
+{
+    spec.editorSuffix = suffix;
+    return spec;
+}
+
 constexpr ParameterSpec spec(const char* symbol, const char* name, const char* title, const char* label,
                              float defaultValue, std::span<const ParameterChoice> choices = {},
                              Unit unit = Unit::Unitless,
                              std::pair<double (*)(float), float (*)(double)> plain = kNoPlain)
 {
-    return {symbol, name, title, label, defaultValue, choices, unit, plain.first, plain.second};
+    return {symbol, name, title, label, nullptr, defaultValue, choices, unit, plain.first, plain.second};
 }
 
 }  // namespace
@@ -58,7 +64,8 @@ const std::array<ParameterSpec, kNumParameters> kParameterTable{{
     spec("release", "Release", "Release", "ms", bits(0x3E2AAAAB), {}, Unit::Milliseconds, linear<releaseMs>),
     spec("pitchbend", "Pitchbend", "Pitchbend", "Semitones", 0.0f),
     spec("transpose", nullptr, "OSC 2 Transpose", nullptr, 0.0f),
-    spec("low_cut", "Low Cut", "Low Cut", "Hz", bits(0x3E75C28F), {}, Unit::Hertz, linear<Equaliser::lowCutHz>),
+    withEditorSuffix(spec("low_cut", "Low Cut", "Low Cut", "Hz", bits(0x3E75C28F), {}, Unit::Hertz,
+                          linear<Equaliser::lowCutHz>), "Hz"),
     spec("peak1_freq", "Peak1 Freq", "Peak1 Freq", "Hz", bits(0x3D240106), {}, Unit::Hertz,
          linear<Equaliser::peakHz>),
     spec("peak1_q", "Peak1 Q", "Peak1 Q", nullptr, bits(0x3E800DA9), {}, Unit::Unitless, linear<Equaliser::peakQ>),
@@ -67,7 +74,8 @@ const std::array<ParameterSpec, kNumParameters> kParameterTable{{
          linear<Equaliser::peakHz>),
     spec("peak2_q", "Peak2 Q", "Peak2 Q", nullptr, bits(0x3E800DA9), {}, Unit::Unitless, linear<Equaliser::peakQ>),
     spec("peak2_gain", "Peak2 Gain", "Peak2 Gain", "dB", 0.5f, {}, Unit::Decibels, linear<Equaliser::peakGainDb>),
-    spec("high_cut", "High Cut", "High Cut", "Hz", bits(0x3F19C0F6), {}, Unit::Hertz, linear<highCutDisplayHz>),
+    withEditorSuffix(spec("high_cut", "High Cut", "High Cut", "Hz", bits(0x3F19C0F6), {}, Unit::Hertz,
+                          linear<highCutDisplayHz>), "Hz"),
     spec("carrier_volume", "Carrier Volume", "Carrier Volume", "dB", 1.0f),
     spec("audio_limiter", "Audio Limiter", "Audio Limiter", "dB", 0.5f, {}, Unit::Decibels,
          linear<params::thresholdDb>),

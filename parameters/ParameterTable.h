@@ -33,6 +33,7 @@ struct ParameterSpec {
     const char* name;    // the effect record's name; nullptr: left untouched
     const char* title;   // a name for formats that require one
     const char* label;   // nullptr: the label text is left untouched
+    const char* editorSuffix;  // after the display text in the editor's value display, or nullptr
     float defaultValue;
     std::span<const ParameterChoice> choices;  // empty for continuous parameters
     ParameterUnit unit;
