@@ -2,7 +2,8 @@
 // and "HOP SIZE" parameters, with the rule hop < FFT size enforced by
 // fall-backs (FFT 256, hop 32).
 //
-// The sizes are atomics: parameter threads write them, the audio thread reads.
+// The sizes are atomics: setters on any thread write them; display texts and
+// the reported delay read them. The engine takes its sizes from the values.
 #pragma once
 
 #include <atomic>
