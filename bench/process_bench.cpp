@@ -177,9 +177,8 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
 void engineAlone(benchmark::State& state, int block)
 {
     Engine engine;
-    engine.setLargestBlock(block);
     engine.parameters().set(kCarrier, 1.0f);
-    engine.reset();
+    engine.prepare(static_cast<float>(kRate), block);
     std::vector<float> in1(static_cast<size_t>(block)), in2(in1.size()), out1(in1.size()), out2(in1.size());
     long position = 0;
     const auto fill = [&] {

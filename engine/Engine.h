@@ -21,6 +21,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 
 class Engine {
 public:
@@ -39,12 +40,27 @@ public:
     // Takes over the changes, reserves for the largest block, and clears the
     // buffers, the limiter and the compressor (the synthesiser plays on).
     void reset();
+    // The sample rate and the largest block, then reset. Not while processing.
+    void prepare(float sampleRate, int largestBlock)
+    {
+        setSampleRate(sampleRate);
+        setLargestBlock(largestBlock);
+        reset();
+    }
     // A MIDI event for the next process call, at its sample offset there
     // (later offsets wait for later blocks).
     void queueEvent(const MidiEvent& event) { eventQueue_.store(event); }
     // One block: modulator and carrier in, the same signal on both outputs.
     // Null inputs give silence; frames <= 0 or a null output does nothing.
     void process(const float* modulator, const float* carrier, float* out1, float* out2, int frames);
+    // The same with the block's events, each at its offset.
+    void process(const float* modulator, const float* carrier, float* out1, float* out2, int frames,
+                 std::span<const MidiEvent> events)
+    {
+        for (const MidiEvent& event : events)
+            queueEvent(event);
+        process(modulator, carrier, out1, out2, frames);
+    }
 
     // Where an impulse on both inputs comes out, in samples, for the current
     // settings: N + hop − 2 in the Vocoder mode, the limiter's look-ahead in
