@@ -1,5 +1,8 @@
 #include "ParameterTable.h"
 
+#include "Normalised.h"
+#include "SpectralSizes.h"
+#include "SynthMapping.h"
 #include "TextFormat.h"
 #include "tools/Equaliser.h"
 
@@ -16,6 +19,13 @@ constexpr ParameterChoice kModes[] = {{"Vocoder", 0.0f}, {"Carrier", 0.5f}, {"Au
 constexpr ParameterChoice kCarriers[] = {{"Synth", 0.0f}, {"Audio2", 1.0f}};
 constexpr ParameterChoice kFftSizes[] = {{"128", 0.0f}, {"256", 1.0f / 3}, {"512", 2.0f / 3}, {"1024", 1.0f}};
 constexpr ParameterChoice kHopSizes[] = {{"32", 0.0f}, {"64", 1.0f / 3}, {"96", 2.0f / 3}, {"128", 1.0f}};
+
+// The step of each stepped parameter that the engine takes.
+int waveformChoice(float x) { return synth::waveformIndex(x); }
+int modeChoice(float x) { return params::mode(clampNormalised(x)); }
+int carrierChoice(float x) { return params::carrier(clampNormalised(x)) == CarrierSource::Synth ? 0 : 1; }
+int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(SpectralSizes::fftSizeFor(clampNormalised(x)) / 128)); }
+int hopChoice(float x) { return SpectralSizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
 
 // The values the displays show before truncating or cutting them.
 double attackMs(float x) { return 199.9f * x + 1; }
@@ -39,6 +49,12 @@ constexpr auto linear = std::pair{Plain, &inverse<Plain>};
 using Unit = ParameterUnit;
 constexpr std::pair<double (*)(float), float (*)(double)> kNoPlain{nullptr, nullptr};
 
+constexpr ParameterSpec stepped(ParameterSpec spec, int (*choiceOf)(float))
+{
+    spec.choiceOf = choiceOf;
+    return spec;
+}
+
 constexpr ParameterSpec withEditorSuffix(ParameterSpec spec, const char* suffix)
 {
     spec.editorSuffix = suffix;
@@ -50,14 +66,14 @@ constexpr ParameterSpec spec(const char* symbol, const char* name, const char* t
                              Unit unit = Unit::Unitless,
                              std::pair<double (*)(float), float (*)(double)> plain = kNoPlain)
 {
-    return {symbol, name, title, label, nullptr, defaultValue, choices, unit, plain.first, plain.second};
+    return {symbol, name, title, label, nullptr, defaultValue, choices, nullptr, unit, plain.first, plain.second};
 }
 
 }  // namespace
 
 const std::array<ParameterSpec, kNumParameters> kParameterTable{{
-    spec("osc1", "OSC 1", "OSC 1", nullptr, 0.0f, kWaveforms),
-    spec("osc2", "OSC 2", "OSC 2", nullptr, 0.0f, kWaveforms),
+    stepped(spec("osc1", "OSC 1", "OSC 1", nullptr, 0.0f, kWaveforms), waveformChoice),
+    stepped(spec("osc2", "OSC 2", "OSC 2", nullptr, 0.0f, kWaveforms), waveformChoice),
     spec("osc2_volume", "OSC 2 Volume", "OSC 2 Volume", "dB", 0.5f),
     spec("osc2_octave", "OSC 2 Octave", "OSC 2 Octave", nullptr, 0.0f),
     spec("attack", "Attack", "Attack", "ms", bits(0x3CF5C28F), {}, Unit::Milliseconds, linear<attackMs>),
@@ -88,10 +104,10 @@ const std::array<ParameterSpec, kNumParameters> kParameterTable{{
     spec("vocoder_release", "Vocoder Release", "Vocoder Release", "ms", 0.5f, {}, Unit::Milliseconds,
          linear<params::releaseMs>),
     spec("vocoder_gain", "Vocoder Gain", "Vocoder Gain", "dB", bits(0x3F28F5C3)),
-    spec("mode", "Mode", "Mode", nullptr, 0.0f, kModes),
-    spec("carrier", "Carrier", "Carrier", nullptr, 0.0f, kCarriers),
-    spec("fft_size", "FFT SIZE", "FFT SIZE", "samples", bits(0x3F2AAAAB), kFftSizes),
-    spec("hop_size", "HOP SIZE", "HOP SIZE", "samples", 1.0f, kHopSizes),
+    stepped(spec("mode", "Mode", "Mode", nullptr, 0.0f, kModes), modeChoice),
+    stepped(spec("carrier", "Carrier", "Carrier", nullptr, 0.0f, kCarriers), carrierChoice),
+    stepped(spec("fft_size", "FFT SIZE", "FFT SIZE", "samples", bits(0x3F2AAAAB), kFftSizes), fftChoice),
+    stepped(spec("hop_size", "HOP SIZE", "HOP SIZE", "samples", 1.0f, kHopSizes), hopChoice),
 }};
 
 namespace {

@@ -36,6 +36,8 @@ struct ParameterSpec {
     const char* editorSuffix;  // after the display text in the editor's value display, or nullptr
     float defaultValue;
     std::span<const ParameterChoice> choices;  // empty for continuous parameters
+    // The choice the engine takes for a normalised value (stepped parameters).
+    int (*choiceOf)(float x);
     ParameterUnit unit;
     // The value a user reads, for continuous parameters whose display is a
     // monotonic function of the normalised value x; nullptr elsewhere. The

@@ -25,6 +25,8 @@ TEST(ParameterTable, SymbolsChoicesAndPlainValues)
         EXPECT_EQ(p.name ? std::string(p.name) : "OSC 2 Transpose", p.title);
 
         for (const ParameterChoice& choice : p.choices) {
+            ASSERT_NE(p.choiceOf, nullptr);
+            EXPECT_EQ(p.choiceOf(choice.value), &choice - p.choices.data()) << p.title;
             ParameterStore store;
             store.set(kHopSize, 0.0f);  // the smallest hop, so that every FFT size is taken
             store.set(i, choice.value);

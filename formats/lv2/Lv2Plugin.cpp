@@ -1,0 +1,184 @@
+// The LV2 plug-in: translates the host's ports and run calls into the
+// engine's. Parameter ports are read at the start of each run and only
+// changed values reach the engine; FFT SIZE and HOP SIZE go as a pair.
+// run never allocates, locks or waits: blocks longer than the largest block
+// prepared for are processed in pieces.
+#include "Lv2Ports.h"
+#include "engine/Engine.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/atom/util.h>
+#include <lv2/buf-size/buf-size.h>
+#include <lv2/core/lv2.h>
+#include <lv2/midi/midi.h>
+#include <lv2/options/options.h>
+#include <lv2/urid/urid.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Without the host's bufsz:maxBlockLength option.
+constexpr int kDefaultLargestBlock = 4096;
+// Bounds for a host's option: smaller or larger values are not taken.
+constexpr int kLargestBlockLimit = 1 << 16;
+
+struct Plugin {
+    Engine engine;
+    float sampleRate = 44100.0f;
+    int largestBlock = kDefaultLargestBlock;
+    LV2_URID midiEvent = 0;
+    std::vector<float> silence;  // for an audio input the host left unconnected
+
+    const float* modulator = nullptr;
+    const float* carrier = nullptr;
+    float* outLeft = nullptr;
+    float* outRight = nullptr;
+    const LV2_Atom_Sequence* midiIn = nullptr;
+    float* latency = nullptr;
+    std::array<const float*, kNumParameters> controls{};
+    // The port values last taken; NaN before the first run, so all are taken then.
+    std::array<float, kNumParameters> taken{};
+};
+
+int largestBlockOption(const LV2_Feature* const* features, LV2_URID_Map* map)
+{
+    const LV2_URID maxBlock = map->map(map->handle, LV2_BUF_SIZE__maxBlockLength);
+    const LV2_URID atomInt = map->map(map->handle, LV2_ATOM__Int);
+    for (int i = 0; features[i]; ++i) {
+        if (std::strcmp(features[i]->URI, LV2_OPTIONS__options) != 0 || !features[i]->data)
+            continue;
+        for (auto* option = static_cast<const LV2_Options_Option*>(features[i]->data); option->key; ++option)
+            if (option->key == maxBlock && option->type == atomInt && option->value) {
+                const int value = *static_cast<const int32_t*>(option->value);
+                if (value > 0 && value <= kLargestBlockLimit)
+                    return value;
+            }
+    }
+    return kDefaultLargestBlock;
+}
+
+LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features)
+{
+    LV2_URID_Map* map = nullptr;
+    for (int i = 0; features && features[i]; ++i)
+        if (std::strcmp(features[i]->URI, LV2_URID__map) == 0)
+            map = static_cast<LV2_URID_Map*>(features[i]->data);
+    if (!map)
+        return nullptr;
+    // Nothing may throw into the host.
+    try {
+        auto plugin = std::make_unique<Plugin>();
+        plugin->midiEvent = map->map(map->handle, LV2_MIDI__MidiEvent);
+        plugin->largestBlock = largestBlockOption(features, map);
+        plugin->sampleRate = static_cast<float>(rate);
+        plugin->silence.assign(static_cast<size_t>(plugin->largestBlock), 0.0f);
+        plugin->taken.fill(__builtin_nanf(""));
+        plugin->engine.prepare(plugin->sampleRate, plugin->largestBlock);
+        return plugin.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void connectPort(LV2_Handle handle, uint32_t port, void* data)
+{
+    auto* p = static_cast<Plugin*>(handle);
+    using namespace lv2ports;
+    switch (port) {
+    case kModulator: p->modulator = static_cast<const float*>(data); break;
+    case kCarrierInput: p->carrier = static_cast<const float*>(data); break;
+    case kOutLeft: p->outLeft = static_cast<float*>(data); break;
+    case kOutRight: p->outRight = static_cast<float*>(data); break;
+    case kMidiIn: p->midiIn = static_cast<const LV2_Atom_Sequence*>(data); break;
+    case kLatency: p->latency = static_cast<float*>(data); break;
+    default:
+        if (port >= kFirstParameter && port < kPortCount)
+            p->controls[port - kFirstParameter] = static_cast<const float*>(data);
+        break;
+    }
+}
+
+void activate(LV2_Handle handle)
+{
+    auto* p = static_cast<Plugin*>(handle);
+    p->engine.reset();
+}
+
+// The parameter ports' changed values into the engine's store.
+void takeControls(Plugin& p)
+{
+    ParameterStore& store = p.engine.parameters();
+    bool sizes = false;
+    for (int i = 0; i < kNumParameters; ++i) {
+        const float* port = p.controls[static_cast<size_t>(i)];
+        if (!port)
+            continue;
+        const float value = *port;
+        float& taken = p.taken[static_cast<size_t>(i)];
+        if (value == taken)
+            continue;
+        taken = value;
+        if (i == kFftSize || i == kHopSize)
+            sizes = true;
+        else
+            store.set(i, lv2ports::normalisedValue(i, value));
+    }
+    if (sizes)
+        store.setSizes(lv2ports::normalisedValue(kFftSize, p.taken[kFftSize]),
+                       lv2ports::normalisedValue(kHopSize, p.taken[kHopSize]));
+}
+
+// MIDI messages of up to three bytes, each at its frame of the run.
+void takeEvents(Plugin& p)
+{
+    if (!p.midiIn)
+        return;
+    LV2_ATOM_SEQUENCE_FOREACH(p.midiIn, event)
+    {
+        if (event->body.type != p.midiEvent || event->body.size == 0 || event->body.size > 3)
+            continue;
+        const auto* bytes = reinterpret_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
+        MidiEvent midi{static_cast<int32_t>(event->time.frames), {bytes[0], 0, 0}};
+        for (uint32_t b = 1; b < event->body.size; ++b)
+            midi.data[b] = bytes[b];
+        p.engine.queueEvent(midi);
+    }
+}
+
+void run(LV2_Handle handle, uint32_t frames)
+{
+    auto* p = static_cast<Plugin*>(handle);
+    takeControls(*p);
+    takeEvents(*p);
+    if (p->latency)
+        *p->latency = static_cast<float>(p->engine.latency());
+    if (!p->outLeft || !p->outRight)
+        return;
+    for (uint32_t done = 0; done < frames;) {
+        const uint32_t length = std::min(frames - done, static_cast<uint32_t>(p->largestBlock));
+        p->engine.process(p->modulator ? p->modulator + done : p->silence.data(),
+                          p->carrier ? p->carrier + done : p->silence.data(), p->outLeft + done, p->outRight + done,
+                          static_cast<int>(length));
+        done += length;
+    }
+}
+
+void deactivate(LV2_Handle) {}
+
+void cleanup(LV2_Handle handle) { delete static_cast<Plugin*>(handle); }
+
+const void* extensionData(const char*) { return nullptr; }
+
+const LV2_Descriptor kDescriptor = {lv2ports::kPluginUri, instantiate, connectPort, activate, run,
+                                    deactivate,          cleanup,     extensionData};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const LV2_Descriptor* lv2_descriptor(uint32_t index)
+{
+    return index == 0 ? &kDescriptor : nullptr;
+}

@@ -1,0 +1,204 @@
+// Writes the LV2 bundle's Turtle files from the parameter table and the
+// factory presets: manifest.ttl, vocoder.ttl (the plug-in and its ports)
+// and presets.ttl.
+//
+//     make_ttl BUNDLE_DIR MINOR MICRO
+#include "Lv2Ports.h"
+#include "parameters/SpectralSizes.h"
+#include "presets/FactoryPresets.h"
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using namespace lv2ports;
+
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    std::string s = text;
+    // A Turtle decimal or double, never an integer: hosts read control values as floats.
+    if (s.find_first_of(".eEn") == std::string::npos)
+        s += ".0";
+    return s;
+}
+
+std::string quoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string presetUri(const char* name)
+{
+    std::string slug;
+    for (const char* c = name; *c; ++c)
+        slug += std::isalnum(static_cast<unsigned char>(*c)) ? static_cast<char>(std::tolower(*c)) : '-';
+    return std::string("<") + kPluginUri + "#preset-" + slug + ">";
+}
+
+const char* unitOf(ParameterUnit unit)
+{
+    switch (unit) {
+    case ParameterUnit::Hertz: return "units:hz";
+    case ParameterUnit::Decibels: return "units:db";
+    case ParameterUnit::Milliseconds: return "units:ms";
+    case ParameterUnit::Unitless: break;
+    }
+    return nullptr;
+}
+
+constexpr const char* kPrefixes =
+    "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+    "@prefix bufsz: <http://lv2plug.in/ns/ext/buf-size#> .\n"
+    "@prefix doap: <http://usefulinc.com/ns/doap#> .\n"
+    "@prefix foaf: <http://xmlns.com/foaf/0.1/> .\n"
+    "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix midi: <http://lv2plug.in/ns/ext/midi#> .\n"
+    "@prefix opts: <http://lv2plug.in/ns/ext/options#> .\n"
+    "@prefix pprops: <http://lv2plug.in/ns/ext/port-props#> .\n"
+    "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+    "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+    "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
+    "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
+
+std::string manifest()
+{
+    std::ostringstream out;
+    out << kPrefixes;
+    out << "<" << kPluginUri << ">\n    a lv2:Plugin ;\n    lv2:binary <vocoder.so> ;\n"
+        << "    rdfs:seeAlso <vocoder.ttl> .\n\n";
+    for (const FactoryPreset& preset : factoryPresets())
+        out << presetUri(preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo <" << kPluginUri << "> ;\n"
+            << "    rdfs:seeAlso <presets.ttl> .\n\n";
+    return out.str();
+}
+
+std::string audioPort(Port index, const char* direction, const char* symbol, const char* name, bool sideChain)
+{
+    std::ostringstream out;
+    out << "[\n        a lv2:" << direction << ", lv2:AudioPort ;\n        lv2:index " << index
+        << " ;\n        lv2:symbol \"" << symbol << "\" ;\n        lv2:name \"" << name << "\"";
+    if (sideChain)
+        out << " ;\n        lv2:portProperty <http://lv2plug.in/ns/lv2core#isSideChain>";
+    out << "\n    ]";
+    return out.str();
+}
+
+std::string parameterPort(int parameter)
+{
+    const ParameterSpec& p = kParameterTable[static_cast<size_t>(parameter)];
+    std::ostringstream out;
+    out << "[\n        a lv2:InputPort, lv2:ControlPort ;\n        lv2:index " << portOf(parameter)
+        << " ;\n        lv2:symbol \"" << p.symbol << "\" ;\n        lv2:name " << quoted(p.title)
+        << " ;\n        lv2:default " << number(portDefault(parameter)) << " ;\n        lv2:minimum "
+        << number(portMinimum(parameter)) << " ;\n        lv2:maximum " << number(portMaximum(parameter));
+    switch (kindOf(parameter)) {
+    case Kind::choice:
+        out << " ;\n        lv2:portProperty lv2:integer, lv2:enumeration ;\n        lv2:scalePoint ";
+        for (size_t i = 0; i < p.choices.size(); ++i)
+            out << (i ? ", " : "") << "[ rdfs:label " << quoted(p.choices[i].text) << " ; rdf:value "
+                << number(static_cast<double>(i)) << " ]";
+        break;
+    case Kind::plain:
+        if (const char* unit = unitOf(p.unit))
+            out << " ;\n        units:unit " << unit;
+        if (p.unit == ParameterUnit::Hertz && portMaximum(parameter) / portMinimum(parameter) > 100.0f)
+            out << " ;\n        lv2:portProperty pprops:logarithmic";
+        break;
+    case Kind::normalised: break;
+    }
+    out << "\n    ]";
+    return out.str();
+}
+
+std::string plugin(int minor, int micro)
+{
+    std::ostringstream out;
+    out << kPrefixes;
+    out << "<" << kPluginUri << ">\n"
+        << "    a lv2:Plugin, lv2:FilterPlugin, doap:Project ;\n"
+        << "    doap:name \"Vocoder\" ;\n"
+        << "    doap:maintainer [ foaf:name \"Velmora\" ] ;\n"
+        << "    rdfs:comment \"A voice shapes a carrier (the sidechain input, or the built-in synthesiser played "
+           "by MIDI) through a short-time Fourier transform.\" ;\n"
+        << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
+        << "    lv2:requiredFeature urid:map ;\n"
+        << "    lv2:optionalFeature lv2:hardRTCapable, opts:options ;\n"
+        << "    opts:supportedOption bufsz:maxBlockLength ;\n"
+        << "    lv2:port " << audioPort(kModulator, "InputPort", "modulator_in", "Modulator", false) << ", "
+        << audioPort(kCarrierInput, "InputPort", "carrier_in", "Carrier In", true) << ", "
+        << audioPort(kOutLeft, "OutputPort", "out_left", "Left", false) << ", "
+        << audioPort(kOutRight, "OutputPort", "out_right", "Right", false) << ", [\n"
+        << "        a lv2:InputPort, atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports midi:MidiEvent ;\n        lv2:designation lv2:control ;\n"
+        << "        lv2:index " << kMidiIn << " ;\n        lv2:symbol \"midi_in\" ;\n        lv2:name \"MIDI In\"\n"
+        << "    ], [\n"
+        << "        a lv2:OutputPort, lv2:ControlPort ;\n        lv2:index " << kLatency << " ;\n"
+        << "        lv2:symbol \"latency\" ;\n        lv2:name \"Latency\" ;\n"
+        << "        lv2:designation lv2:latency ;\n        lv2:portProperty lv2:reportsLatency, lv2:integer ;\n"
+        << "        units:unit units:frame ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 4096.0\n    ]";
+    for (int i = 0; i < kNumParameters; ++i)
+        out << ", " << parameterPort(i);
+    out << " .\n";
+    return out.str();
+}
+
+// Each preset's values as a host that loads it in index order leaves them
+// (FFT SIZE before HOP SIZE, each by its size rule), as port values.
+std::string presets()
+{
+    std::ostringstream out;
+    out << kPrefixes;
+    for (const FactoryPreset& preset : factoryPresets()) {
+        std::array<float, kNumParameters> values = preset.values;
+        SpectralSizes sizes;
+        values[kFftSize] = sizes.setFftSize(values[kFftSize]).stored;
+        values[kHopSize] = sizes.setHopSize(values[kHopSize]).stored;
+        out << presetUri(preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo <" << kPluginUri << "> ;\n"
+            << "    rdfs:label " << quoted(preset.name) << " ;\n    rdfs:comment " << quoted(preset.description)
+            << " ;\n    lv2:port ";
+        for (int i = 0; i < kNumParameters; ++i)
+            out << (i ? ", " : "") << "[ lv2:symbol \"" << kParameterTable[static_cast<size_t>(i)].symbol
+                << "\" ; pset:value " << number(portValue(i, values[static_cast<size_t>(i)])) << " ]";
+        out << " .\n\n";
+    }
+    return out.str();
+}
+
+bool write(const std::string& path, const std::string& text)
+{
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    return static_cast<bool>(file);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_ttl BUNDLE_DIR MINOR MICRO\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    const bool ok = write(dir + "/manifest.ttl", manifest()) &&
+                    write(dir + "/vocoder.ttl", plugin(std::atoi(argv[2]), std::atoi(argv[3]))) &&
+                    write(dir + "/presets.ttl", presets());
+    if (!ok) {
+        std::fprintf(stderr, "make_ttl: cannot write into %s\n", dir.c_str());
+        return 1;
+    }
+    return 0;
+}
