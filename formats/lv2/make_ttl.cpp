@@ -70,6 +70,7 @@ constexpr const char* kPrefixes =
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -78,6 +79,8 @@ std::string manifest()
     std::ostringstream out;
     out << kPrefixes;
     out << "<" << kPluginUri << ">\n    a lv2:Plugin ;\n    lv2:binary <vocoder.so> ;\n"
+        << "    rdfs:seeAlso <vocoder.ttl> .\n\n";
+    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n    ui:binary <vocoder_ui.so> ;\n"
         << "    rdfs:seeAlso <vocoder.ttl> .\n\n";
     for (const FactoryPreset& preset : factoryPresets())
         out << presetUri(preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo <" << kPluginUri << "> ;\n"
@@ -137,6 +140,7 @@ std::string plugin(int minor, int micro)
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable, opts:options ;\n"
         << "    opts:supportedOption bufsz:maxBlockLength ;\n"
+        << "    ui:ui <" << kUiUri << "> ;\n"
         << "    lv2:port " << audioPort(kModulator, "InputPort", "modulator_in", "Modulator", false) << ", "
         << audioPort(kCarrierInput, "InputPort", "carrier_in", "Carrier In", true) << ", "
         << audioPort(kOutLeft, "OutputPort", "out_left", "Left", false) << ", "
@@ -151,7 +155,11 @@ std::string plugin(int minor, int micro)
         << "        units:unit units:frame ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 4096.0\n    ]";
     for (int i = 0; i < kNumParameters; ++i)
         out << ", " << parameterPort(i);
-    out << " .\n";
+    out << " .\n\n";
+    out << "<" << kUiUri << ">\n    a ui:X11UI ;\n"
+        << "    lv2:requiredFeature ui:idleInterface, ui:parent ;\n"
+        << "    lv2:optionalFeature ui:resize, ui:touch ;\n"
+        << "    lv2:extensionData ui:idleInterface .\n";
     return out.str();
 }
 

@@ -1,0 +1,155 @@
+// The LV2 X11 UI: the editor in the host's parent window, served through the
+// idle interface, its gestures fed from window events so that no idle call
+// blocks the host. It keeps its own copy of the parameter values (the host
+// tells it of changes through port_event) and reads the display texts from
+// the parameter table, since it may not reach the DSP instance.
+#include "Lv2Ports.h"
+#include "editor/VocoderGui.h"
+#include "parameters/SpectralSizes.h"
+#include "parameters/SynthMapping.h"
+#include "platform/Window.h"
+
+#include <lv2/ui/ui.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+class Lv2Editor final : public EditorHost {
+public:
+    Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Resize* resize, LV2UI_Touch* touch)
+        : write_(write), controller_(controller), resize_(resize), touch_(touch)
+    {
+        for (int i = 0; i < kNumParameters; ++i)
+            values_[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+    }
+
+    bool open(void* parent)
+    {
+        if (!gui_.open(parent))
+            return false;
+        if (resize_)
+            resize_->ui_resize(resize_->handle, gui_.width(), gui_.height());
+        return true;
+    }
+    LV2UI_Widget widget() const
+    {
+        return reinterpret_cast<LV2UI_Widget>(gui_.getFrame()->window()->id());
+    }
+    int idle()
+    {
+        gui_.idle();
+        return gui_.isOpen() ? 0 : 1;
+    }
+    void portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t format, const void* buffer)
+    {
+        if (format != 0 || size != sizeof(float) || port < lv2ports::kFirstParameter || port >= lv2ports::kPortCount)
+            return;
+        const auto index = static_cast<std::int32_t>(port - lv2ports::kFirstParameter);
+        float value;
+        std::memcpy(&value, buffer, sizeof value);
+        values_[static_cast<size_t>(index)] = lv2ports::normalisedValue(index, value);
+        gui_.parameterChanged(index);
+    }
+
+    // EditorHost
+    float parameterValue(std::int32_t index) override { return values_[static_cast<size_t>(index)]; }
+    void parameterText(std::int32_t index, char* text) override
+    {
+        text[0] = 0;
+        formatParameterDisplay(index, values_[static_cast<size_t>(index)], displayState(), text);
+    }
+    void beginEdit(std::int32_t index) override { touch(index, true); }
+    void performEdit(std::int32_t index, float value) override
+    {
+        if (index < 0 || index >= kNumParameters)
+            return;
+        const float port = lv2ports::portValue(index, value);
+        values_[static_cast<size_t>(index)] = lv2ports::normalisedValue(index, port);
+        write_(controller_, lv2ports::portOf(index), sizeof port, 0, &port);
+        gui_.parameterChanged(index);
+    }
+    void endEdit(std::int32_t index) override { touch(index, false); }
+    void gestureIdle() override {}
+    bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+
+private:
+    void touch(std::int32_t index, bool grabbed)
+    {
+        if (touch_ && index >= 0 && index < kNumParameters)
+            touch_->touch(touch_->handle, lv2ports::portOf(index), grabbed);
+    }
+
+    // What the texts depend on, from the values as the plug-in takes them:
+    // the sizes as a pair, falling back only when the hop is not below N.
+    DisplayState displayState() const
+    {
+        const auto value = [this](int index) { return values_[static_cast<size_t>(index)]; };
+        int fft = SpectralSizes::fftSizeFor(value(kFftSize));
+        int hop = SpectralSizes::hopSizeFor(value(kHopSize));
+        if (fft == 0)
+            fft = 256;
+        if (hop == 0 || hop >= fft)
+            hop = 32;
+        return {synth::bendRangeSemitones(value(kPitchbend)), params::mode(value(kMode)), params::carrier(value(kCarrier)),
+                fft, hop};
+    }
+
+    LV2UI_Write_Function write_;
+    LV2UI_Controller controller_;
+    LV2UI_Resize* resize_;
+    LV2UI_Touch* touch_;
+    std::array<float, kNumParameters> values_{};
+    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents};
+};
+
+LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
+                         LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
+{
+    void* parent = nullptr;
+    LV2UI_Resize* resize = nullptr;
+    LV2UI_Touch* touch = nullptr;
+    for (int i = 0; features && features[i]; ++i) {
+        if (std::strcmp(features[i]->URI, LV2_UI__parent) == 0)
+            parent = features[i]->data;
+        else if (std::strcmp(features[i]->URI, LV2_UI__resize) == 0)
+            resize = static_cast<LV2UI_Resize*>(features[i]->data);
+        else if (std::strcmp(features[i]->URI, LV2_UI__touch) == 0)
+            touch = static_cast<LV2UI_Touch*>(features[i]->data);
+    }
+    if (!parent || !write || !widget)
+        return nullptr;
+    try {
+        auto editor = std::make_unique<Lv2Editor>(write, controller, resize, touch);
+        if (!editor->open(parent))
+            return nullptr;
+        *widget = editor->widget();
+        return editor.release();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void cleanup(LV2UI_Handle handle) { delete static_cast<Lv2Editor*>(handle); }
+
+void portEvent(LV2UI_Handle handle, std::uint32_t port, std::uint32_t size, std::uint32_t format, const void* buffer)
+{
+    static_cast<Lv2Editor*>(handle)->portEvent(port, size, format, buffer);
+}
+
+int idle(LV2UI_Handle handle) { return static_cast<Lv2Editor*>(handle)->idle(); }
+
+const LV2UI_Idle_Interface kIdle = {idle};
+
+const void* extensionData(const char* uri) { return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdle : nullptr; }
+
+const LV2UI_Descriptor kDescriptor = {lv2ports::kUiUri, instantiate, cleanup, portEvent, extensionData};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index)
+{
+    return index == 0 ? &kDescriptor : nullptr;
+}

@@ -1,0 +1,135 @@
+// The LV2 UI library as a host uses it, under the X server in DISPLAY:
+// instantiated in a parent window it asks for its size and draws, follows
+// the host's port events, and a click writes the control's port between
+// touches, with every idle call returning at once.
+#include "../../platform/TestDisplay.h"  // gtest before Xlib
+
+#include "editor/Layout.h"
+#include "formats/lv2/Lv2Ports.h"
+
+#include <lv2/ui/ui.h>
+
+#include <dlfcn.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+using testdisplay::Pointer;
+
+namespace {
+
+struct HostSide {
+    std::vector<std::pair<std::uint32_t, float>> writes;
+    std::vector<std::string> touches;
+    int width = 0, height = 0;
+
+    static void write(LV2UI_Controller controller, std::uint32_t port, std::uint32_t size, std::uint32_t format,
+                      const void* buffer)
+    {
+        if (format == 0 && size == sizeof(float))
+            static_cast<HostSide*>(controller)->writes.push_back({port, *static_cast<const float*>(buffer)});
+    }
+    static int resize(LV2UI_Feature_Handle handle, int width, int height)
+    {
+        auto* host = static_cast<HostSide*>(handle);
+        host->width = width;
+        host->height = height;
+        return 0;
+    }
+    static void touch(LV2UI_Feature_Handle handle, std::uint32_t port, bool grabbed)
+    {
+        static_cast<HostSide*>(handle)->touches.push_back((grabbed ? "grab " : "release ") + std::to_string(port));
+    }
+};
+
+}  // namespace
+
+TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
+{
+    REQUIRE_DISPLAY();
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window parent = testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight);
+
+    void* library = dlopen(VOCODER_LV2_BUNDLE "/vocoder_ui.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto entry = reinterpret_cast<const LV2UI_Descriptor* (*)(std::uint32_t)>(dlsym(library, "lv2ui_descriptor"));
+    ASSERT_NE(entry, nullptr);
+    const LV2UI_Descriptor* descriptor = entry(0);
+    ASSERT_NE(descriptor, nullptr);
+    EXPECT_STREQ(descriptor->URI, lv2ports::kUiUri);
+    EXPECT_EQ(entry(1), nullptr);
+    const auto* idle = static_cast<const LV2UI_Idle_Interface*>(descriptor->extension_data(LV2_UI__idleInterface));
+    ASSERT_NE(idle, nullptr);
+
+    HostSide host;
+    LV2UI_Resize resize{&host, &HostSide::resize};
+    LV2UI_Touch touch{&host, &HostSide::touch};
+    const LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
+    const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
+    const LV2_Feature touchFeature{LV2_UI__touch, &touch};
+    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, nullptr};
+    LV2UI_Widget widget = nullptr;
+    LV2UI_Handle ui = descriptor->instantiate(descriptor, lv2ports::kPluginUri, VOCODER_LV2_BUNDLE, &HostSide::write,
+                                              &host, &widget, features);
+    ASSERT_NE(ui, nullptr);
+    EXPECT_NE(widget, nullptr);
+    EXPECT_EQ(host.width, layout::kWidth);
+    EXPECT_EQ(host.height, layout::kHeight);
+
+    const layout::View& mode = *layout::find(layout::Kind::Button, kMode);
+    const auto modePixels = [&] {
+        XSync(display, False);
+        std::vector<std::uint32_t> pixels;
+        XImage* image = XGetImage(display, parent, mode.left, mode.top, static_cast<unsigned>(mode.right - mode.left),
+                                  static_cast<unsigned>(mode.bottom - mode.top), AllPlanes, ZPixmap);
+        for (int y = 0; y < mode.bottom - mode.top; ++y)
+            for (int x = 0; x < mode.right - mode.left; ++x)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+        return pixels;
+    };
+    const auto idleUntil = [&](const std::function<bool()>& done) {
+        return testdisplay::idleUntil([&] { EXPECT_EQ(idle->idle(ui), 0); }, done);
+    };
+    // Drawn: the background is the panel's, not the parent's black.
+    ASSERT_TRUE(idleUntil([&] { return testdisplay::screenPixel(display, parent, 250, 5) != 0; }));
+    const std::vector<std::uint32_t> vocoderMode = modePixels();
+
+    // The host says Mode is Carrier (choice 1): the button shows it.
+    const float carrierMode = 1.0f;
+    descriptor->port_event(ui, lv2ports::portOf(kMode), sizeof(float), 0, &carrierMode);
+    ASSERT_TRUE(idleUntil([&] { return modePixels() != vocoderMode; }));
+
+    // A click steps the button on to Audio1: its port is written between touches.
+    std::thread hand([&] {
+        Pointer pointer;
+        pointer.moveTo(mode.left + 5, mode.top + 5);
+        pointer.button(1, true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        pointer.button(1, false);
+    });
+    double longest = 0.0;
+    const bool written = testdisplay::idleUntil(
+        [&] {
+            const auto start = std::chrono::steady_clock::now();
+            idle->idle(ui);
+            longest = std::max(longest,
+                               std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        },
+        [&] { return !host.touches.empty() && host.touches.back().rfind("release", 0) == 0; });
+    hand.join();
+    ASSERT_TRUE(written);
+    ASSERT_FALSE(host.writes.empty());
+    EXPECT_EQ(host.writes.back(), (std::pair{lv2ports::portOf(kMode), 2.0f}));
+    const std::string port = std::to_string(lv2ports::portOf(kMode));
+    EXPECT_EQ(host.touches, (std::vector<std::string>{"grab " + port, "release " + port}));
+    EXPECT_LT(longest, 50.0);
+
+    descriptor->cleanup(ui);
+    dlclose(library);
+    XDestroyWindow(display, parent);
+    XCloseDisplay(display);
+}
