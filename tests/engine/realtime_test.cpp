@@ -1,16 +1,24 @@
 // The audio thread's calls never touch the heap once warmed up: this program
 // replaces malloc, free and their relatives for the whole process (the
-// plug-in library included) and counts the calls made while the plug-in is
-// inside processReplacing, processEvents or setParameter.
+// plug-in libraries included) and counts the calls made while a plug-in is
+// inside processReplacing, processEvents or setParameter, or LV2's run.
 #include "formats/vst2/aeffectx.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/midi/midi.h>
+#include <lv2/urid/urid.h>
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 extern "C" {
@@ -185,4 +193,68 @@ TEST_F(Realtime, ParameterChangesNeverTouchTheHeap)
         block(512, round);
     }
     EXPECT_EQ(heapCalls.load(), 0);
+}
+
+// The LV2 plug-in's run, with notes and every control port changing between
+// runs, in blocks up to the host's largest and beyond it (in pieces).
+TEST(RealtimeLv2, RunNeverTouchesTheHeap)
+{
+    void* library = dlopen(VOCODER_LV2_BUNDLE "/vocoder.so", RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto entry = reinterpret_cast<const LV2_Descriptor* (*)(uint32_t)>(dlsym(library, "lv2_descriptor"));
+    ASSERT_NE(entry, nullptr);
+    const LV2_Descriptor* descriptor = entry(0);
+    static std::vector<std::string> uris;  // mapped before counting starts
+    const auto map = [](LV2_URID_Map_Handle, const char* uri) -> LV2_URID {
+        for (size_t i = 0; i < uris.size(); ++i)
+            if (uris[i] == uri)
+                return static_cast<LV2_URID>(i + 1);
+        uris.push_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    };
+    LV2_URID_Map mapData{nullptr, map};
+    const LV2_Feature mapFeature{LV2_URID__map, &mapData};
+    const LV2_Feature* features[] = {&mapFeature, nullptr};
+    LV2_Handle plugin = descriptor->instantiate(descriptor, 48000.0, VOCODER_LV2_BUNDLE, features);
+    ASSERT_NE(plugin, nullptr);
+
+    std::vector<float> in(8192, 0.1f), left(8192), right(8192);
+    std::array<float, 34> controls{};
+    float latency = 0.0f;
+    alignas(8) std::array<std::uint8_t, 256> events{};
+    auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(events.data());
+    sequence->atom.type = map(nullptr, LV2_ATOM__Sequence);
+    const LV2_URID midi = map(nullptr, LV2_MIDI__MidiEvent);
+    descriptor->connect_port(plugin, 0, in.data());
+    descriptor->connect_port(plugin, 1, in.data());
+    descriptor->connect_port(plugin, 2, left.data());
+    descriptor->connect_port(plugin, 3, right.data());
+    descriptor->connect_port(plugin, 4, sequence);
+    descriptor->connect_port(plugin, 5, &latency);
+    for (uint32_t i = 6; i < 34; ++i)
+        descriptor->connect_port(plugin, i, &controls[i]);
+    descriptor->activate(plugin);
+    const auto runWith = [&](uint32_t frames, int round) {
+        auto* event = reinterpret_cast<LV2_Atom_Event*>(sequence + 1);
+        event->time.frames = frames / 2;
+        event->body.type = midi;
+        event->body.size = 3;
+        const std::uint8_t note[] = {static_cast<std::uint8_t>(round % 2 ? 0x80 : 0x90), 60, 100};
+        std::memcpy(event + 1, note, 3);
+        sequence->atom.size = sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + 8;
+        for (uint32_t i = 6; i < 34; ++i)
+            controls[i] = static_cast<float>((round * 7 + static_cast<int>(i)) % 5);
+        descriptor->run(plugin, frames);
+    };
+    runWith(4096, 0);
+    {
+        Counted counted;
+        int round = 1;
+        for (uint32_t frames : {0u, 1u, 64u, 4096u, 8192u, 333u})
+            for (int repeat = 0; repeat < 4; ++repeat)
+                runWith(frames, round++);
+        EXPECT_EQ(heapCalls.load(), 0);
+    }
+    descriptor->cleanup(plugin);
+    dlclose(library);
 }
