@@ -7,9 +7,12 @@
 #include "editor/VocoderGui.h"
 #include "parameters/SpectralSizes.h"
 #include "parameters/SynthMapping.h"
+#include "platform/KeepLoaded.h"
 #include "platform/Window.h"
 
 #include <lv2/ui/ui.h>
+
+#include <cairo.h>
 
 #include <array>
 #include <cstring>
@@ -148,6 +151,9 @@ const void* extensionData(const char* uri) { return std::strcmp(uri, LV2_UI__idl
 const LV2UI_Descriptor kDescriptor = {lv2ports::kUiUri, instantiate, cleanup, portEvent, extensionData};
 
 }  // namespace
+
+// Cairo's and pixman's tables outlive this library, kept reachable (see keepLoaded).
+__attribute__((constructor)) static void keepCairoLoaded() { platform::keepLoaded(reinterpret_cast<void*>(&cairo_create)); }
 
 extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index)
 {

@@ -8,6 +8,7 @@
 #include "presets/FactoryPresets.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -17,10 +18,17 @@ namespace {
 
 using namespace lv2ports;
 
+// The shortest decimal that reads back as the same float: hosts read the
+// values as floats, and compare them with what the plug-in computes.
 std::string number(double value)
 {
+    const auto single = static_cast<float>(value);
     char text[32];
-    std::snprintf(text, sizeof text, "%.9g", value);
+    for (int decimals = 0; decimals <= 12; ++decimals) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(single));
+        if (std::strtof(text, nullptr) == single)
+            break;
+    }
     std::string s = text;
     // A Turtle decimal or double, never an integer: hosts read control values as floats.
     if (s.find_first_of(".eEn") == std::string::npos)

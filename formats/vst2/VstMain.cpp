@@ -1,6 +1,7 @@
 // The library's entry points and its load notification.
 #include "Module.h"
 #include "Vocoder.h"
+#include "platform/KeepLoaded.h"
 
 #include <dlfcn.h>
 #include <cairo.h>
@@ -20,16 +21,9 @@ __attribute__((constructor)) static void recordModuleHandle()
     if (dladdr(reinterpret_cast<void*>(&recordModuleHandle), &info) != 0)
         moduleHandle = info.dli_fbase;
 
-    // FFTW keeps its planner, and pixman (under cairo) its implementation
-    // tables, for the life of their libraries, freed by no one (fftw_cleanup is
-    // not ours to call in a process shared with others). Keeping them loaded
-    // after this library is unloaded keeps that memory reachable and reused by
-    // the next load, instead of leaking it at every unload.
-    for (void* symbol : {reinterpret_cast<void*>(&fftw_execute), reinterpret_cast<void*>(&cairo_create)}) {
-        Dl_info library{};
-        if (dladdr(symbol, &library) != 0 && library.dli_fname)
-            dlopen(library.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-    }
+    // FFTW's planner and cairo's tables outlive this library (see keepLoaded).
+    platform::keepLoaded(reinterpret_cast<void*>(&fftw_execute));
+    platform::keepLoaded(reinterpret_cast<void*>(&cairo_create));
 }
 
 void* libraryModuleHandle() { return moduleHandle; }

@@ -1,0 +1,22 @@
+// Keeps a shared library loaded for the life of the process.
+//
+// FFTW keeps its planner, and pixman (under cairo) its implementation
+// tables, for the life of their libraries, freed by no one (fftw_cleanup is
+// not ours to call in a process shared with others). A plug-in library that
+// keeps them loaded after it is itself unloaded keeps that memory reachable
+// and reused by its next load, instead of leaking it at every unload.
+#pragma once
+
+#include <dlfcn.h>
+
+namespace platform {
+
+// The library that defines `symbol` stays loaded until the process ends.
+inline void keepLoaded(void* symbol)
+{
+    Dl_info library{};
+    if (dladdr(symbol, &library) != 0 && library.dli_fname)
+        dlopen(library.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+}  // namespace platform
