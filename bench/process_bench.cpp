@@ -97,6 +97,22 @@ private:
     AEffect* (*entry_)(audioMasterCallback);
 };
 
+// The inputs, block after block: a swelling tone as the voice, a plain one
+// as the carrier.
+struct Inputs {
+    explicit Inputs(int block) : modulator(static_cast<size_t>(block)), carrier(modulator.size()) {}
+    void fill()
+    {
+        for (size_t i = 0; i < modulator.size(); ++i, ++position) {
+            const auto t = static_cast<double>(position);
+            modulator[i] = static_cast<float>(0.3 * std::sin(0.013 * t) * std::sin(0.00021 * t));
+            carrier[i] = static_cast<float>(0.3 * std::sin(0.031 * t));
+        }
+    }
+    std::vector<float> modulator, carrier;
+    long position = 0;
+};
+
 float sizeValue(int size, const int (&sizes)[4])
 {
     for (int i = 0; i < 4; ++i)
@@ -123,16 +139,9 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
     set(27, sizeValue(hop, {32, 64, 96, 128}));
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
 
-    std::vector<float> in1(static_cast<size_t>(block)), in2(in1.size()), out1(in1.size()), out2(in1.size());
-    long position = 0;
-    const auto fill = [&] {
-        for (size_t i = 0; i < in1.size(); ++i, ++position) {
-            in1[i] = static_cast<float>(0.3 * std::sin(0.013 * static_cast<double>(position)) *
-                                        std::sin(0.00021 * static_cast<double>(position)));
-            in2[i] = static_cast<float>(0.3 * std::sin(0.031 * static_cast<double>(position)));
-        }
-    };
-    float* inputs[] = {in1.data(), in2.data()};
+    Inputs input(block);
+    std::vector<float> out1(input.modulator.size()), out2(out1.size());
+    float* inputs[] = {input.modulator.data(), input.carrier.data()};
     float* outputs[] = {out1.data(), out2.data()};
 
     std::vector<VstMidiEvent> notes(static_cast<size_t>(std::max(voices, 0)));
@@ -156,10 +165,10 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
 
     // Settle: the notes through their attack, the buffers to their capacity.
     for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
-        fill();
+        input.fill();
         effect->processReplacing(effect, inputs, outputs, block);
     }
-    fill();
+    input.fill();
 
     long blocks = 0;
     const Timer timer;
@@ -179,24 +188,17 @@ void engineAlone(benchmark::State& state, int block)
     Engine engine;
     engine.parameters().set(kCarrier, 1.0f);
     engine.prepare(static_cast<float>(kRate), block);
-    std::vector<float> in1(static_cast<size_t>(block)), in2(in1.size()), out1(in1.size()), out2(in1.size());
-    long position = 0;
-    const auto fill = [&] {
-        for (size_t i = 0; i < in1.size(); ++i, ++position) {
-            in1[i] = static_cast<float>(0.3 * std::sin(0.013 * static_cast<double>(position)) *
-                                        std::sin(0.00021 * static_cast<double>(position)));
-            in2[i] = static_cast<float>(0.3 * std::sin(0.031 * static_cast<double>(position)));
-        }
-    };
+    Inputs input(block);
+    std::vector<float> out1(input.modulator.size()), out2(out1.size());
     for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
-        fill();
-        engine.process(in1.data(), in2.data(), out1.data(), out2.data(), block);
+        input.fill();
+        engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
     }
-    fill();
+    input.fill();
     long blocks = 0;
     const Timer timer;
     for (auto _ : state) {
-        engine.process(in1.data(), in2.data(), out1.data(), out2.data(), block);
+        engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
         benchmark::DoNotOptimize(out1.data());
         ++blocks;
     }

@@ -42,12 +42,8 @@ Engine::Engine()
 {
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
-    limiter_.resetState();
-    compressor_.resetState();
     active_ = &spectral_.forSize(parameters_.sizes().fftSize());
     hop_ = parameters_.sizes().hopSize();
-    reserveBuffers();
-    resetBuffers();
     reset();
 }
 
@@ -117,14 +113,11 @@ void Engine::takeOverChanges()
     if (changed(kPitchbend)) synth_.setBendRange(value(kPitchbend));
 
     if (changed(kFftSize, kHopSize)) {
-        const int fftSize = SpectralSizes::fftSizeFor(value(kFftSize));
-        int hop = SpectralSizes::hopSizeFor(value(kHopSize));
         // Two threads racing on FFT SIZE and HOP SIZE could leave a pair
-        // without hop < N for a moment; the smallest hop fits every size.
-        if (hop == 0 || hop >= fftSize)
-            hop = 32;
-        active_ = &spectral_.forSize(fftSize == 0 ? 256 : fftSize);
-        hop_ = hop;
+        // without hop < N for a moment: the pair's fall-back covers it.
+        const SpectralSizes::Pair sizes = SpectralSizes::pairFor(value(kFftSize), value(kHopSize));
+        active_ = &spectral_.forSize(sizes.fftSize);
+        hop_ = sizes.hopSize;
         resetBuffers();
     }
 }

@@ -16,6 +16,17 @@ int sizeFor(float v, const int (&sizes)[4])
 int SpectralSizes::fftSizeFor(float v) { return sizeFor(v, {128, 256, 512, 1024}); }
 int SpectralSizes::hopSizeFor(float v) { return sizeFor(v, {32, 64, 96, 128}); }
 
+SpectralSizes::Pair SpectralSizes::pairFor(float fftValue, float hopValue)
+{
+    int fft = fftSizeFor(fftValue);
+    int hop = hopSizeFor(hopValue);
+    if (fft == 0)
+        fft = 256;
+    if (hop == 0 || hop >= fft)
+        hop = 32;
+    return {fft, hop};
+}
+
 SpectralSizes::Change SpectralSizes::setFftSize(float v)
 {
     const int wanted = fftSizeFor(v);

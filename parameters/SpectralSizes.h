@@ -23,6 +23,15 @@ public:
     // 32, 64, 96 or 128; 0 for a value above 1 or NaN.
     static int hopSizeFor(float v);
 
+    struct Pair {
+        int fftSize;
+        int hopSize;
+    };
+    // The sizes two values select taken together: no size falls back to FFT
+    // 256, and a hop that is none or not below the FFT size to 32, which
+    // fits every size.
+    static Pair pairFor(float fftValue, float hopValue);
+
     int fftSize() const { return fftSize_.load(std::memory_order_acquire); }
     int hopSize() const { return hopSize_.load(std::memory_order_acquire); }
 

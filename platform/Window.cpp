@@ -139,20 +139,18 @@ std::string Window::className()
 
 std::unique_ptr<Window> Window::open(unsigned long parent, int width, int height, WindowEvents* events)
 {
-    if (parent == 0 || width <= 0 || height <= 0)
-        return nullptr;
-    std::unique_ptr<Window> window(new Window);
-    window->events_ = events;
-    window->display_ = XOpenDisplay(nullptr);
-    if (!window->display_)
-        return nullptr;
-    ErrorTrap::adopt(window->display_);
-    if (!window->create(parent, width, height, nullptr))
-        return nullptr;
-    return window;
+    return parent == 0 ? nullptr : connect(parent, width, height, nullptr, events);
 }
 
 std::unique_ptr<Window> Window::openTopLevel(const std::string& title, int width, int height, WindowEvents* events)
+{
+    return connect(0, width, height, title.c_str(), events);
+}
+
+// A connection of the window's own, then the window: a child of `parent`,
+// or on the root window with a title.
+std::unique_ptr<Window> Window::connect(unsigned long parent, int width, int height, const char* title,
+                                        WindowEvents* events)
 {
     if (width <= 0 || height <= 0)
         return nullptr;
@@ -162,7 +160,7 @@ std::unique_ptr<Window> Window::openTopLevel(const std::string& title, int width
     if (!window->display_)
         return nullptr;
     ErrorTrap::adopt(window->display_);
-    if (!window->create(DefaultRootWindow(window->display_), width, height, title.c_str()))
+    if (!window->create(title ? DefaultRootWindow(window->display_) : parent, width, height, title))
         return nullptr;
     return window;
 }

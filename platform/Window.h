@@ -89,6 +89,8 @@ public:
 
 private:
     Window() = default;
+    static std::unique_ptr<Window> connect(unsigned long parent, int width, int height, const char* title,
+                                           WindowEvents* events);
     bool create(unsigned long parent, int width, int height, const char* title);
     void handle(const ::_XEvent& event, bool paintsOnly);
 

@@ -85,19 +85,14 @@ private:
             touch_->touch(touch_->handle, lv2ports::portOf(index), grabbed);
     }
 
-    // What the texts depend on, from the values as the plug-in takes them:
-    // the sizes as a pair, falling back only when the hop is not below N.
+    // What the texts depend on, from the values as the plug-in takes them
+    // (the sizes as a pair).
     DisplayState displayState() const
     {
         const auto value = [this](int index) { return values_[static_cast<size_t>(index)]; };
-        int fft = SpectralSizes::fftSizeFor(value(kFftSize));
-        int hop = SpectralSizes::hopSizeFor(value(kHopSize));
-        if (fft == 0)
-            fft = 256;
-        if (hop == 0 || hop >= fft)
-            hop = 32;
+        const SpectralSizes::Pair sizes = SpectralSizes::pairFor(value(kFftSize), value(kHopSize));
         return {synth::bendRangeSemitones(value(kPitchbend)), params::mode(value(kMode)), params::carrier(value(kCarrier)),
-                fft, hop};
+                sizes.fftSize, sizes.hopSize};
     }
 
     LV2UI_Write_Function write_;
