@@ -2,7 +2,7 @@
 // rendering against the VST 2 library: the same input, settings and notes
 // give the same output whatever the block lengths, and the latency port
 // tells where an impulse comes out.
-#include "TestHost.h"
+#include "Vst2Render.h"
 #include "formats/lv2/Lv2Ports.h"
 
 #include <lilv/lilv.h>
@@ -24,18 +24,6 @@
 namespace {
 
 using namespace lv2ports;
-
-struct Note {
-    long sample;
-    std::array<std::uint8_t, 3> bytes;
-};
-
-// A change of one parameter at a sample: its normalised value.
-struct Change {
-    long sample;
-    int parameter;
-    float value;
-};
 
 class UridMap {
 public:
@@ -146,87 +134,6 @@ private:
     alignas(8) std::array<std::uint8_t, 8192> events_{};
 };
 
-struct Signals {
-    std::vector<float> voice, carrier;
-};
-
-Signals signals(int frames)
-{
-    Signals s{std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
-    unsigned noise = 7;
-    for (int i = 0; i < frames; ++i) {
-        noise = noise * 1664525u + 1013904223u;
-        const double t = i / 44100.0;
-        s.voice[static_cast<size_t>(i)] = static_cast<float>(0.4 * std::sin(2 * M_PI * 180 * t) * std::sin(2 * M_PI * 3 * t) +
-                                                             0.02 * ((noise >> 8) / 16777216.0 - 0.5));
-        s.carrier[static_cast<size_t>(i)] = static_cast<float>(0.5 * std::fmod(110.0 * t, 1.0) - 0.25);
-    }
-    return s;
-}
-
-struct Scenario {
-    std::vector<std::pair<int, float>> settings;  // normalised, FFT SIZE and HOP SIZE as a pair
-    std::vector<Note> notes;
-    std::vector<Change> changes;
-};
-
-// Settings go to the VST 2 library in index order, the sizes as the pair
-// the LV2 ports carry (hop 32 first, so that any pair with hop < N is taken).
-std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block)
-{
-    TestHost host;
-    AEffect* e = host.create();
-    host.dispatch(effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    host.dispatch(effSetBlockSize, 0, block);
-    const auto set = [e](int index, float value) { e->setParameter(e, index, value); };
-    float fft = -1.0f, hop = -1.0f;
-    for (const auto& [index, value] : s.settings) {
-        if (index == kFftSize)
-            fft = value;
-        else if (index == kHopSize)
-            hop = value;
-        else
-            set(index, value);
-    }
-    if (fft >= 0.0f || hop >= 0.0f) {
-        set(kHopSize, 0.0f);
-        set(kFftSize, fft >= 0.0f ? fft : e->getParameter(e, kFftSize));
-        set(kHopSize, hop >= 0.0f ? hop : 1.0f);
-    }
-    host.dispatch(effMainsChanged, 0, 1);
-    const auto frames = static_cast<long>(in.voice.size());
-    std::vector<float> out(in.voice.size()), other(in.voice.size());
-    for (long start = 0; start < frames; start += block) {
-        const int length = static_cast<int>(std::min<long>(block, frames - start));
-        for (const Change& c : s.changes)
-            if (c.sample >= start && c.sample < start + length)
-                set(c.parameter, c.value);
-        std::vector<VstMidiEvent> midi;
-        for (const Note& n : s.notes)
-            if (n.sample >= start && n.sample < start + length) {
-                VstMidiEvent m{};
-                m.type = kVstMidiType;
-                m.byteSize = sizeof m;
-                m.deltaFrames = static_cast<VstInt32>(n.sample - start);
-                for (int b = 0; b < 3; ++b)
-                    m.midiData[b] = static_cast<char>(n.bytes[static_cast<size_t>(b)]);
-                midi.push_back(m);
-            }
-        if (!midi.empty()) {
-            std::vector<std::uint8_t> list(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
-            auto* events = reinterpret_cast<VstEvents*>(list.data());
-            events->numEvents = static_cast<VstInt32>(midi.size());
-            for (size_t i = 0; i < midi.size(); ++i)
-                events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
-            host.dispatch(effProcessEvents, 0, 0, events);
-        }
-        float* inputs[] = {const_cast<float*>(in.voice.data() + start), const_cast<float*>(in.carrier.data() + start)};
-        float* outputs[] = {out.data() + start, other.data() + start};
-        e->processReplacing(e, inputs, outputs, length);
-    }
-    return out;
-}
-
 std::vector<float> renderLv2(const Scenario& s, const Signals& in, int block, int largestBlock)
 {
     Lv2Plugin plugin(44100.0, largestBlock);
@@ -256,7 +163,7 @@ std::vector<float> renderLv2(const Scenario& s, const Signals& in, int block, in
 // (taken as a pair, whatever order the ports are read in).
 TEST(Lv2, RendersAsTheVst2LibraryAtEverySizePair)
 {
-    const Signals in = signals(44100);
+    const Signals in = testSignals(44100);
     for (const auto& [fft, hop] : {std::pair{2 / 3.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 2 / 3.0f}}) {
         const Scenario s{{{kCarrier, 1.0f}, {kFftSize, fft}, {kHopSize, hop}}, {}, {}};
         const std::vector<float> vst2 = renderVst2(s, in, 512);
@@ -275,7 +182,7 @@ TEST(Lv2, RendersAsTheVst2LibraryAtEverySizePair)
 // prepared for.
 TEST(Lv2, NotesAndChangesAtTheirSamplesInBlocksOfAnyLength)
 {
-    const Signals in = signals(3 * 44100 / 2);
+    const Signals in = testSignals(3 * 44100 / 2);
     Scenario s{{{kOsc1, 1 / 3.0f}, {kOsc2, 2 / 3.0f}, {kVocoderGain, 0.9f}},
                {{100, {0x90, 48, 100}}, {777, {0x90, 55, 90}}, {5000, {0xE0, 0, 80}}, {9000, {0xB0, 1, 90}},
                 {20000, {0x80, 48, 0}}, {30001, {0x90, 60, 120}}, {50000, {0x80, 55, 0}}},

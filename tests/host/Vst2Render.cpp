@@ -1,0 +1,81 @@
+#include "Vst2Render.h"
+
+#include "TestHost.h"
+#include "parameters/ParameterTable.h"
+
+#include <algorithm>
+#include <cmath>
+
+Signals testSignals(int frames, double rate)
+{
+    Signals s{std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
+    unsigned noise = 7;
+    for (int i = 0; i < frames; ++i) {
+        noise = noise * 1664525u + 1013904223u;
+        const double t = i / rate;
+        s.voice[static_cast<size_t>(i)] = static_cast<float>(0.4 * std::sin(2 * M_PI * 180 * t) * std::sin(2 * M_PI * 3 * t) +
+                                                             0.02 * ((noise >> 8) / 16777216.0 - 0.5));
+        s.carrier[static_cast<size_t>(i)] = static_cast<float>(0.5 * std::fmod(110.0 * t, 1.0) - 0.25);
+    }
+    return s;
+}
+
+std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block, float rate)
+{
+    TestHost host;
+    AEffect* e = host.create();
+    host.dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    host.dispatch(effSetBlockSize, 0, block);
+    const auto set = [e](int index, float value) { e->setParameter(e, index, value); };
+    float fft = -1.0f, hop = -1.0f;
+    for (const auto& [index, value] : s.settings) {
+        if (index == kFftSize)
+            fft = value;
+        else if (index == kHopSize)
+            hop = value;
+        else
+            set(index, value);
+    }
+    if (fft >= 0.0f || hop >= 0.0f) {
+        set(kHopSize, 0.0f);
+        set(kFftSize, fft >= 0.0f ? fft : e->getParameter(e, kFftSize));
+        set(kHopSize, hop >= 0.0f ? hop : 1.0f);
+    }
+    host.dispatch(effMainsChanged, 0, 1);
+    const auto frames = static_cast<long>(in.voice.size());
+    std::vector<float> out(in.voice.size()), other(in.voice.size());
+    for (long start = 0; start < frames;) {
+        long end = std::min<long>(start + block, frames);
+        for (const Change& c : s.changes)
+            if (c.sample > start && c.sample < end)
+                end = c.sample;
+        const int length = static_cast<int>(end - start);
+        for (const Change& c : s.changes)
+            if (c.sample == start)
+                set(c.parameter, c.value);
+        std::vector<VstMidiEvent> midi;
+        for (const Note& n : s.notes)
+            if (n.sample >= start && n.sample < end) {
+                VstMidiEvent m{};
+                m.type = kVstMidiType;
+                m.byteSize = sizeof m;
+                m.deltaFrames = static_cast<VstInt32>(n.sample - start);
+                for (int b = 0; b < 3; ++b)
+                    m.midiData[b] = static_cast<char>(n.bytes[static_cast<size_t>(b)]);
+                midi.push_back(m);
+            }
+        if (!midi.empty()) {
+            std::vector<std::uint8_t> list(sizeof(VstEvents) + midi.size() * sizeof(VstEvent*));
+            auto* events = reinterpret_cast<VstEvents*>(list.data());
+            events->numEvents = static_cast<VstInt32>(midi.size());
+            for (size_t i = 0; i < midi.size(); ++i)
+                events->events[i] = reinterpret_cast<VstEvent*>(&midi[i]);
+            host.dispatch(effProcessEvents, 0, 0, events);
+        }
+        float* inputs[] = {const_cast<float*>(in.voice.data() + start), const_cast<float*>(in.carrier.data() + start)};
+        float* outputs[] = {out.data() + start, other.data() + start};
+        e->processReplacing(e, inputs, outputs, length);
+        start = end;
+    }
+    return out;
+}

@@ -1,0 +1,39 @@
+// The VST 2 library's output for a scenario, the reference every other
+// format's build is compared with: test signals, settings, MIDI notes and
+// parameter changes at samples.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+struct Note {
+    long sample;
+    std::array<std::uint8_t, 3> bytes;
+};
+
+// A change of one parameter at a sample: its normalised value.
+struct Change {
+    long sample;
+    int parameter;
+    float value;
+};
+
+struct Signals {
+    std::vector<float> voice, carrier;
+};
+
+// A voiced tone with a little noise, and a sawtooth carrier at 110 Hz.
+Signals testSignals(int frames, double rate = 44100.0);
+
+struct Scenario {
+    std::vector<std::pair<int, float>> settings;  // normalised, FFT SIZE and HOP SIZE as a pair
+    std::vector<Note> notes;
+    std::vector<Change> changes;
+};
+
+// Settings go in index order, the sizes as a pair (hop 32 first, so that
+// any pair with hop < N is taken). Blocks of `block` samples, also split at
+// every change, so that each takes effect at its sample.
+std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block, float rate = 44100.0f);
