@@ -232,6 +232,20 @@ Window::~Window()
     ErrorTrap::release(display_);
 }
 
+void Window::setVisible(bool visible)
+{
+    if (!display_ || !alive_)
+        return;
+    ErrorTrap trap(display_);
+    if (visible)
+        XMapWindow(display_, window_);
+    else
+        XUnmapWindow(display_, window_);
+    XFlush(display_);
+}
+
+int Window::connectionNumber() const { return display_ ? ConnectionNumber(display_) : -1; }
+
 // The events are taken first and handled after: a press runs its whole
 // gesture in its handler, which must not hold the trap that long.
 void Window::poll(bool paintsOnly)

@@ -62,6 +62,10 @@ public:
     // The pointer now, in window coordinates.
     void pointer(int& x, int& y);
     void setCursor(Cursor shape);
+    // Maps or unmaps the window (it opens mapped).
+    void setVisible(bool visible);
+    // The display connection's file descriptor, readable when events wait.
+    int connectionNumber() const;
     void resize(int width, int height);
     // Resizes the host's window that holds this one by as much as this one
     // is resized (call before resize); false if it was left as it is.

@@ -1,7 +1,9 @@
 // The audio thread's calls never touch the heap once warmed up: this program
 // replaces malloc, free and their relatives for the whole process (the
 // plug-in libraries included) and counts the calls made while a plug-in is
-// inside processReplacing, processEvents or setParameter, or LV2's run.
+// inside processReplacing, processEvents or setParameter, LV2's run or
+// CLAP's process.
+#include "ClapTestHost.h"
 #include "formats/vst2/aeffectx.h"
 
 #include <lv2/atom/atom.h>
@@ -257,4 +259,29 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
     }
     descriptor->cleanup(plugin);
     dlclose(library);
+}
+
+// The CLAP plug-in's process with notes and every parameter changing inside
+// the blocks, which splits them, in blocks of any length up to the largest.
+TEST(RealtimeClap, ProcessNeverTouchesTheHeap)
+{
+    ClapLibrary library;
+    ClapInstance plugin(library);
+    ASSERT_TRUE(plugin.activate(48000.0, 4096));
+    std::vector<float> in(4096, 0.1f), left(4096), right(4096);
+    const std::uint32_t lengths[] = {0, 1, 64, 4096, 333, 4096, 17};
+    std::vector<EventList> lists(std::size(lengths) * 4);
+    for (size_t round = 0; round < lists.size(); ++round) {
+        const std::uint32_t frames = lengths[round % std::size(lengths)];
+        lists[round].note(round % 2 ? CLAP_EVENT_NOTE_OFF : CLAP_EVENT_NOTE_ON, frames / 3, 60, 0.8);
+        for (clap_id id = 0; id < 28; ++id)
+            lists[round].paramValue(frames * id / 28, id, static_cast<double>((round * 7 + id) % 3) / 2.0);
+    }
+    EventList none;
+    plugin.process(in.data(), in.data(), left.data(), right.data(), 4096, none);
+    Counted counted;
+    for (size_t round = 0; round < lists.size(); ++round)
+        plugin.process(in.data(), in.data(), left.data(), right.data(), lengths[round % std::size(lengths)],
+                       lists[round]);
+    EXPECT_EQ(heapCalls.load(), 0);
 }

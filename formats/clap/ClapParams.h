@@ -1,0 +1,30 @@
+// The plug-in's parameters as CLAP values: each parameter's id is its index
+// in the table; choices are integer steps 0 … n−1, every other parameter its
+// normalised value 0 … 1, so that the same value sounds as in every format.
+#pragma once
+
+#include "parameters/ParameterTable.h"
+
+#include <cstddef>
+
+namespace clapparams {
+
+bool isChoice(std::int32_t index);
+double minimum(std::int32_t index);
+double maximum(std::int32_t index);
+double defaultValue(std::int32_t index);
+
+double clapValue(std::int32_t index, float normalised);
+// Out-of-range values are taken as the nearest end, NaN as the lower.
+float normalisedValue(std::int32_t index, double value);
+
+// The display text for `value`, the other settings as `state` holds them:
+// the text the effect record shows for the same setting. OSC 2 Transpose,
+// which has none there, shows its semitones.
+void text(std::int32_t index, double value, const DisplayState& state, char* out, std::size_t capacity);
+// A choice's text (any case), or a number in the unit of the display for
+// parameters whose display is a plain value (Hz, dB, ms, the ratio); false
+// for anything else.
+bool parse(std::int32_t index, const char* text, double* value);
+
+}  // namespace clapparams

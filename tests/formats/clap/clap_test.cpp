@@ -1,0 +1,347 @@
+// The CLAP build as hosts load it (dlopen, clap_entry), against the VST 2
+// library: the same settings, notes and parameter changes give the same
+// output at any block length and sample rate; texts match the VST 2
+// displays; latency, state and the instance's life cycle.
+#include "ClapTestHost.h"
+#include "Vst2Render.h"
+#include "TestHost.h"
+#include "parameters/ParameterTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string_view>
+
+namespace {
+
+ClapLibrary& library()
+{
+    static ClapLibrary instance;
+    return instance;
+}
+
+// The CLAP value of a normalised setting: a choice's index, else the value.
+double clapValue(int index, float normalised)
+{
+    const ParameterSpec& p = kParameterTable[static_cast<size_t>(index)];
+    return p.choices.empty() ? normalised : p.choiceOf(normalised);
+}
+
+enum class NoteForm { clapNotes, midi };
+
+// Settings through flush before activation; changes and notes as events at
+// their samples in blocks whose lengths `blockAt` gives.
+std::vector<float> renderClap(const Scenario& s, const Signals& in, const std::function<std::uint32_t()>& nextBlock,
+                              double rate = 44100.0, NoteForm form = NoteForm::clapNotes)
+{
+    ClapInstance p(library());
+    EventList events;
+    for (const auto& [index, value] : s.settings)
+        events.paramValue(0, static_cast<clap_id>(index), clapValue(index, value));
+    p.flush(events);
+    EXPECT_TRUE(p.activate(rate, 2048));
+    const auto frames = static_cast<long>(in.voice.size());
+    std::vector<float> out(in.voice.size()), other(in.voice.size());
+    for (long start = 0; start < frames;) {
+        const long end = std::min<long>(start + nextBlock(), frames);
+        events.clear();
+        std::vector<std::pair<long, std::function<void()>>> due;
+        for (const Change& c : s.changes)
+            if (c.sample >= start && c.sample < end)
+                due.push_back({c.sample, [&, c] {
+                                   events.paramValue(static_cast<std::uint32_t>(c.sample - start),
+                                                     static_cast<clap_id>(c.parameter), clapValue(c.parameter, c.value));
+                               }});
+        for (const Note& n : s.notes)
+            if (n.sample >= start && n.sample < end)
+                due.push_back({n.sample, [&, n] {
+                                   const auto time = static_cast<std::uint32_t>(n.sample - start);
+                                   const int status = n.bytes[0] & 0xF0;
+                                   if (form == NoteForm::clapNotes && (status == 0x90 || status == 0x80))
+                                       events.note(status == 0x90 ? CLAP_EVENT_NOTE_ON : CLAP_EVENT_NOTE_OFF, time,
+                                                   n.bytes[1], n.bytes[2] / 127.0, n.bytes[0] & 0x0F);
+                                   else
+                                       events.midi(time, n.bytes[0], n.bytes[1], n.bytes[2]);
+                               }});
+        std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& [sample, add] : due)
+            add();
+        EXPECT_EQ(p.process(in.voice.data() + start, in.carrier.data() + start, out.data() + start,
+                            other.data() + start, static_cast<std::uint32_t>(end - start), events),
+                  CLAP_PROCESS_CONTINUE);
+        start = end;
+    }
+    EXPECT_TRUE(out == other);
+    return out;
+}
+
+std::function<std::uint32_t()> blocksOf(std::uint32_t length)
+{
+    return [length] { return length; };
+}
+
+size_t firstDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    return i;
+}
+
+struct MemoryStream {
+    std::vector<std::uint8_t> bytes;
+    size_t read = 0;
+    clap_ostream_t out{this, [](const clap_ostream_t* s, const void* data, std::uint64_t size) -> std::int64_t {
+                           auto& bytes = static_cast<MemoryStream*>(s->ctx)->bytes;
+                           const auto* p = static_cast<const std::uint8_t*>(data);
+                           bytes.insert(bytes.end(), p, p + size);
+                           return static_cast<std::int64_t>(size);
+                       }};
+    // Hands out at most 7 bytes a call, as a slow stream would.
+    clap_istream_t in{this, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
+                          auto& m = *static_cast<MemoryStream*>(s->ctx);
+                          const size_t n = std::min<size_t>({size, 7, m.bytes.size() - m.read});
+                          std::memcpy(data, m.bytes.data() + m.read, n);
+                          m.read += n;
+                          return static_cast<std::int64_t>(n);
+                      }};
+};
+
+std::vector<double> allValues(const ClapInstance& p)
+{
+    std::vector<double> values;
+    for (clap_id id = 0; id < kNumParameters; ++id)
+        values.push_back(p.value(id));
+    return values;
+}
+
+}  // namespace
+
+TEST(Clap, DescribesOnePluginItsPortsAndParameters)
+{
+    const clap_plugin_factory_t* factory = library().factory();
+    ASSERT_NE(factory, nullptr);
+    EXPECT_EQ(library().entry()->get_factory("clap.something-else"), nullptr);
+    ASSERT_EQ(factory->get_plugin_count(factory), 1u);
+    const clap_plugin_descriptor_t* d = factory->get_plugin_descriptor(factory, 0);
+    EXPECT_STREQ(d->id, "com.velmora.vocoder");
+    EXPECT_STREQ(d->name, "Vocoder");
+    EXPECT_STREQ(d->vendor, "Velmora");
+    EXPECT_STREQ(d->version, VOCODER_VERSION);
+    EXPECT_STREQ(d->features[0], "audio-effect");
+    EXPECT_EQ(factory->create_plugin(factory, nullptr, d->id), nullptr);
+
+    ClapInstance p(library());
+    const auto* audio = p.extension<clap_plugin_audio_ports_t>(CLAP_EXT_AUDIO_PORTS);
+    ASSERT_NE(audio, nullptr);
+    ASSERT_EQ(audio->count(p.plugin(), true), 2u);
+    ASSERT_EQ(audio->count(p.plugin(), false), 1u);
+    clap_audio_port_info_t port{};
+    ASSERT_TRUE(audio->get(p.plugin(), 0, true, &port));
+    EXPECT_EQ(port.flags & CLAP_AUDIO_PORT_IS_MAIN, CLAP_AUDIO_PORT_IS_MAIN);
+    EXPECT_EQ(port.channel_count, 1u);
+    ASSERT_TRUE(audio->get(p.plugin(), 1, true, &port));
+    EXPECT_EQ(port.flags & CLAP_AUDIO_PORT_IS_MAIN, 0u);
+    ASSERT_TRUE(audio->get(p.plugin(), 0, false, &port));
+    EXPECT_EQ(port.channel_count, 2u);
+    EXPECT_STREQ(port.port_type, CLAP_PORT_STEREO);
+    EXPECT_FALSE(audio->get(p.plugin(), 2, true, &port));
+
+    const auto* notes = p.extension<clap_plugin_note_ports_t>(CLAP_EXT_NOTE_PORTS);
+    ASSERT_NE(notes, nullptr);
+    clap_note_port_info_t notePort{};
+    ASSERT_EQ(notes->count(p.plugin(), true), 1u);
+    ASSERT_TRUE(notes->get(p.plugin(), 0, true, &notePort));
+    EXPECT_EQ(notePort.supported_dialects, std::uint32_t{CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI});
+
+    ASSERT_EQ(p.params().count(p.plugin()), static_cast<std::uint32_t>(kNumParameters));
+    for (std::uint32_t i = 0; i < kNumParameters; ++i) {
+        clap_param_info_t info{};
+        ASSERT_TRUE(p.params().get_info(p.plugin(), i, &info));
+        const ParameterSpec& spec = kParameterTable[i];
+        EXPECT_EQ(info.id, i);
+        EXPECT_STREQ(info.name, spec.title);
+        EXPECT_TRUE(info.flags & CLAP_PARAM_IS_AUTOMATABLE);
+        EXPECT_EQ(bool(info.flags & CLAP_PARAM_IS_STEPPED), !spec.choices.empty()) << i;
+        EXPECT_EQ(info.max_value, spec.choices.empty() ? 1.0 : static_cast<double>(spec.choices.size() - 1)) << i;
+        EXPECT_EQ(info.default_value, clapValue(static_cast<int>(i), spec.defaultValue)) << i;
+        EXPECT_EQ(p.value(i), info.default_value) << i;
+    }
+    clap_param_info_t info{};
+    EXPECT_FALSE(p.params().get_info(p.plugin(), kNumParameters, &info));
+    EXPECT_STREQ(kParameterTable[kTranspose].title, "OSC 2 Transpose");
+}
+
+// Every parameter at several values: the VST 2 display for the same
+// setting; choices and plain values read back from their texts.
+TEST(Clap, ParameterTextsAreTheVst2Displays)
+{
+    TestHost host;
+    AEffect* e = host.create();
+    ClapInstance p(library());
+    for (int i = 0; i < kNumParameters; ++i) {
+        const ParameterSpec& spec = kParameterTable[static_cast<size_t>(i)];
+        std::vector<float> values;
+        for (const ParameterChoice& choice : spec.choices)
+            values.push_back(choice.value);
+        if (values.empty())
+            values = {0.0f, 0.13f, 0.5f, 0.77f, 1.0f};
+        for (const float v : values) {
+            // One size at a time, with the other at the end that lets it through.
+            if (i == kFftSize)
+                e->setParameter(e, kHopSize, 0.0f);
+            if (i == kHopSize)
+                e->setParameter(e, kFftSize, 1.0f);
+            e->setParameter(e, i, v);
+            const std::string vst2 = host.text(effGetParamDisplay, i);
+            const std::string clap = p.text(static_cast<clap_id>(i), clapValue(i, v));
+            if (i == kTranspose)
+                EXPECT_EQ(clap, std::to_string(static_cast<int>(std::floor(12.0 * v + 0.5))) + " 1/2tones");
+            else
+                EXPECT_EQ(clap, vst2) << spec.title << " at " << v;
+            double back = -1.0;
+            const bool parsed = p.params().text_to_value(p.plugin(), static_cast<clap_id>(i), clap.c_str(), &back);
+            if (!spec.choices.empty()) {
+                EXPECT_TRUE(parsed && back == clapValue(i, v)) << spec.title << " " << clap;
+            } else if (spec.plain) {
+                EXPECT_TRUE(parsed) << spec.title;
+                EXPECT_EQ(p.text(static_cast<clap_id>(i), back), clap) << spec.title;
+            }
+        }
+    }
+    double out = 0.0;
+    EXPECT_FALSE(p.params().text_to_value(p.plugin(), kMode, "Robot", &out));
+    EXPECT_FALSE(p.params().text_to_value(p.plugin(), kLowCut, "loud", &out));
+}
+
+// The audio carrier at three size pairs, FFT 128 with hop 96 among them.
+TEST(Clap, RendersAsTheVst2LibraryAtEverySizePair)
+{
+    const Signals in = testSignals(44100);
+    for (const auto& [fft, hop] : {std::pair{2 / 3.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 2 / 3.0f}}) {
+        const Scenario s{{{kCarrier, 1.0f}, {kFftSize, fft}, {kHopSize, hop}}, {}, {}};
+        const std::vector<float> vst2 = renderVst2(s, in, 512);
+        EXPECT_EQ(firstDifference(renderClap(s, in, blocksOf(512)), vst2), vst2.size()) << fft << " " << hop;
+        EXPECT_GT(*std::max_element(vst2.begin(), vst2.end()), 0.01f);
+    }
+}
+
+// The synthesiser with notes (as CLAP notes or as MIDI), a bend and the
+// modulation wheel, and parameter changes inside blocks, at their samples,
+// in random blocks of 1 to 2048; then the same at 48 to 192 kHz.
+TEST(Clap, NotesAndParameterEventsAtTheirSamplesInBlocksOfAnyLengthAndRate)
+{
+    Scenario s{{{kOsc1, 1 / 3.0f}, {kOsc2, 2 / 3.0f}, {kVocoderGain, 0.9f}},
+               {{100, {0x90, 48, 100}}, {777, {0x90, 55, 90}}, {5000, {0xE0, 0, 80}}, {9000, {0xB0, 1, 90}},
+                {20000, {0x80, 48, 0}}, {30001, {0x90, 60, 127}}, {50000, {0x80, 55, 64}}},
+               {{15001, kVocoderGain, 0.5f}, {25037, kCarrier, 1.0f}, {35333, kCarrier, 0.0f},
+                {40000, kFftSize, 1.0f}, {45111, kMode, 0.5f}, {52222, kMode, 0.0f}, {52222, kLowCut, 0.7f}}};
+    const Signals in = testSignals(3 * 44100 / 2);
+    const std::vector<float> vst2 = renderVst2(s, in, 512);
+    std::mt19937 random(5);
+    const auto randomBlocks = [&] { return std::uniform_int_distribution<std::uint32_t>(1, 2048)(random); };
+    EXPECT_EQ(firstDifference(renderClap(s, in, randomBlocks), vst2), vst2.size());
+    EXPECT_EQ(firstDifference(renderClap(s, in, blocksOf(2048), 44100.0, NoteForm::midi), vst2), vst2.size());
+
+    s.changes.resize(3);
+    for (const float rate : {48000.0f, 96000.0f, 192000.0f}) {
+        const Signals fast = testSignals(static_cast<int>(rate / 2), rate);
+        const std::vector<float> reference = renderVst2(s, fast, 512, rate);
+        EXPECT_EQ(firstDifference(renderClap(s, fast, blocksOf(1024), rate), reference), reference.size()) << rate;
+    }
+}
+
+// The latency is where an impulse on the carrier comes out; a mode change
+// while active asks for a restart, after which the new delay is reported.
+TEST(Clap, LatencyIsWhereAnImpulseComesOutAndAChangeAsksForARestart)
+{
+    for (const auto& [mode, fft, hop] : {std::tuple{0.0, 2.0, 3.0}, {0.0, 3.0, 0.0}, {1.0, 2.0, 3.0}}) {
+        ClapInstance p(library());
+        EventList events;
+        for (const auto& [id, value] : {std::pair{kCarrier, 1.0}, {kLowCut, 0.0}, {kHighCut, 1.0}, {kMode, mode},
+                                        {kFftSize, fft}, {kHopSize, hop}})
+            events.paramValue(0, static_cast<clap_id>(id), value);
+        p.flush(events);
+        ASSERT_TRUE(p.activate(44100.0, 256));
+        const int frames = 4096, at = 1500;
+        std::vector<float> voice(frames), carrier(frames), out(frames), other(frames);
+        unsigned noise = 1;
+        for (float& v : voice) {
+            noise = noise * 1664525u + 1013904223u;
+            v = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
+        }
+        carrier[at] = 1.0f;
+        events.clear();
+        for (int start = 0; start < frames; start += 256)
+            p.process(voice.data() + start, carrier.data() + start, out.data() + start, other.data() + start, 256,
+                      events);
+        const auto peak = std::max_element(out.begin(), out.end(),
+                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+        const auto* latency = p.extension<clap_plugin_latency_t>(CLAP_EXT_LATENCY);
+        EXPECT_EQ(static_cast<long>(latency->get(p.plugin())), peak - out.begin() - at) << mode << " " << fft;
+        EXPECT_EQ(p.restarts, 0);
+
+        events.paramValue(10, kMode, mode == 0.0 ? 2.0 : 0.0);
+        p.process(voice.data(), carrier.data(), out.data(), other.data(), 256, events);
+        EXPECT_EQ(p.restarts, 1);
+        ASSERT_TRUE(p.activate(44100.0, 256));
+        EXPECT_EQ(latency->get(p.plugin()), mode == 0.0 ? 44u : static_cast<std::uint32_t>(512 + 128 - 2));
+    }
+}
+
+// The 28 values and the program name into a fresh instance; a damaged or
+// foreign state is refused and changes nothing.
+TEST(Clap, StateRoundTripsAndADamagedOneChangesNothing)
+{
+    ClapInstance first(library());
+    EventList events;
+    for (clap_id id = 0; id < kNumParameters; ++id)
+        events.paramValue(0, id, kParameterTable[id].choices.empty() ? 0.03 * id : 1.0);
+    events.paramValue(0, kHopSize, 2.0);
+    first.flush(events);
+    const auto* state = first.extension<clap_plugin_state_t>(CLAP_EXT_STATE);
+    MemoryStream saved;
+    ASSERT_TRUE(state->save(first.plugin(), &saved.out));
+
+    ClapInstance second(library());
+    const std::vector<double> defaults = allValues(second);
+    std::vector<std::vector<std::uint8_t>> damaged = {{}, {'V', 'O', 'C', 'S'}};
+    damaged.push_back(saved.bytes);
+    damaged.back().pop_back();
+    damaged.push_back(saved.bytes);
+    damaged.back().push_back('!');
+    damaged.push_back(saved.bytes);
+    damaged.back()[0] = 'X';
+    damaged.push_back(saved.bytes);
+    damaged.back()[4] = 2;  // a later version
+    damaged.push_back(saved.bytes);
+    damaged.back()[12 + 4 * 3 + 3] = 0x7F;  // OSC 2 Octave becomes NaN
+    for (const auto& bytes : damaged) {
+        MemoryStream stream{bytes};
+        EXPECT_FALSE(state->load(second.plugin(), &stream.in)) << bytes.size();
+        EXPECT_EQ(allValues(second), defaults);
+    }
+    MemoryStream stream{saved.bytes};
+    ASSERT_TRUE(state->load(second.plugin(), &stream.in));
+    EXPECT_EQ(allValues(second), allValues(first));
+    EXPECT_EQ(second.value(kHopSize), 2.0);
+    MemoryStream again;
+    ASSERT_TRUE(state->save(second.plugin(), &again.out));
+    EXPECT_EQ(again.bytes, saved.bytes);
+    EXPECT_EQ(second.rescans, 1);
+}
+
+TEST(Clap, HundredLifeCycles)
+{
+    std::vector<float> in(64, 0.25f), left(64), right(64);
+    EventList events;
+    events.note(CLAP_EVENT_NOTE_ON, 3, 60, 0.8);
+    for (int cycle = 0; cycle < 100; ++cycle) {
+        ClapInstance p(library());
+        ASSERT_TRUE(p.activate(cycle % 2 ? 96000.0 : 44100.0, 64));
+        ASSERT_EQ(p.process(in.data(), in.data(), left.data(), right.data(), 64, events), CLAP_PROCESS_CONTINUE);
+        ASSERT_EQ(p.process(in.data(), in.data(), left.data(), right.data(), 0, events), CLAP_PROCESS_CONTINUE);
+    }
+}
