@@ -103,7 +103,8 @@ struct MemoryStream {
     clap_istream_t in{this, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
                           auto& m = *static_cast<MemoryStream*>(s->ctx);
                           const size_t n = std::min<size_t>({size, 7, m.bytes.size() - m.read});
-                          std::memcpy(data, m.bytes.data() + m.read, n);
+                          if (n > 0)
+                              std::memcpy(data, m.bytes.data() + m.read, n);
                           m.read += n;
                           return static_cast<std::int64_t>(n);
                       }};
