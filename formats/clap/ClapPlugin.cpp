@@ -16,7 +16,7 @@
 
 namespace {
 
-const char* const kFeatures[] = {"audio-effect", "filter", "mono", nullptr};
+const char* const kFeatures[] = {"audio-effect", "filter", nullptr};
 
 constexpr std::uint32_t bit(std::int32_t index) { return 1u << index; }
 constexpr std::uint32_t kSizeBits = bit(kFftSize) | bit(kHopSize);
@@ -78,7 +78,7 @@ struct ClapCalls {
         *info = {};
         info->id = 0;
         info->supported_dialects = CLAP_NOTE_DIALECT_CLAP | CLAP_NOTE_DIALECT_MIDI;
-        info->preferred_dialect = CLAP_NOTE_DIALECT_MIDI;
+        info->preferred_dialect = CLAP_NOTE_DIALECT_CLAP;
         copyText(info->name, "Notes", CLAP_NAME_SIZE - 1);
         return true;
     }
