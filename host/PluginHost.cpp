@@ -2,20 +2,9 @@
 
 #include <dlfcn.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
-
-std::string lower(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 std::string trimmed(const std::string& s)
 {
@@ -23,17 +12,6 @@ std::string trimmed(const std::string& s)
     if (first == std::string::npos)
         return {};
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-// A whole-string number, or nothing.
-bool parseNumber(const std::string& text, double& value)
-{
-    if (text.empty())
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end && *end == 0 && std::isfinite(value);
 }
 
 }  // namespace
@@ -116,57 +94,6 @@ std::string PluginHost::text(VstInt32 opcode, int index) const
 std::string PluginHost::parameterName(int index) const { return text(effGetParamName, index); }
 std::string PluginHost::parameterDisplay(int index) const { return trimmed(text(effGetParamDisplay, index)); }
 std::string PluginHost::parameterLabel(int index) const { return text(effGetParamLabel, index); }
-
-int PluginHost::findParameter(const std::string& nameOrIndex) const
-{
-    const std::string wanted = lower(trimmed(nameOrIndex));
-    for (int i = 0; i < parameterCount(); ++i)
-        if (!wanted.empty() && lower(trimmed(parameterName(i))) == wanted)
-            return i;
-    double number = 0.0;
-    if (parseNumber(wanted, number) && number == std::floor(number) && number >= 0 && number < parameterCount())
-        return static_cast<int>(number);
-    return -1;
-}
-
-void PluginHost::applySetting(const std::string& assignment)
-{
-    const auto equals = assignment.find('=');
-    if (equals == std::string::npos)
-        throw HostError("--set " + assignment + ": expected NAME=VALUE or INDEX=VALUE");
-    const std::string name = assignment.substr(0, equals);
-    const std::string value = trimmed(assignment.substr(equals + 1));
-    const int index = findParameter(name);
-    if (index < 0)
-        throw HostError("--set " + assignment + ": no parameter named \"" + trimmed(name) + "\" (see --list-params)");
-
-    double number = 0.0;
-    if (parseNumber(value, number) && number >= 0.0 && number <= 1.0) {
-        setParameter(index, static_cast<float>(number));
-        return;
-    }
-    // A display text: search the normalised range for the values that show it.
-    const float before = parameter(index);
-    const std::string wanted = lower(value);
-    constexpr int kSteps = 1000;
-    int first = -1, last = -1;
-    for (int step = 0; step <= kSteps && (first < 0 || last == step - 1); ++step) {
-        const float candidate = static_cast<float>(step) / kSteps;
-        setParameter(index, candidate);
-        if (!wanted.empty() && lower(parameterDisplay(index)) == wanted && parameter(index) == candidate) {
-            if (first < 0)
-                first = step;
-            last = step;
-        }
-    }
-    if (first >= 0) {
-        setParameter(index, static_cast<float>((first + last) / 2) / kSteps);
-        return;
-    }
-    setParameter(index, before);
-    throw HostError("--set " + assignment + ": \"" + value + "\" is neither a value from 0 to 1 nor a setting that " +
-                    trimmed(name) + " shows");
-}
 
 std::string PluginHost::programName() const
 {

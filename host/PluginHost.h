@@ -2,16 +2,11 @@
 // effect only through its record, and renders blocks with MIDI.
 #pragma once
 
+#include "Settings.h"
 #include "formats/vst2/aeffectx.h"
 
-#include <stdexcept>
 #include <string>
 #include <vector>
-
-// A user-facing failure: the message says what went wrong and with what.
-struct HostError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // A MIDI message of up to three bytes at an absolute sample position.
 struct TimedEvent {
@@ -19,7 +14,7 @@ struct TimedEvent {
     unsigned char bytes[3];
 };
 
-class PluginHost {
+class PluginHost final : public ParameterAccess {
 public:
     using Entry = AEffect* (*)(audioMasterCallback);
 
@@ -33,25 +28,17 @@ public:
     PluginHost& operator=(const PluginHost&) = delete;
 
     AEffect* effect() const { return effect_; }
-    int parameterCount() const { return effect_->numParams; }
-    std::string parameterName(int index) const;
-    std::string parameterDisplay(int index) const;
+    int parameterCount() const override { return effect_->numParams; }
+    std::string parameterName(int index) const override;
+    std::string parameterDisplay(int index) const override;
     std::string parameterLabel(int index) const;
-    float parameter(int index) const { return effect_->getParameter(effect_, index); }
-    void setParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
-
-    // "NAME=VALUE" or "INDEX=VALUE": a normalised value 0 … 1, or a text the
-    // parameter displays (compared without case or surrounding blanks).
-    // A text matches the middle of the run of values that show it, so that a
-    // choice lands where the plug-in itself takes it as that choice.
-    void applySetting(const std::string& assignment);
-    // Index of a parameter by its name (without case) or its number; -1 if none.
-    int findParameter(const std::string& nameOrIndex) const;
+    float parameter(int index) const override { return effect_->getParameter(effect_, index); }
+    void setParameter(int index, float value) override { effect_->setParameter(effect_, index, value); }
 
     // The current program's name as stored (without the number some
     // plug-ins add to a default name), and a new one for it.
-    std::string programName() const;
-    void setProgramName(const std::string& name);
+    std::string programName() const override;
+    void setProgramName(const std::string& name) override;
 
     void resume();
     void suspend();

@@ -1,6 +1,7 @@
 #include "ProgramFile.h"
 
-#include "PluginHost.h"
+#include "HostError.h"
+#include "Settings.h"
 #include "TemporaryFile.h"
 
 #include <bit>
@@ -132,18 +133,18 @@ void writeProgramFile(const std::string& path, const ProgramFile& program)
     moveOver(temporary, path);
 }
 
-ProgramFile currentProgram(PluginHost& host)
+ProgramFile currentProgram(const ParameterAccess& host, std::int32_t pluginId, std::int32_t pluginVersion)
 {
     ProgramFile program;
-    program.pluginId = host.effect()->uniqueID;
-    program.pluginVersion = host.effect()->version;
+    program.pluginId = pluginId;
+    program.pluginVersion = pluginVersion;
     program.name = host.programName();
     for (int i = 0; i < host.parameterCount(); ++i)
         program.values.push_back(host.parameter(i));
     return program;
 }
 
-void applyProgram(PluginHost& host, const ProgramFile& program)
+void applyProgram(ParameterAccess& host, const ProgramFile& program)
 {
     const int count = std::min(host.parameterCount(), static_cast<int>(program.values.size()));
     for (int i = 0; i < count; ++i)

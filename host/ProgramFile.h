@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-class PluginHost;
+class ParameterAccess;
 
 struct ProgramFile {
     std::int32_t pluginId = 0;
@@ -29,10 +29,10 @@ ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int 
 // Throws HostError.
 void writeProgramFile(const std::string& path, const ProgramFile& program);
 
-// The plug-in's current values, name, id and version.
-ProgramFile currentProgram(PluginHost& host);
+// The plug-in's current values and name, with its id and version.
+ProgramFile currentProgram(const ParameterAccess& access, std::int32_t pluginId, std::int32_t pluginVersion);
 
 // Gives the plug-in every value in index order, as hosts load programs, then
 // once more each value it adjusted, which may have depended on a later one
 // (an FFT size refused for the hop size still in place). Then the name.
-void applyProgram(PluginHost& host, const ProgramFile& program);
+void applyProgram(ParameterAccess& access, const ProgramFile& program);

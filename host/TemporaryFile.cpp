@@ -1,6 +1,6 @@
 #include "TemporaryFile.h"
 
-#include "PluginHost.h"
+#include "HostError.h"
 
 #include <unistd.h>
 

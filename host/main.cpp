@@ -7,6 +7,7 @@
 #include "PluginHost.h"
 #include "ProgramFile.h"
 #include "engine/Engine.h"
+#include "parameters/Identity.h"
 #include "presets/FactoryPresets.h"
 
 #include <CLI/CLI.hpp>
@@ -26,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr VstInt32 kVocoderId = 0x00517A74;
+constexpr VstInt32 kVocoderId = kVocoderUniqueId;
 constexpr const char* kPluginFile = "Vocoder.so";
 
 struct Options {
@@ -139,9 +140,9 @@ void configure(PluginHost& host, const Options& options)
     if (!options.preset.empty())
         applyProgram(host, presetFor(host, options.preset));
     if (host.effect()->uniqueID == kVocoderId && options.sources() == 1)
-        host.setParameter(host.findParameter("Carrier"), options.carrier.empty() ? 0.0f : 1.0f);
+        host.setParameter(findParameter(host, "Carrier"), options.carrier.empty() ? 0.0f : 1.0f);
     for (const std::string& setting : options.settings)
-        host.applySetting(setting);
+        applySetting(host, setting);
 }
 
 bool hasNotes(const std::vector<TimedEvent>& events)
@@ -244,7 +245,7 @@ int render(const Options& options)
         if (options.listParameters)
             listParameters(host);
         if (!options.savePreset.empty()) {
-            writeProgramFile(options.savePreset, currentProgram(host));
+            writeProgramFile(options.savePreset, currentProgram(host, host.effect()->uniqueID, host.effect()->version));
             if (!options.quiet)
                 std::printf("%s: the program \"%s\"\n", options.savePreset.c_str(), host.programName().c_str());
         }

@@ -4,6 +4,7 @@
 
 #include "AudioEffectX.h"
 #include "engine/Engine.h"
+#include "parameters/Identity.h"
 #include "parameters/ParameterTable.h"
 
 #include <array>
@@ -19,7 +20,7 @@ struct ProgramRecord {
 
 class Vocoder : public AudioEffectX {
 public:
-    static constexpr VstInt32 kUniqueId = 0x00517A74;  // 'Qzt'
+    static constexpr VstInt32 kUniqueId = kVocoderUniqueId;
 
     explicit Vocoder(audioMasterCallback audioMaster);
     ~Vocoder() override;
