@@ -2,6 +2,8 @@
 
 #include "HostError.h"
 #include "Settings.h"
+#include "parameters/Identity.h"
+#include "presets/FactoryPresets.h"
 #include "TemporaryFile.h"
 
 #include <bit>
@@ -103,6 +105,25 @@ ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int 
         }
         program.values.push_back(value);
     }
+    return program;
+}
+
+ProgramFile presetProgram(const std::string& preset, std::int32_t pluginId, int parameterCount)
+{
+    const bool isFile = preset.find('/') != std::string::npos ||
+                        std::filesystem::path(preset).extension() == ".fxp" || std::filesystem::exists(preset);
+    if (isFile)
+        return readProgramFile(preset, pluginId, parameterCount);
+    const FactoryPreset* factory = findFactoryPreset(preset);
+    if (!factory)
+        throw HostError("--preset " + preset + ": no factory preset of that name (see --list-presets) and no such file");
+    if (pluginId != kVocoderUniqueId)
+        throw HostError("--preset " + preset + ": the factory presets are the Vocoder's, not this plug-in's");
+    ProgramFile program;
+    program.pluginId = kVocoderUniqueId;
+    program.pluginVersion = kVocoderVersion;
+    program.name = factory->name;
+    program.values.assign(factory->values.begin(), factory->values.end());
     return program;
 }
 

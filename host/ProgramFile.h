@@ -25,6 +25,11 @@ struct ProgramFile {
 // what is wrong with it.
 ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int parameterCount);
 
+// A factory preset by name (for the Vocoder's id only), or a program file
+// (a name with a slash or ending in .fxp, or one that exists), as
+// readProgramFile reads it. Throws HostError.
+ProgramFile presetProgram(const std::string& preset, std::int32_t pluginId, int parameterCount);
+
 // Writes through a temporary file beside `path`, renamed when complete.
 // Throws HostError.
 void writeProgramFile(const std::string& path, const ProgramFile& program);

@@ -115,30 +115,12 @@ void listPresets()
         std::printf("%-*s  %s\n", width, preset.name, preset.description);
 }
 
-// A factory preset by name, or a program file.
-ProgramFile presetFor(PluginHost& host, const std::string& preset)
-{
-    const bool isFile = preset.find('/') != std::string::npos || fs::path(preset).extension() == ".fxp" ||
-                        fs::exists(preset);
-    if (isFile)
-        return readProgramFile(preset, host.effect()->uniqueID, host.parameterCount());
-    const FactoryPreset* factory = findFactoryPreset(preset);
-    if (!factory)
-        throw HostError("--preset " + preset + ": no factory preset of that name (see --list-presets) and no such file");
-    if (host.effect()->uniqueID != kVocoderId)
-        throw HostError("--preset " + preset + ": the factory presets are the Vocoder's, not this plug-in's");
-    ProgramFile program;
-    program.pluginId = kVocoderId;
-    program.name = factory->name;
-    program.values.assign(factory->values.begin(), factory->values.end());
-    return program;
-}
 
 // The preset, then the carrier the inputs imply, then the --set values.
 void configure(PluginHost& host, const Options& options)
 {
     if (!options.preset.empty())
-        applyProgram(host, presetFor(host, options.preset));
+        applyProgram(host, presetProgram(options.preset, host.effect()->uniqueID, host.parameterCount()));
     if (host.effect()->uniqueID == kVocoderId && options.sources() == 1)
         host.setParameter(findParameter(host, "Carrier"), options.carrier.empty() ? 0.0f : 1.0f);
     for (const std::string& setting : options.settings)

@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -179,8 +180,14 @@ bool Window::create(unsigned long parent, int width, int height, const char* tit
                             CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
     if (trap.failed() || !window_)
         return false;
-    const std::string name = className();
-    XClassHint hint{const_cast<char*>(name.c_str()), const_cast<char*>(name.c_str())};
+    // A program's own window is known by its title ("vocoder", "Vocoder"); one
+    // inside a host's by the library it comes from.
+    std::string className = title ? title : Window::className();
+    std::string instanceName = className;
+    if (title)
+        std::transform(instanceName.begin(), instanceName.end(), instanceName.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    XClassHint hint{instanceName.data(), className.data()};
     XSetClassHint(display_, window_, &hint);
     if (title) {
         XStoreName(display_, window_, title);

@@ -7,9 +7,9 @@ set -euo pipefail
 
 build_packages=(g++ cmake make pkg-config libfftw3-dev libpng-dev zlib1g-dev
                 libcli11-dev libsndfile1-dev libsamplerate0-dev libsmf-dev libcairo2-dev libx11-dev fonts-liberation
-                lv2-dev)
+                lv2-dev libjack-jackd2-dev)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev binutils clang libclang-rt-14-dev xvfb libxtst-dev
-               liblilv-dev sordi)
+               liblilv-dev sordi jackd2)
 
 case "${1:-build}" in
     build) wanted=("${build_packages[@]}") ;;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, starts an X server of its own (Xvfb) for the
-# window tests, then builds and runs the tests three ways: a release build,
+# window tests and a JACK server of its own (the dummy driver) for the
+# standalone program's tests, then builds and runs the tests three ways: a release build,
 # an AddressSanitizer + UndefinedBehaviorSanitizer build, and a
 # ThreadSanitizer build of the tests where threads meet, then 30 s of
 # fuzzing the PNG decoder.
@@ -24,15 +25,33 @@ start_display() {
         done
         if kill -0 "$xvfb_pid" 2>/dev/null && [[ -e /tmp/.X11-unix/X$n ]]; then
             export DISPLAY=":$n" VOCODER_REQUIRE_DISPLAY=1
-            trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
             return 0
         fi
     done
     echo "could not start Xvfb" >&2
     return 1
 }
+# A JACK server under a name of its own, so that a user's server is left
+# alone; the dummy driver runs without sound hardware.
+start_jack() {
+    local i
+    export JACK_DEFAULT_SERVER="vocoder-tests-$$" VOCODER_REQUIRE_JACK=1 JACK_NO_AUDIO_RESERVATION=1
+    jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 256 >/dev/null 2>&1 &
+    jack_pid=$!
+    for i in $(seq 100); do
+        [[ "$(jack_wait -c 2>/dev/null)" == running ]] && return 0
+        kill -0 "$jack_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "could not start jackd" >&2
+    return 1
+}
+xvfb_pid="" jack_pid=""
+trap 'kill $xvfb_pid $jack_pid 2>/dev/null || true' EXIT
 start_display
 echo "== X server for the window tests: $DISPLAY"
+start_jack
+echo "== JACK server for the standalone tests: $JACK_DEFAULT_SERVER"
 
 run() {  # build directory, then extra CMake arguments
     local dir=$1

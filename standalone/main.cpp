@@ -1,0 +1,223 @@
+// vocoder: the vocoder as a JACK program for live use. A voice on
+// "modulator", a carrier on "carrier" or notes on "midi_in", the result on
+// "out_left" and "out_right"; the editor in a window of its own. The 28
+// settings are kept between runs in the user's configuration folder.
+#include "JackClient.h"
+#include "editor/VocoderGui.h"
+#include "host/ProgramFile.h"
+#include "host/Settings.h"
+#include "parameters/Identity.h"
+#include "platform/Window.h"
+
+#include <CLI/CLI.hpp>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+volatile std::sig_atomic_t quitSignal = 0;
+
+void onSignal(int signal) { quitSignal = signal; }
+
+// The engine's parameters as the command line and the settings file reach them.
+class StoreAccess final : public ParameterAccess {
+public:
+    explicit StoreAccess(ParameterStore& store) : store_(store) {}
+
+    int parameterCount() const override { return kNumParameters; }
+    std::string parameterName(int index) const override
+    {
+        const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
+        return spec.name ? spec.name : spec.title;
+    }
+    std::string parameterDisplay(int index) const override
+    {
+        char text[256] = {};
+        store_.display(index, text);
+        std::string shown = text;
+        const auto first = shown.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : shown.substr(first, shown.find_last_not_of(' ') - first + 1);
+    }
+    float parameter(int index) const override { return store_.value(index); }
+    void setParameter(int index, float value) override { store_.set(index, value); }
+    std::string programName() const override { return programName_; }
+    void setProgramName(const std::string& name) override { programName_ = name; }
+
+private:
+    ParameterStore& store_;
+    std::string programName_ = "Init";
+};
+
+// The editor in a top-level window, its gestures from window events; edits
+// go straight to the engine's parameters.
+class EditorWindow final : public EditorHost {
+public:
+    explicit EditorWindow(ParameterStore& store) : store_(store) {}
+    bool open() { return gui_.openTopLevel("Vocoder"); }
+    // False once the user closed the window.
+    bool idle()
+    {
+        gui_.idle();
+        return gui_.isOpen() && !gui_.closeAsked();
+    }
+
+    float parameterValue(std::int32_t index) override { return store_.value(index); }
+    void parameterText(std::int32_t index, char* text) override
+    {
+        text[0] = 0;
+        store_.display(index, text);
+    }
+    void beginEdit(std::int32_t) override {}
+    void performEdit(std::int32_t index, float value) override
+    {
+        store_.set(index, value);
+        if (index == kFftSize || index == kHopSize) {  // either may fall back for the other
+            gui_.parameterChanged(kFftSize);
+            gui_.parameterChanged(kHopSize);
+        }
+    }
+    void endEdit(std::int32_t) override {}
+    void gestureIdle() override {}
+    bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+
+private:
+    ParameterStore& store_;
+    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents};
+};
+
+std::filesystem::path settingsFile()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const char* home = std::getenv("HOME");
+    const std::filesystem::path base = config && *config ? std::filesystem::path(config)
+                                                         : std::filesystem::path(home ? home : ".") / ".config";
+    return base / "vocoder" / "settings.fxp";
+}
+
+// The saved settings, if any; a file that does not read is reported and left alone.
+void loadSettings(StoreAccess& access, const std::filesystem::path& file)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(file, error))
+        return;
+    try {
+        applyProgram(access, readProgramFile(file.string(), kVocoderUniqueId, kNumParameters));
+    } catch (const HostError& e) {
+        std::fprintf(stderr, "vocoder: ignoring the saved settings (%s)\n", e.what());
+    }
+}
+
+bool saveSettings(const StoreAccess& access, const std::filesystem::path& file)
+{
+    try {
+        std::error_code error;
+        std::filesystem::create_directories(file.parent_path(), error);
+        if (error)
+            throw HostError("cannot make " + file.parent_path().string() + ": " + error.message());
+        writeProgramFile(file.string(), currentProgram(access, kVocoderUniqueId, kVocoderVersion));
+        return true;
+    } catch (const HostError& e) {
+        std::fprintf(stderr, "vocoder: the settings were not saved: %s\n", e.what());
+        return false;
+    }
+}
+
+struct Options {
+    std::string name = "Vocoder";
+    bool connect = false;
+    bool noGui = false;
+    std::string preset;
+    std::vector<std::string> settings;
+};
+
+int run(const Options& options)
+{
+    Engine engine;
+    StoreAccess access(engine.parameters());
+    const std::filesystem::path file = settingsFile();
+    loadSettings(access, file);
+    try {
+        if (!options.preset.empty())
+            applyProgram(access, presetProgram(options.preset, kVocoderUniqueId, kNumParameters));
+        for (const std::string& setting : options.settings)
+            applySetting(access, setting);
+    } catch (const HostError& e) {
+        std::fprintf(stderr, "vocoder: %s\n", e.what());
+        return 1;
+    }
+
+    JackClient client(engine);
+    std::string error;
+    switch (client.open(options.name, error)) {
+    case JackClient::OpenResult::opened: break;
+    case JackClient::OpenResult::noServer:
+        std::fprintf(stderr,
+                     "vocoder: no JACK server is running. Start one (for example \"jackd -d alsa\", or from "
+                     "QjackCtl), or run under PipeWire: \"pw-jack vocoder\".\n");
+        return 1;
+    case JackClient::OpenResult::nameTaken:
+        std::fprintf(stderr, "vocoder: a JACK client named \"%s\" is already running; choose another with --name.\n",
+                     options.name.c_str());
+        return 1;
+    case JackClient::OpenResult::failed: std::fprintf(stderr, "vocoder: %s\n", error.c_str()); return 1;
+    }
+    if (options.connect)
+        client.connectDefaults();
+
+    std::unique_ptr<EditorWindow> editor;
+    if (!options.noGui) {
+        editor = std::make_unique<EditorWindow>(engine.parameters());
+        if (!editor->open()) {
+            std::fprintf(stderr, "vocoder: cannot open a window (is DISPLAY set?); --no-gui runs without one.\n");
+            client.close();
+            return 1;
+        }
+    }
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    int status = 0;
+    while (!quitSignal) {
+        if (editor && !editor->idle())
+            break;
+        if (client.serverGone()) {
+            std::fprintf(stderr, "vocoder: the JACK server went away.\n");
+            status = 1;
+            break;
+        }
+        client.updateLatency();
+        platform::sleepMilliseconds(20);
+    }
+    editor.reset();
+    client.close();
+    if (!saveSettings(access, file))
+        status = 1;
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    CLI::App app("The vocoder as a JACK client: a voice on \"modulator\" shapes a carrier on \"carrier\" or the "
+                 "synthesiser played on \"midi_in\"; the result on \"out_left\" and \"out_right\". The settings are "
+                 "kept between runs in $XDG_CONFIG_HOME/vocoder (~/.config/vocoder).",
+                 "vocoder");
+    app.add_option("--name", options.name, "the JACK client's name (default \"Vocoder\")");
+    app.add_flag("--connect", options.connect,
+                 "connect the first capture port to modulator, out_left and out_right to the first two playback "
+                 "ports, and every MIDI output to midi_in");
+    app.add_flag("--no-gui", options.noGui, "run without the editor's window (and without an X server)");
+    app.add_option("--preset", options.preset, "a factory preset by name or a program file (.fxp), applied before any --set");
+    app.add_option("--set", options.settings,
+                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\")");
+    CLI11_PARSE(app, argc, argv);
+    return run(options);
+}

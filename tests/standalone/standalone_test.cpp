@@ -1,0 +1,409 @@
+// The standalone program as users run it, on the JACK server the test
+// command starts (JACK_DEFAULT_SERVER): clients of our own play a voice, a
+// carrier and notes into `vocoder --no-gui` and record its outputs, which
+// equal the VST 2 library's render; the ports report the delay an impulse
+// shows; the settings file round-trips; errors a user meets; the window.
+// Without a server these tests skip, unless VOCODER_REQUIRE_JACK is set.
+#include "../platform/TestDisplay.h"  // gtest before Xlib
+
+#include "Vst2Render.h"
+#include "host/HostError.h"
+#include "host/ProgramFile.h"
+#include "parameters/Identity.h"
+#include "parameters/ParameterTable.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+bool serverRunning()
+{
+    jack_status_t status{};
+    jack_set_error_function([](const char*) {});
+    jack_client_t* probe = jack_client_open("vocoder-test-probe", JackNoStartServer, &status);
+    jack_set_error_function(nullptr);
+    if (probe)
+        jack_client_close(probe);
+    return probe != nullptr;
+}
+
+#define REQUIRE_JACK()                                               \
+    do {                                                             \
+        if (!serverRunning()) {                                      \
+            if (std::getenv("VOCODER_REQUIRE_JACK"))                 \
+                FAIL() << "no JACK server";                          \
+            GTEST_SKIP() << "no JACK server";                        \
+        }                                                            \
+    } while (false)
+
+// `vocoder` in a process of its own, its settings in a folder of the test's.
+class Program {
+public:
+    Program(const fs::path& config, std::vector<std::string> args, const char* server = nullptr)
+        : log_(config / "stderr.txt")
+    {
+        fs::create_directories(config);
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            if (server)
+                setenv("JACK_DEFAULT_SERVER", server, 1);
+            const int err = open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(err, 2);
+            std::vector<char*> argv{const_cast<char*>(VOCODER_PATH)};
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(VOCODER_PATH, argv.data());
+            _exit(127);
+        }
+    }
+    ~Program()
+    {
+        if (pid_ > 0 && !exited_)
+            stop(SIGKILL);
+    }
+    // Sends the signal and waits; the exit code (or -1 after a crash or a hang).
+    int stop(int signal = SIGTERM)
+    {
+        kill(pid_, signal);
+        return wait();
+    }
+    int wait(std::chrono::milliseconds limit = 10s)
+    {
+        int status = 0;
+        for (auto end = std::chrono::steady_clock::now() + limit; std::chrono::steady_clock::now() < end;) {
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                exited_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return -1;
+    }
+    std::string errors() const
+    {
+        std::ifstream in(log_);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    fs::path log_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+};
+
+fs::path freshFolder(const std::string& name)
+{
+    const fs::path folder = fs::temp_directory_path() / ("vocoder-standalone-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// Two clients of our own around the program: one plays into its inputs,
+// one records its outputs, each noting the frame time it started at, so
+// that the recording lines up with what was played (JACK runs the three in
+// graph order within each cycle).
+class Rig {
+public:
+    explicit Rig(const Signals& in, std::vector<Note> notes = {}) : in_(in), notes_(std::move(notes))
+    {
+        player_ = jack_client_open("vocoder-test-player", JackNoStartServer, nullptr);
+        recorder_ = jack_client_open("vocoder-test-recorder", JackNoStartServer, nullptr);
+        if (!player_ || !recorder_)
+            throw std::runtime_error("the test's JACK clients did not open");
+        voice_ = jack_port_register(player_, "voice", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        carrier_ = jack_port_register(player_, "carrier", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+        midi_ = jack_port_register(player_, "midi", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+        left_ = jack_port_register(recorder_, "left", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        right_ = jack_port_register(recorder_, "right", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
+        recordedLeft_.assign(in.voice.size() + 4096, 0.0f);
+        recordedRight_ = recordedLeft_;
+        jack_set_process_callback(player_, play, this);
+        jack_set_process_callback(recorder_, record, this);
+        jack_activate(player_);
+        jack_activate(recorder_);
+    }
+    ~Rig()
+    {
+        jack_client_close(player_);
+        jack_client_close(recorder_);
+    }
+
+    // Waits for the program's ports, then connects everything.
+    bool connect(const std::string& program)
+    {
+        for (int i = 0; i < 500 && !jack_port_by_name(player_, (program + ":midi_in").c_str()); ++i)
+            std::this_thread::sleep_for(10ms);
+        return jack_connect(player_, jack_port_name(voice_), (program + ":modulator").c_str()) == 0 &&
+               jack_connect(player_, jack_port_name(carrier_), (program + ":carrier").c_str()) == 0 &&
+               jack_connect(player_, jack_port_name(midi_), (program + ":midi_in").c_str()) == 0 &&
+               jack_connect(recorder_, (program + ":out_left").c_str(), jack_port_name(left_)) == 0 &&
+               jack_connect(recorder_, (program + ":out_right").c_str(), jack_port_name(right_)) == 0;
+    }
+    // Plays the signals once, with the notes, and returns the recording,
+    // aligned with what was played.
+    std::vector<float> playAndRecord()
+    {
+        go_ = true;
+        while (!done_)
+            std::this_thread::sleep_for(20ms);
+        EXPECT_EQ(recordedLeft_, recordedRight_);
+        const long shift = static_cast<long>(recordStart_ - playStart_);
+        std::vector<float> out(in_.voice.size());
+        for (size_t i = 0; i < out.size(); ++i) {
+            const long at = static_cast<long>(i) - shift;
+            out[i] = at >= 0 && at < static_cast<long>(recordedLeft_.size()) ? recordedLeft_[static_cast<size_t>(at)] : 0;
+        }
+        return out;
+    }
+    jack_latency_range_t outputLatency() const
+    {
+        jack_latency_range_t range{};
+        jack_port_get_latency_range(left_, JackCaptureLatency, &range);
+        return range;
+    }
+
+private:
+    static int play(jack_nframes_t frames, void* self)
+    {
+        auto& r = *static_cast<Rig*>(self);
+        auto* voice = static_cast<float*>(jack_port_get_buffer(r.voice_, frames));
+        auto* carrier = static_cast<float*>(jack_port_get_buffer(r.carrier_, frames));
+        void* midi = jack_port_get_buffer(r.midi_, frames);
+        jack_midi_clear_buffer(midi);
+        if (r.go_ && !r.playing_) {
+            r.playing_ = true;
+            r.playStart_ = jack_last_frame_time(r.player_);
+        }
+        for (jack_nframes_t i = 0; i < frames; ++i) {
+            const size_t at = r.played_ + i;
+            const bool inside = r.playing_ && at < r.in_.voice.size();
+            voice[i] = inside ? r.in_.voice[at] : 0.0f;
+            carrier[i] = inside ? r.in_.carrier[at] : 0.0f;
+        }
+        if (r.playing_) {
+            for (const Note& n : r.notes_)
+                if (n.sample >= static_cast<long>(r.played_) && n.sample < static_cast<long>(r.played_ + frames))
+                    jack_midi_event_write(midi, static_cast<jack_nframes_t>(n.sample - static_cast<long>(r.played_)),
+                                          n.bytes.data(), 3);
+            r.played_ += frames;
+        }
+        return 0;
+    }
+    static int record(jack_nframes_t frames, void* self)
+    {
+        auto& r = *static_cast<Rig*>(self);
+        if (!r.playing_ || r.done_)
+            return 0;
+        if (!r.recording_) {
+            r.recording_ = true;
+            r.recordStart_ = jack_last_frame_time(r.recorder_);
+        }
+        const auto* left = static_cast<const float*>(jack_port_get_buffer(r.left_, frames));
+        const auto* right = static_cast<const float*>(jack_port_get_buffer(r.right_, frames));
+        for (jack_nframes_t i = 0; i < frames && r.recorded_ < r.recordedLeft_.size(); ++i, ++r.recorded_) {
+            r.recordedLeft_[r.recorded_] = left[i];
+            r.recordedRight_[r.recorded_] = right[i];
+        }
+        if (r.recorded_ >= r.recordedLeft_.size())
+            r.done_ = true;
+        return 0;
+    }
+
+    const Signals& in_;
+    std::vector<Note> notes_;
+    jack_client_t* player_ = nullptr;
+    jack_client_t* recorder_ = nullptr;
+    jack_port_t *voice_ = nullptr, *carrier_ = nullptr, *midi_ = nullptr, *left_ = nullptr, *right_ = nullptr;
+    std::atomic<bool> go_{false}, playing_{false}, recording_{false}, done_{false};
+    jack_nframes_t playStart_ = 0, recordStart_ = 0;
+    size_t played_ = 0, recorded_ = 0;
+    std::vector<float> recordedLeft_, recordedRight_;
+};
+
+float largestDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    float largest = a.size() == b.size() ? 0.0f : INFINITY;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        largest = std::max(largest, std::fabs(a[i] - b[i]));
+    return largest;
+}
+
+float settingOf(const fs::path& config, int index)
+{
+    return readProgramFile((config / "vocoder" / "settings.fxp").string(), kVocoderUniqueId, kNumParameters)
+        .values[static_cast<size_t>(index)];
+}
+
+}  // namespace
+
+// The audio carrier, then the synthesiser with notes through midi_in: what
+// the program plays equals the VST 2 library's render of the same input
+// once lined up by the frame times, within 1e-6 (the program has run on
+// silence before: differences of about 1e-20 remain).
+TEST(Standalone, PlaysAsTheVst2LibraryRendersWithAudioOrNotes)
+{
+    REQUIRE_JACK();
+    const fs::path config = freshFolder("render");
+    const Signals in = testSignals(2 * 44100);
+    {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderAudio", "--set", "Carrier=Audio2"});
+        Rig rig(in);
+        ASSERT_TRUE(rig.connect("VocoderAudio")) << vocoder.errors();
+        const std::vector<float> played = rig.playAndRecord();
+        const std::vector<float> vst2 = renderVst2({{{kCarrier, 1.0f}}, {}, {}}, in, 256);
+        EXPECT_LT(largestDifference(played, vst2), 1e-6f);
+        EXPECT_GT(*std::max_element(played.begin(), played.end()), 0.01f);
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
+    }
+    {
+        const std::vector<Note> notes = {{1000, {0x90, 48, 100}}, {7777, {0x90, 55, 90}}, {30000, {0x80, 48, 0}},
+                                         {40001, {0xE0, 0, 80}}, {60000, {0x80, 55, 0}}};
+        Program vocoder(config, {"--no-gui", "--name", "VocoderNotes", "--set", "Carrier=Synth"});
+        Rig rig(in, notes);
+        ASSERT_TRUE(rig.connect("VocoderNotes")) << vocoder.errors();
+        const std::vector<float> played = rig.playAndRecord();
+        const std::vector<float> vst2 = renderVst2({{{kCarrier, 0.0f}}, notes, {}}, in, 256);
+        EXPECT_LT(largestDifference(played, vst2), 1e-6f);
+        EXPECT_GT(*std::max_element(played.begin(), played.end()), 0.01f);
+        EXPECT_EQ(vocoder.stop(SIGINT), 0) << vocoder.errors();
+    }
+}
+
+// The outputs' latency range is the delay at which an impulse on the
+// carrier comes out under a noise voice, at two sizes.
+TEST(Standalone, PortLatencyIsWhereAnImpulseComesOut)
+{
+    REQUIRE_JACK();
+    const fs::path config = freshFolder("latency");
+    Signals in{std::vector<float>(8192), std::vector<float>(8192)};
+    unsigned noise = 1;
+    for (float& v : in.voice) {
+        noise = noise * 1664525u + 1013904223u;
+        v = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
+    }
+    const int at = 1500;
+    in.carrier[at] = 1.0f;
+    for (const char* size : {"FFT SIZE=512", "FFT SIZE=1024"}) {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderLatency", "--set", "Carrier=Audio2", "--set",
+                                 "Low Cut=0", "--set", "High Cut=1", "--set", size});
+        Rig rig(in);
+        ASSERT_TRUE(rig.connect("VocoderLatency")) << vocoder.errors();
+        const std::vector<float> played = rig.playAndRecord();
+        const auto peak = std::max_element(played.begin(), played.end(),
+                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+        const jack_latency_range_t latency = rig.outputLatency();
+        EXPECT_EQ(latency.min, latency.max);
+        EXPECT_EQ(static_cast<long>(latency.max), peak - played.begin() - at) << size;
+        EXPECT_EQ(vocoder.stop(), 0);
+    }
+}
+
+// Settings are saved on exit and taken at the next start; a damaged file is
+// reported, ignored and replaced; the errors a user meets end the program
+// with a message.
+TEST(Standalone, SettingsPersistAndErrorsAreReported)
+{
+    REQUIRE_JACK();
+    const fs::path config = freshFolder("settings");
+    {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderSettings", "--set", "Low Cut=0.3"});
+        std::this_thread::sleep_for(500ms);
+        Program twin(config / "twin", {"--no-gui", "--name", "VocoderSettings"});
+        EXPECT_EQ(twin.wait(), 1);
+        EXPECT_NE(twin.errors().find("already running"), std::string::npos) << twin.errors();
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
+    }
+    EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
+    {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderSettings", "--set", "Mode=Audio1"});
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(vocoder.stop(), 0);
+    }
+    EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
+    EXPECT_EQ(params::mode(settingOf(config, kMode)), 2);
+
+    std::ofstream(config / "vocoder" / "settings.fxp") << "not a program";
+    {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderSettings"});
+        std::this_thread::sleep_for(300ms);
+        EXPECT_EQ(vocoder.stop(), 0);
+        EXPECT_NE(vocoder.errors().find("ignoring the saved settings"), std::string::npos) << vocoder.errors();
+    }
+    EXPECT_FLOAT_EQ(settingOf(config, kLowCut), kParameterTable[kLowCut].defaultValue);
+
+    Program noServer(config / "none", {"--no-gui"}, "vocoder-no-such-server");
+    EXPECT_EQ(noServer.wait(), 1);
+    EXPECT_NE(noServer.errors().find("no JACK server is running"), std::string::npos) << noServer.errors();
+    Program badPreset(config / "bad", {"--no-gui", "--preset", "No Such Preset"});
+    EXPECT_EQ(badPreset.wait(), 1);
+    EXPECT_NE(badPreset.errors().find("no factory preset"), std::string::npos) << badPreset.errors();
+}
+
+// With a display: a top-level window titled "Vocoder", 500 × 374, drawn;
+// closing it ends the program, settings saved.
+TEST(Standalone, TheWindowOpensDrawsAndClosingItQuits)
+{
+    REQUIRE_JACK();
+    REQUIRE_DISPLAY();
+    const fs::path config = freshFolder("window");
+    Program vocoder(config, {"--name", "VocoderWindow"});
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    Window found = 0;
+    for (int i = 0; i < 300 && !found; ++i) {
+        std::this_thread::sleep_for(20ms);
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+        for (unsigned c = 0; c < count; ++c) {
+            char* name = nullptr;
+            if (XFetchName(display, children[c], &name) && name) {
+                if (std::string(name) == "Vocoder")
+                    found = children[c];
+                XFree(name);
+            }
+        }
+        if (children)
+            XFree(children);
+    }
+    ASSERT_NE(found, 0u) << vocoder.errors();
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, found, &attributes);
+    EXPECT_EQ(attributes.width, 500);
+    EXPECT_EQ(attributes.height, 374);
+    EXPECT_TRUE(testdisplay::idleUntil([] {}, [&] { return testdisplay::screenPixel(display, found, 250, 5) != 0; }));
+
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = found;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, found, False, NoEventMask, &close);
+    XFlush(display);
+    EXPECT_EQ(vocoder.wait(), 0) << vocoder.errors();
+    EXPECT_TRUE(fs::exists(config / "vocoder" / "settings.fxp"));
+    XCloseDisplay(display);
+}
