@@ -31,7 +31,7 @@ public:
     int parameterCount() const override { return effect_->numParams; }
     std::string parameterName(int index) const override;
     std::string parameterDisplay(int index) const override;
-    std::string parameterLabel(int index) const;
+    std::string parameterLabel(int index) const override;
     float parameter(int index) const override { return effect_->getParameter(effect_, index); }
     void setParameter(int index, float value) override { effect_->setParameter(effect_, index, value); }
 

@@ -1,10 +1,14 @@
 #include "Settings.h"
 
+#include "presets/FactoryPresets.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -84,4 +88,21 @@ int findParameter(const ParameterAccess& access, const std::string& nameOrIndex)
     if (parseNumber(wanted, number) && number == std::floor(number) && number >= 0 && number < access.parameterCount())
         return static_cast<int>(number);
     return -1;
+}
+
+void printParameters(const ParameterAccess& access)
+{
+    std::printf("%5s  %-20s %10s  %-12s %s\n", "index", "name", "value", "display", "label");
+    for (int i = 0; i < access.parameterCount(); ++i)
+        std::printf("%5d  %-20s %10.6f  %-12s %s\n", i, access.parameterName(i).c_str(), access.parameter(i),
+                    access.parameterDisplay(i).c_str(), access.parameterLabel(i).c_str());
+}
+
+void printPresets()
+{
+    int width = 0;
+    for (const FactoryPreset& preset : factoryPresets())
+        width = std::max(width, static_cast<int>(std::strlen(preset.name)));
+    for (const FactoryPreset& preset : factoryPresets())
+        std::printf("%-*s  %s\n", width, preset.name, preset.description);
 }

@@ -12,6 +12,7 @@ public:
     virtual int parameterCount() const = 0;
     virtual std::string parameterName(int index) const = 0;
     virtual std::string parameterDisplay(int index) const = 0;  // without surrounding blanks
+    virtual std::string parameterLabel(int index) const = 0;
     virtual float parameter(int index) const = 0;
     virtual void setParameter(int index, float value) = 0;
     virtual std::string programName() const = 0;
@@ -28,3 +29,8 @@ protected:
 void applySetting(ParameterAccess& access, const std::string& assignment);
 // Index of a parameter by its name (without case) or its number; -1 if none.
 int findParameter(const ParameterAccess& access, const std::string& nameOrIndex);
+
+// Every parameter, a line each: index, name, value, display, label.
+void printParameters(const ParameterAccess& access);
+// The factory presets' names and what each is for, in two columns.
+void printPresets();

@@ -97,25 +97,6 @@ std::string locatePlugin(const std::string& given)
 
 double dBFS(double value) { return value > 0.0 ? 20.0 * std::log10(value) : -INFINITY; }
 
-void listParameters(PluginHost& host)
-{
-    std::printf("%5s  %-20s %10s  %-12s %s\n", "index", "name", "value", "display", "label");
-    for (int i = 0; i < host.parameterCount(); ++i)
-        std::printf("%5d  %-20s %10.6f  %-12s %s\n", i, host.parameterName(i).c_str(), host.parameter(i),
-                    host.parameterDisplay(i).c_str(), host.parameterLabel(i).c_str());
-}
-
-// Names and descriptions in two columns at least two spaces apart.
-void listPresets()
-{
-    int width = 0;
-    for (const FactoryPreset& preset : factoryPresets())
-        width = std::max(width, static_cast<int>(std::strlen(preset.name)));
-    for (const FactoryPreset& preset : factoryPresets())
-        std::printf("%-*s  %s\n", width, preset.name, preset.description);
-}
-
-
 // The preset, then the carrier the inputs imply, then the --set values.
 void configure(PluginHost& host, const Options& options)
 {
@@ -218,14 +199,14 @@ SampleFormat sampleFormat(const std::string& name)
 int render(const Options& options)
 {
     if (options.listPresets) {
-        listPresets();
+        printPresets();
         return 0;
     }
     if (options.listParameters || !options.savePreset.empty()) {
         PluginHost host(locatePlugin(options.plugin), 44100.0f, options.block);
         configure(host, options);
         if (options.listParameters)
-            listParameters(host);
+            printParameters(host);
         if (!options.savePreset.empty()) {
             writeProgramFile(options.savePreset, currentProgram(host, host.effect()->uniqueID, host.effect()->version));
             if (!options.quiet)

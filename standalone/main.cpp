@@ -42,6 +42,11 @@ public:
         const auto first = shown.find_first_not_of(' ');
         return first == std::string::npos ? std::string() : shown.substr(first, shown.find_last_not_of(' ') - first + 1);
     }
+    std::string parameterLabel(int index) const override
+    {
+        const char* label = kParameterTable[static_cast<size_t>(index)].label;
+        return label ? label : "";
+    }
     float parameter(int index) const override { return store_.value(index); }
     void setParameter(int index, float value) override { store_.set(index, value); }
     std::string programName() const override { return programName_; }
@@ -132,6 +137,8 @@ struct Options {
     bool noGui = false;
     std::string preset;
     std::vector<std::string> settings;
+    bool listParameters = false;
+    bool listPresets = false;
 };
 
 int run(const Options& options)
@@ -148,6 +155,13 @@ int run(const Options& options)
     } catch (const HostError& e) {
         std::fprintf(stderr, "vocoder: %s\n", e.what());
         return 1;
+    }
+    if (options.listParameters || options.listPresets) {
+        if (options.listPresets)
+            printPresets();
+        if (options.listParameters)
+            printParameters(access);
+        return 0;
     }
 
     JackClient client(engine);
@@ -218,6 +232,10 @@ int main(int argc, char** argv)
     app.add_option("--preset", options.preset, "a factory preset by name or a program file (.fxp), applied before any --set");
     app.add_option("--set", options.settings,
                    "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\")");
+    app.add_flag("--list-params", options.listParameters,
+                 "print every parameter as the program would start (after the saved settings, --preset and --set), "
+                 "and stop");
+    app.add_flag("--list-presets", options.listPresets, "print the factory presets' names and what each is for, and stop");
     CLI11_PARSE(app, argc, argv);
     return run(options);
 }
