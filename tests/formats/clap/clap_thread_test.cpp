@@ -43,22 +43,23 @@ TEST(ClapThreads, StatesAndReadsAgainstProcessing)
                     finite = false;
         }
     });
+    // The saved state handed out again on every load.
+    struct Reader {
+        const std::vector<std::uint8_t>& bytes;
+        size_t offset = 0;
+        static std::int64_t read(const clap_istream_t* s, void* data, std::uint64_t size)
+        {
+            auto& r = *static_cast<Reader*>(s->ctx);
+            const size_t n = std::min<size_t>(size, r.bytes.size() - r.offset);
+            std::memcpy(data, r.bytes.data() + r.offset, n);
+            r.offset += n;
+            return static_cast<std::int64_t>(n);
+        }
+    };
     char text[256];
     for (int round = 0; round < 2000; ++round) {
-        size_t offset = 0;
-        clap_istream_t in{nullptr, nullptr};
-        struct Reader {
-            const std::vector<std::uint8_t>* bytes;
-            size_t* offset;
-        } reader{&saved, &offset};
-        in.ctx = &reader;
-        in.read = [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
-            auto& r = *static_cast<Reader*>(s->ctx);
-            const size_t n = std::min<size_t>(size, r.bytes->size() - *r.offset);
-            std::memcpy(data, r.bytes->data() + *r.offset, n);
-            *r.offset += n;
-            return static_cast<std::int64_t>(n);
-        };
+        Reader reader{saved};
+        const clap_istream_t in{&reader, Reader::read};
         EXPECT_TRUE(state->load(plugin.plugin(), &in));
         for (clap_id id = 0; id < 28; ++id)
             plugin.params().value_to_text(plugin.plugin(), id, plugin.value(id), text, sizeof text);
