@@ -447,7 +447,7 @@ bool ClapPlugin::save(const clap_ostream_t& stream) const
         const std::int64_t written = stream.write(&stream, bytes.data() + done, bytes.size() - done);
         if (written <= 0)
             return false;
-        done += static_cast<std::size_t>(written);
+        done += std::min(static_cast<std::size_t>(written), bytes.size() - done);
     }
     return true;
 }
@@ -464,7 +464,7 @@ bool ClapPlugin::load(const clap_istream_t& stream)
             return false;
         if (read == 0)
             break;
-        size += static_cast<std::size_t>(read);
+        size += std::min(static_cast<std::size_t>(read), bytes.size() - size);
     }
     bytes.resize(size);
     const std::optional<clapstate::Settings> settings = clapstate::decode(bytes);
