@@ -143,6 +143,12 @@ struct Options {
 
 int run(const Options& options)
 {
+    // From the start, so that an interrupt while starting still ends cleanly.
+    struct sigaction action{};
+    action.sa_handler = onSignal;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
     Engine engine;
     StoreAccess access(engine.parameters());
     const std::filesystem::path file = settingsFile();
@@ -191,11 +197,6 @@ int run(const Options& options)
             return 1;
         }
     }
-    struct sigaction action{};
-    action.sa_handler = onSignal;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-
     int status = 0;
     while (!quitSignal) {
         if (editor && !editor->idle())

@@ -112,6 +112,21 @@ private:
     bool exited_ = false;
 };
 
+// Waits until the program's client has its ports.
+bool started(const std::string& program)
+{
+    jack_client_t* probe = jack_client_open("vocoder-test-watcher", JackNoStartServer, nullptr);
+    bool found = false;
+    for (int i = 0; probe && i < 1000 && !found; ++i) {
+        found = jack_port_by_name(probe, (program + ":midi_in").c_str()) != nullptr;
+        if (!found)
+            std::this_thread::sleep_for(10ms);
+    }
+    if (probe)
+        jack_client_close(probe);
+    return found;
+}
+
 fs::path freshFolder(const std::string& name)
 {
     const fs::path folder = fs::temp_directory_path() / ("vocoder-standalone-" + name + "-" + std::to_string(getpid()));
@@ -329,7 +344,7 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
     const fs::path config = freshFolder("settings");
     {
         Program vocoder(config, {"--no-gui", "--name", "VocoderSettings", "--set", "Low Cut=0.3"});
-        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(started("VocoderSettings")) << vocoder.errors();
         Program twin(config / "twin", {"--no-gui", "--name", "VocoderSettings"});
         EXPECT_EQ(twin.wait(), 1);
         EXPECT_NE(twin.errors().find("already running"), std::string::npos) << twin.errors();
@@ -338,7 +353,7 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
     EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
     {
         Program vocoder(config, {"--no-gui", "--name", "VocoderSettings", "--set", "Mode=Audio1"});
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(started("VocoderSettings")) << vocoder.errors();
         EXPECT_EQ(vocoder.stop(), 0);
     }
     EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
@@ -347,7 +362,7 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
     std::ofstream(config / "vocoder" / "settings.fxp") << "not a program";
     {
         Program vocoder(config, {"--no-gui", "--name", "VocoderSettings"});
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(started("VocoderSettings")) << vocoder.errors();
         EXPECT_EQ(vocoder.stop(), 0);
         EXPECT_NE(vocoder.errors().find("ignoring the saved settings"), std::string::npos) << vocoder.errors();
     }
