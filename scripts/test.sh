@@ -32,11 +32,13 @@ start_display() {
     return 1
 }
 # A JACK server under a name of its own, so that a user's server is left
-# alone; the dummy driver runs without sound hardware.
+# alone; the dummy driver runs without sound hardware, and synchronously
+# (-S): a late cycle is waited for rather than dropped, so recordings are
+# exact however loaded the machine.
 start_jack() {
     local i
     export JACK_DEFAULT_SERVER="vocoder-tests-$$" VOCODER_REQUIRE_JACK=1 JACK_NO_AUDIO_RESERVATION=1
-    jackd -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 256 >/dev/null 2>&1 &
+    jackd -S -n "$JACK_DEFAULT_SERVER" -d dummy -r 44100 -p 256 >/dev/null 2>&1 &
     jack_pid=$!
     for i in $(seq 100); do
         [[ "$(jack_wait -c 2>/dev/null)" == running ]] && return 0
