@@ -11,6 +11,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -170,9 +172,19 @@ int run(const Options& options)
         return 0;
     }
 
+    // The signals wait while the client opens: an interrupted call into the
+    // server would fail the start. JACK's threads, made meanwhile, keep them
+    // blocked, so they reach this thread once unblocked below.
+    sigset_t quitSignals;
+    sigemptyset(&quitSignals);
+    sigaddset(&quitSignals, SIGINT);
+    sigaddset(&quitSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &quitSignals, nullptr);
     JackClient client(engine);
     std::string error;
-    switch (client.open(options.name, error)) {
+    const JackClient::OpenResult opened = client.open(options.name, error);
+    pthread_sigmask(SIG_UNBLOCK, &quitSignals, nullptr);
+    switch (opened) {
     case JackClient::OpenResult::opened: break;
     case JackClient::OpenResult::noServer:
         std::fprintf(stderr,

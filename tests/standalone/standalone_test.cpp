@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -165,16 +166,21 @@ public:
         jack_client_close(recorder_);
     }
 
-    // Waits for the program's ports, then connects everything.
+    // Connects everything once the program's client is active (its ports
+    // appear a moment before, and connections to them fail until then).
     bool connect(const std::string& program)
     {
-        for (int i = 0; i < 500 && !jack_port_by_name(player_, (program + ":midi_in").c_str()); ++i)
+        const auto made = [](int result) { return result == 0 || result == EEXIST; };
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            if (made(jack_connect(player_, jack_port_name(voice_), (program + ":modulator").c_str())) &&
+                made(jack_connect(player_, jack_port_name(carrier_), (program + ":carrier").c_str())) &&
+                made(jack_connect(player_, jack_port_name(midi_), (program + ":midi_in").c_str())) &&
+                made(jack_connect(recorder_, (program + ":out_left").c_str(), jack_port_name(left_))) &&
+                made(jack_connect(recorder_, (program + ":out_right").c_str(), jack_port_name(right_))))
+                return true;
             std::this_thread::sleep_for(10ms);
-        return jack_connect(player_, jack_port_name(voice_), (program + ":modulator").c_str()) == 0 &&
-               jack_connect(player_, jack_port_name(carrier_), (program + ":carrier").c_str()) == 0 &&
-               jack_connect(player_, jack_port_name(midi_), (program + ":midi_in").c_str()) == 0 &&
-               jack_connect(recorder_, (program + ":out_left").c_str(), jack_port_name(left_)) == 0 &&
-               jack_connect(recorder_, (program + ":out_right").c_str(), jack_port_name(right_)) == 0;
+        }
+        return false;
     }
     // Plays the signals once, with the notes, and returns the recording,
     // aligned with what was played.
@@ -337,7 +343,7 @@ TEST(Standalone, PortLatencyIsWhereAnImpulseComesOut)
         const jack_latency_range_t latency = rig.outputLatency();
         EXPECT_EQ(latency.min, latency.max);
         EXPECT_EQ(static_cast<long>(latency.max), peak - played.begin() - at) << size;
-        EXPECT_EQ(vocoder.stop(), 0);
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
 }
 
@@ -360,7 +366,7 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
     {
         Program vocoder(config, {"--no-gui", "--name", "VocoderSettings2", "--set", "Mode=Audio1"});
         ASSERT_TRUE(started("VocoderSettings2")) << vocoder.errors();
-        EXPECT_EQ(vocoder.stop(), 0);
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
     EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
     EXPECT_EQ(params::mode(settingOf(config, kMode)), 2);
