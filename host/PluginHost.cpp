@@ -4,18 +4,6 @@
 
 #include <cstring>
 
-namespace {
-
-std::string trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
-}  // namespace
-
 PluginHost::PluginHost(const std::string& libraryPath, float sampleRate, int blockSize)
     : sampleRate_(sampleRate), blockSize_(blockSize)
 {

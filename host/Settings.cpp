@@ -18,14 +18,6 @@ std::string lower(std::string s)
     return s;
 }
 
-std::string trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 // A whole-string number, or nothing.
 bool parseNumber(const std::string& text, double& value)
 {
@@ -38,6 +30,14 @@ bool parseNumber(const std::string& text, double& value)
 }
 
 }  // namespace
+
+std::string trimmed(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+}
 
 void applySetting(ParameterAccess& access, const std::string& assignment)
 {

@@ -30,6 +30,9 @@ void applySetting(ParameterAccess& access, const std::string& assignment);
 // Index of a parameter by its name (without case) or its number; -1 if none.
 int findParameter(const ParameterAccess& access, const std::string& nameOrIndex);
 
+// The text without blanks or tabs around it.
+std::string trimmed(const std::string& s);
+
 // Every parameter, a line each: index, name, value, display, label.
 void printParameters(const ParameterAccess& access);
 // The factory presets' names and what each is for, in two columns.

@@ -40,9 +40,7 @@ public:
     {
         char text[256] = {};
         store_.display(index, text);
-        std::string shown = text;
-        const auto first = shown.find_first_not_of(' ');
-        return first == std::string::npos ? std::string() : shown.substr(first, shown.find_last_not_of(' ') - first + 1);
+        return trimmed(text);
     }
     std::string parameterLabel(int index) const override
     {
