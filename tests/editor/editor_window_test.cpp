@@ -47,14 +47,7 @@ protected:
     // The window's pixels over a rectangle of the panel.
     std::vector<std::uint32_t> screen(int left, int top, int right, int bottom)
     {
-        XSync(display, False);
-        std::vector<std::uint32_t> pixels;
-        XImage* image = XGetImage(display, parent, left, top, right - left, bottom - top, AllPlanes, ZPixmap);
-        for (int y = 0; y < bottom - top; ++y)
-            for (int x = 0; x < right - left; ++x)
-                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
-        XDestroyImage(image);
-        return pixels;
+        return testdisplay::screenPixels(display, parent, left, top, right, bottom);
     }
     std::vector<std::uint32_t> screen(const layout::View& v) { return screen(v.left, v.top, v.right, v.bottom); }
 

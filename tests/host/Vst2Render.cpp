@@ -20,6 +20,24 @@ Signals testSignals(int frames, double rate)
     return s;
 }
 
+Signals impulseProbe(int frames, int at)
+{
+    Signals s{std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
+    unsigned noise = 1;
+    for (float& v : s.voice) {
+        noise = noise * 1664525u + 1013904223u;
+        v = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
+    }
+    s.carrier[static_cast<size_t>(at)] = 1.0f;
+    return s;
+}
+
+long delayOf(const std::vector<float>& out, int at)
+{
+    const auto peak = std::max_element(out.begin(), out.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+    return static_cast<long>(peak - out.begin()) - at;
+}
+
 std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block, float rate)
 {
     TestHost host;

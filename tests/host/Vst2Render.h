@@ -27,6 +27,12 @@ struct Signals {
 // A voiced tone with a little noise, and a sawtooth carrier at 110 Hz.
 Signals testSignals(int frames, double rate = 44100.0);
 
+// A noise voice and one impulse on the carrier at sample `at`: where the
+// impulse comes out tells a build's delay.
+Signals impulseProbe(int frames, int at);
+// Samples from `at` to the loudest sample of `out`.
+long delayOf(const std::vector<float>& out, int at);
+
 struct Scenario {
     std::vector<std::pair<int, float>> settings;  // normalised, FFT SIZE and HOP SIZE as a pair
     std::vector<Note> notes;

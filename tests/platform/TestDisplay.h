@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace testdisplay {
 
@@ -47,6 +48,20 @@ inline std::uint32_t screenPixel(Display* display, Window w, int x, int y)
     const std::uint32_t p = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
     XDestroyImage(image);
     return p;
+}
+
+// The window's pixels over [left, right) × [top, bottom), row by row.
+inline std::vector<std::uint32_t> screenPixels(Display* display, Window w, int left, int top, int right, int bottom)
+{
+    XSync(display, False);
+    std::vector<std::uint32_t> pixels;
+    XImage* image = XGetImage(display, w, left, top, static_cast<unsigned>(right - left),
+                              static_cast<unsigned>(bottom - top), AllPlanes, ZPixmap);
+    for (int y = 0; y < bottom - top; ++y)
+        for (int x = 0; x < right - left; ++x)
+            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
 }
 
 // XTest from a connection of its own, so a helper thread can drive it.

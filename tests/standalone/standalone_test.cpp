@@ -323,14 +323,8 @@ TEST(Standalone, PortLatencyIsWhereAnImpulseComesOut)
 {
     REQUIRE_JACK();
     const fs::path config = freshFolder("latency");
-    Signals in{std::vector<float>(8192), std::vector<float>(8192)};
-    unsigned noise = 1;
-    for (float& v : in.voice) {
-        noise = noise * 1664525u + 1013904223u;
-        v = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
-    }
     const int at = 1500;
-    in.carrier[at] = 1.0f;
+    const Signals in = impulseProbe(8192, at);
     // A name for each run: a client that just left may linger a moment in the server's port list.
     for (const auto& [size, name] : {std::pair{"FFT SIZE=512", "VocoderLatency512"}, {"FFT SIZE=1024", "VocoderLatency1024"}}) {
         Program vocoder(config, {"--no-gui", "--name", name, "--set", "Carrier=Audio2", "--set", "Low Cut=0", "--set",
@@ -338,11 +332,9 @@ TEST(Standalone, PortLatencyIsWhereAnImpulseComesOut)
         Rig rig(in);
         ASSERT_TRUE(rig.connect(name)) << vocoder.errors();
         const std::vector<float> played = rig.playAndRecord();
-        const auto peak = std::max_element(played.begin(), played.end(),
-                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
         const jack_latency_range_t latency = rig.outputLatency();
         EXPECT_EQ(latency.min, latency.max);
-        EXPECT_EQ(static_cast<long>(latency.max), peak - played.begin() - at) << size;
+        EXPECT_EQ(static_cast<long>(latency.max), delayOf(played, at)) << size;
         EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
 }

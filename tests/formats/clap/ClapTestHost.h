@@ -5,6 +5,7 @@
 
 #include "formats/clap/clap_abi.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -49,6 +50,27 @@ private:
 
     std::vector<std::vector<std::uint8_t>> events_;
     clap_input_events_t input_{this, size, get};
+};
+
+// A state in memory: written whole, read back in pieces of at most 7 bytes
+// (as a slow stream hands them out).
+struct MemoryStream {
+    std::vector<std::uint8_t> bytes;
+    size_t read = 0;
+    clap_ostream_t out{this, [](const clap_ostream_t* s, const void* data, std::uint64_t size) -> std::int64_t {
+                           auto& bytes = static_cast<MemoryStream*>(s->ctx)->bytes;
+                           const auto* p = static_cast<const std::uint8_t*>(data);
+                           bytes.insert(bytes.end(), p, p + size);
+                           return static_cast<std::int64_t>(size);
+                       }};
+    clap_istream_t in{this, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
+                          auto& m = *static_cast<MemoryStream*>(s->ctx);
+                          const size_t n = std::min<size_t>({size, 7, m.bytes.size() - m.read});
+                          if (n > 0)
+                              std::memcpy(data, m.bytes.data() + m.read, n);
+                          m.read += n;
+                          return static_cast<std::int64_t>(n);
+                      }};
 };
 
 // One plug-in instance and the host around it.

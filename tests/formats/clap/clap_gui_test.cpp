@@ -16,15 +16,7 @@ namespace {
 
 std::vector<std::uint32_t> pixelsOf(Display* display, Window window, const layout::View& view)
 {
-    XSync(display, False);
-    std::vector<std::uint32_t> pixels;
-    XImage* image = XGetImage(display, window, view.left, view.top, static_cast<unsigned>(view.right - view.left),
-                              static_cast<unsigned>(view.bottom - view.top), AllPlanes, ZPixmap);
-    for (int y = 0; y < view.bottom - view.top; ++y)
-        for (int x = 0; x < view.right - view.left; ++x)
-            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
-    XDestroyImage(image);
-    return pixels;
+    return testdisplay::screenPixels(display, window, view.left, view.top, view.right, view.bottom);
 }
 
 unsigned childrenOf(Display* display, Window window)

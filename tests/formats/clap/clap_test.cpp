@@ -90,26 +90,6 @@ size_t firstDifference(const std::vector<float>& a, const std::vector<float>& b)
     return i;
 }
 
-struct MemoryStream {
-    std::vector<std::uint8_t> bytes;
-    size_t read = 0;
-    clap_ostream_t out{this, [](const clap_ostream_t* s, const void* data, std::uint64_t size) -> std::int64_t {
-                           auto& bytes = static_cast<MemoryStream*>(s->ctx)->bytes;
-                           const auto* p = static_cast<const std::uint8_t*>(data);
-                           bytes.insert(bytes.end(), p, p + size);
-                           return static_cast<std::int64_t>(size);
-                       }};
-    // Hands out at most 7 bytes a call, as a slow stream would.
-    clap_istream_t in{this, [](const clap_istream_t* s, void* data, std::uint64_t size) -> std::int64_t {
-                          auto& m = *static_cast<MemoryStream*>(s->ctx);
-                          const size_t n = std::min<size_t>({size, 7, m.bytes.size() - m.read});
-                          if (n > 0)
-                              std::memcpy(data, m.bytes.data() + m.read, n);
-                          m.read += n;
-                          return static_cast<std::int64_t>(n);
-                      }};
-};
-
 std::vector<double> allValues(const ClapInstance& p)
 {
     std::vector<double> values;
@@ -267,25 +247,18 @@ TEST(Clap, LatencyIsWhereAnImpulseComesOutAndAChangeAsksForARestart)
         p.flush(events);
         ASSERT_TRUE(p.activate(44100.0, 256));
         const int frames = 4096, at = 1500;
-        std::vector<float> voice(frames), carrier(frames), out(frames), other(frames);
-        unsigned noise = 1;
-        for (float& v : voice) {
-            noise = noise * 1664525u + 1013904223u;
-            v = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
-        }
-        carrier[at] = 1.0f;
+        const Signals in = impulseProbe(frames, at);
+        std::vector<float> out(frames), other(frames);
         events.clear();
         for (int start = 0; start < frames; start += 256)
-            p.process(voice.data() + start, carrier.data() + start, out.data() + start, other.data() + start, 256,
-                      events);
-        const auto peak = std::max_element(out.begin(), out.end(),
-                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+            p.process(in.voice.data() + start, in.carrier.data() + start, out.data() + start, other.data() + start,
+                      256, events);
         const auto* latency = p.extension<clap_plugin_latency_t>(CLAP_EXT_LATENCY);
-        EXPECT_EQ(static_cast<long>(latency->get(p.plugin())), peak - out.begin() - at) << mode << " " << fft;
+        EXPECT_EQ(static_cast<long>(latency->get(p.plugin())), delayOf(out, at)) << mode << " " << fft;
         EXPECT_EQ(p.restarts, 0);
 
         events.paramValue(10, kMode, mode == 0.0 ? 2.0 : 0.0);
-        p.process(voice.data(), carrier.data(), out.data(), other.data(), 256, events);
+        p.process(in.voice.data(), in.carrier.data(), out.data(), other.data(), 256, events);
         EXPECT_EQ(p.restarts, 1);
         ASSERT_TRUE(p.activate(44100.0, 256));
         EXPECT_EQ(latency->get(p.plugin()), mode == 0.0 ? 44u : static_cast<std::uint32_t>(512 + 128 - 2));

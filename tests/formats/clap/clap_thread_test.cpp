@@ -13,14 +13,8 @@ TEST(ClapThreads, StatesAndReadsAgainstProcessing)
     ClapLibrary library;
     ClapInstance plugin(library);
     const auto* state = plugin.extension<clap_plugin_state_t>(CLAP_EXT_STATE);
-    std::vector<std::uint8_t> saved;
-    clap_ostream_t out{&saved, [](const clap_ostream_t* s, const void* data, std::uint64_t size) -> std::int64_t {
-                           auto* p = static_cast<const std::uint8_t*>(data);
-                           static_cast<std::vector<std::uint8_t>*>(s->ctx)->insert(
-                               static_cast<std::vector<std::uint8_t>*>(s->ctx)->end(), p, p + size);
-                           return static_cast<std::int64_t>(size);
-                       }};
-    ASSERT_TRUE(state->save(plugin.plugin(), &out));
+    MemoryStream saved;
+    ASSERT_TRUE(state->save(plugin.plugin(), &saved.out));
     ASSERT_TRUE(plugin.activate(44100.0, 256));
 
     std::atomic<bool> stop{false};
@@ -43,24 +37,10 @@ TEST(ClapThreads, StatesAndReadsAgainstProcessing)
                     finite = false;
         }
     });
-    // The saved state handed out again on every load.
-    struct Reader {
-        const std::vector<std::uint8_t>& bytes;
-        size_t offset = 0;
-        static std::int64_t read(const clap_istream_t* s, void* data, std::uint64_t size)
-        {
-            auto& r = *static_cast<Reader*>(s->ctx);
-            const size_t n = std::min<size_t>(size, r.bytes.size() - r.offset);
-            std::memcpy(data, r.bytes.data() + r.offset, n);
-            r.offset += n;
-            return static_cast<std::int64_t>(n);
-        }
-    };
     char text[256];
     for (int round = 0; round < 2000; ++round) {
-        Reader reader{saved};
-        const clap_istream_t in{&reader, Reader::read};
-        EXPECT_TRUE(state->load(plugin.plugin(), &in));
+        MemoryStream stream{saved.bytes};
+        EXPECT_TRUE(state->load(plugin.plugin(), &stream.in));
         for (clap_id id = 0; id < 28; ++id)
             plugin.params().value_to_text(plugin.plugin(), id, plugin.value(id), text, sizeof text);
     }

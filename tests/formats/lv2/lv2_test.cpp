@@ -216,18 +216,11 @@ TEST(Lv2, LatencyPortIsWhereAnImpulseComesOut)
         plugin.set(kFftSize, fft);
         plugin.set(kHopSize, hop);
         const int frames = 4096, at = 1500;
-        std::vector<float> voice(frames), carrier(frames), out(frames), other(frames);
-        unsigned noise = 1;
-        for (float& v : voice) {
-            noise = noise * 1664525u + 1013904223u;
-            v = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
-        }
-        carrier[at] = 1.0f;
+        const Signals in = impulseProbe(frames, at);
+        std::vector<float> out(frames), other(frames);
         for (int start = 0; start < frames; start += 256)
-            plugin.run(voice.data() + start, carrier.data() + start, out.data() + start, other.data() + start, 256,
-                       {}, start);
-        const auto peak = std::max_element(out.begin(), out.end(),
-                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
-        EXPECT_EQ(static_cast<float>(peak - out.begin() - at), plugin.latency()) << mode << " " << fft << " " << hop;
+            plugin.run(in.voice.data() + start, in.carrier.data() + start, out.data() + start, other.data() + start,
+                       256, {}, start);
+        EXPECT_EQ(static_cast<float>(delayOf(out, at)), plugin.latency()) << mode << " " << fft << " " << hop;
     }
 }

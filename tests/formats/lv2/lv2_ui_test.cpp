@@ -81,15 +81,7 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
 
     const layout::View& mode = *layout::find(layout::Kind::Button, kMode);
     const auto modePixels = [&] {
-        XSync(display, False);
-        std::vector<std::uint32_t> pixels;
-        XImage* image = XGetImage(display, parent, mode.left, mode.top, static_cast<unsigned>(mode.right - mode.left),
-                                  static_cast<unsigned>(mode.bottom - mode.top), AllPlanes, ZPixmap);
-        for (int y = 0; y < mode.bottom - mode.top; ++y)
-            for (int x = 0; x < mode.right - mode.left; ++x)
-                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)));
-        XDestroyImage(image);
-        return pixels;
+        return testdisplay::screenPixels(display, parent, mode.left, mode.top, mode.right, mode.bottom);
     };
     const auto idleUntil = [&](const std::function<bool()>& done) {
         return testdisplay::idleUntil([&] { EXPECT_EQ(idle->idle(ui), 0); }, done);
