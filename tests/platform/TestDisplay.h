@@ -64,6 +64,19 @@ inline std::vector<std::uint32_t> screenPixels(Display* display, Window w, int l
     return pixels;
 }
 
+// What a window manager sends when the user closes a top-level window.
+inline void askToClose(Display* display, Window w)
+{
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = w;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, w, False, NoEventMask, &close);
+    XSync(display, False);
+}
+
 // XTest from a connection of its own, so a helper thread can drive it.
 struct Pointer {
     Pointer() : display(XOpenDisplay(nullptr)) {}

@@ -414,14 +414,7 @@ TEST(Standalone, TheWindowOpensDrawsAndClosingItQuits)
     EXPECT_EQ(attributes.height, 374);
     EXPECT_TRUE(testdisplay::idleUntil([] {}, [&] { return testdisplay::screenPixel(display, found, 250, 5) != 0; }));
 
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = found;
-    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    XSendEvent(display, found, False, NoEventMask, &close);
-    XFlush(display);
+    testdisplay::askToClose(display, found);
     EXPECT_EQ(vocoder.wait(), 0) << vocoder.errors();
     EXPECT_TRUE(fs::exists(config / "vocoder" / "settings.fxp"));
     XCloseDisplay(display);

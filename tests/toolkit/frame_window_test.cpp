@@ -280,14 +280,7 @@ TEST_F(FrameWindow, TopLevelWindowWithTitleFixedSizeAndCloseRequest)
     EXPECT_EQ(hints.min_height, 140);
     EXPECT_EQ(hints.max_height, 140);
 
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = own;
-    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    XSendEvent(display, own, False, NoEventMask, &close);
-    XSync(display, False);
+    testdisplay::askToClose(display, own);
     EXPECT_TRUE(testdisplay::idleUntil([&] { frame.idle(); }, [&] { return frame.closeAsked(); }));
     EXPECT_TRUE(frame.isOpen());
 }
