@@ -150,6 +150,13 @@ void SynthVoice::release()
         releasing_() = true;
 }
 
+void SynthVoice::stop()
+{
+    active_() = false;
+    attacking_() = false;
+    releasing_() = false;
+}
+
 // Linear in hertz between `frequency` and the target key's frequency.
 float SynthVoice::bent(int targetKey, float multiplier, float frequency, float a)
 {
@@ -308,6 +315,34 @@ void CarrierSynth::noteOff(int key)
         return;
     voices_[static_cast<size_t>(held - noteOf_.begin())].release();
     *held = -1;
+}
+
+void CarrierSynth::allNotesOff()
+{
+    for (int slot = 0; slot < kVoices; ++slot)
+        if (noteOf_[static_cast<size_t>(slot)] >= 0) {
+            voices_[static_cast<size_t>(slot)].release();
+            noteOf_[static_cast<size_t>(slot)] = -1;
+        }
+}
+
+void CarrierSynth::allSoundOff()
+{
+    for (SynthVoice& voice : voices_)
+        voice.stop();
+    noteOf_.fill(-1);
+}
+
+// Held or in its release: either way the key's voice ends now.
+void CarrierSynth::chokeNote(int key)
+{
+    for (int slot = 0; slot < kVoices; ++slot) {
+        SynthVoice& voice = voices_[static_cast<size_t>(slot)];
+        if (voice.active() && voice.key() == key) {
+            voice.stop();
+            noteOf_[static_cast<size_t>(slot)] = -1;
+        }
+    }
 }
 
 void CarrierSynth::setPitchBend(float x)

@@ -74,6 +74,7 @@ public:
 
     void noteOn(int key, float velocity);
     void release();
+    void stop();  // silent at once, free for the next note
     void setPitchBend(float x);
     void setModulation(float x);
     void setOsc2(int index, float volume, float multiplier);
@@ -147,6 +148,9 @@ public:
     void noteOff(int key) override;
     void setPitchBend(float x) override;
     void setModulation(float x) override;
+    void allNotesOff() override;
+    void allSoundOff() override;
+    void chokeNote(int key) override;
 
     // Parameter settings, from normalised values.
     void setOsc1Waveform(float v);

@@ -38,12 +38,15 @@ inline float sanitised(float x)
 // Construction order: sample buffers, synthesiser, limiter and compressor,
 // equaliser, spectral states, event queue. Then the settings are taken over
 // and the buffers sized for the default FFT size.
-Engine::Engine()
+Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
 {
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
-    active_ = &spectral_.forSize(parameters_.sizes().fftSize());
-    hop_ = parameters_.sizes().hopSize();
+    const SpectralPair sizes = parameters_.sizes();
+    active_ = &spectral_.forSize(sizes.fftSize);
+    hop_ = sizes.hopSize;
+    if (dialect_ == Dialect::extended)
+        alignRing_.assign(kAlignRing, 0.0f);
     reset();
 }
 
@@ -56,40 +59,91 @@ void Engine::reset()
     resetBuffers();
     limiter_.resetState();
     compressor_.resetState();
+    alignDelay_ = -1;
 }
 
 void Engine::process(const float* modulator, const float* carrier, float* out1, float* out2, int frames)
 {
     if (frames <= 0 || !out1 || !out2)
         return;
-    if (!modulator || !carrier) {
-        std::fill(out1, out1 + frames, 0.0f);
-        std::fill(out2, out2 + frames, 0.0f);
-        return;
-    }
     takeOverChanges();
+    for (int at = 0; at < frames; at += reservedBlock_) {
+        const int length = std::min(reservedBlock_, frames - at);
+        processPiece(modulator ? modulator + at : silence_.data(), carrier ? carrier + at : silence_.data(),
+                     out1 + at, out2 + at, length);
+    }
+}
+
+void Engine::processPiece(const float* modulator, const float* carrier, float* out1, float* out2, int frames)
+{
     switch (mode_) {
     case 0: processVocoder(modulator, carrier, out1, out2, frames); break;
     case 1: processCarrier(carrier, out1, out2, frames); break;
     case 2: processModulator(modulator, out1, out2, frames); break;
     default: break;
     }
+    if (dialect_ == Dialect::extended) {
+        if (mode_ != 0)
+            alignToLatency(out1, out2, frames);
+        else
+            alignDelay_ = -1;  // the next Carrier or Audio1 block starts from silence
+    }
+}
+
+int Engine::spectralDelay() const
+{
+    const SpectralPair sizes = parameters_.sizes();
+    return sizes.fftSize + sizes.hopSize - 2;
+}
+
+int Engine::lookAhead() const
+{
+    return static_cast<int>(SimpleLimit::holdFor(kLimiterAttackMs, parameters_.sampleRate()));
 }
 
 int Engine::latency() const
 {
-    switch (params::mode(parameters_.value(kMode))) {
-    case 0: return parameters_.sizes().fftSize() + parameters_.sizes().hopSize() - 2;
-    case 2: return static_cast<int>(SimpleLimit::holdFor(kLimiterAttackMs, parameters_.sampleRate()));
+    return latencyOf(dialect_, params::mode(parameters_.value(kMode)), parameters_.sizes(), parameters_.sampleRate());
+}
+
+int Engine::latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate)
+{
+    const int lookAhead = static_cast<int>(SimpleLimit::holdFor(kLimiterAttackMs, sampleRate));
+    const int voice = sizes.fftSize + sizes.hopSize - 2 + lookAhead;
+    if (dialect == Dialect::extended)
+        return voice;
+    switch (mode) {
+    case 0: return voice;
+    case 2: return lookAhead;
     default: return 0;
     }
+}
+
+// The Carrier mode's output comes out the whole latency late, Audio1's (which
+// has passed the limiter) the spectral path's delay late, as the Vocoder
+// mode's voice does. A new delay starts from silence.
+void Engine::alignToLatency(float* out1, float* out2, int frames)
+{
+    const int delay = hop_ + active_->fftSize() - 2 + (mode_ == 1 ? limiter_.latency() : 0);
+    if (delay != alignDelay_) {
+        std::fill(alignRing_.begin(), alignRing_.end(), 0.0f);
+        alignDelay_ = delay;
+    }
+    constexpr unsigned kMask = kAlignRing - 1;
+    float* ring = alignRing_.data();
+    unsigned write = alignWrite_;
+    for (int i = 0; i < frames; ++i, ++write) {
+        ring[write & kMask] = out1[i];
+        out1[i] = out2[i] = ring[(write - static_cast<unsigned>(delay)) & kMask];
+    }
+    alignWrite_ = write;
 }
 
 // Everything that changed since the last block, in index order; the
 // synthesiser's settings in a fixed order after them.
 void Engine::takeOverChanges()
 {
-    const std::uint32_t changes = parameters_.takeChanges();
+    const ParameterStore::Mask changes = parameters_.takeChanges();
     if (changes == 0)
         return;
     if (changes & ParameterStore::kSampleRateChanged) {
@@ -100,11 +154,11 @@ void Engine::takeOverChanges()
     if (changes & ParameterStore::kCarrierSwitched)
         carrierSwitched_ = true;
     for (int index = 0; index < kNumParameters; ++index)
-        if (changes & (1u << index))
+        if (changes & ParameterStore::bit(index))
             apply(index, parameters_.value(index));
 
     const auto value = [this](int index) { return parameters_.value(index); };
-    const auto changed = [changes](auto... index) { return ((changes & (1u << index)) || ...); };
+    const auto changed = [changes](auto... index) { return ((changes & ParameterStore::bit(index)) || ...); };
     if (changed(kOsc1)) synth_.setOsc1Waveform(value(kOsc1));
     if (changed(kOsc2, kOsc2Volume, kOsc2Octave)) synth_.setOsc2(value(kOsc2), value(kOsc2Volume), value(kOsc2Octave));
     if (changed(kTranspose)) synth_.setTranspose(value(kTranspose));
@@ -113,12 +167,14 @@ void Engine::takeOverChanges()
     if (changed(kPitchbend)) synth_.setBendRange(value(kPitchbend));
 
     if (changed(kFftSize, kHopSize)) {
-        // Two threads racing on FFT SIZE and HOP SIZE could leave a pair
-        // without hop < N for a moment: the pair's fall-back covers it.
-        const SpectralSizes::Pair sizes = SpectralSizes::pairFor(value(kFftSize), value(kHopSize));
-        active_ = &spectral_.forSize(sizes.fftSize);
-        hop_ = sizes.hopSize;
-        resetBuffers();
+        // The pair in force, read once: a change that selects the sizes in
+        // place leaves the buffers alone, unless its rule asks for a reset.
+        const SpectralPair sizes = parameters_.sizes();
+        if (sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset)) {
+            active_ = &spectral_.forSize(sizes.fftSize);
+            hop_ = sizes.hopSize;
+            resetBuffers();
+        }
     }
 }
 
@@ -179,11 +235,14 @@ void Engine::resetBuffers()
 // block of a known length makes a buffer grow.
 void Engine::reserveBuffers()
 {
-    const auto block = static_cast<size_t>(std::max(parameters_.largestBlock(), 1));
+    reservedBlock_ = std::max(parameters_.largestBlock(), 1);
+    const auto block = static_cast<size_t>(reservedBlock_);
     const size_t room = 2 * SpectralBank::kLargestSize + block + 128;
     carrierBuffer_.reserve(room);
     modulatorBuffer_.reserve(room);
     outputBuffer_.reserve(room);
+    if (silence_.size() < block)
+        silence_.assign(block, 0.0f);
 }
 
 // The output chain for one chunk of at most kChunk samples: equaliser (which

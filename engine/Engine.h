@@ -5,8 +5,9 @@
 // Threads: parameters(), setSampleRate and setLargestBlock may be called from
 // any thread. reset, queueEvent and process belong to the audio thread (or to
 // any one thread while processing is stopped); they take over what changed at
-// their start. After reset, process never allocates, locks or waits for blocks
-// up to the largest block.
+// their start. After reset, process never allocates, locks or waits, for
+// blocks of any length: longer blocks than the largest one reserved for run
+// in pieces of that length, which sound as the whole block would.
 #pragma once
 
 #include "CarrierSynth.h"
@@ -22,10 +23,13 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 class Engine {
 public:
-    Engine();  // 44100 Hz, blocks up to 1024, the default settings
+    // 44100 Hz, blocks up to 1024, the default settings; the dialect decides
+    // how the sizes are taken and whether every mode has one latency.
+    explicit Engine(Dialect dialect = Dialect::vst2);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -51,7 +55,7 @@ public:
     // (later offsets wait for later blocks).
     void queueEvent(const MidiEvent& event) { eventQueue_.store(event); }
     // One block: modulator and carrier in, the same signal on both outputs.
-    // Null inputs give silence; frames <= 0 or a null output does nothing.
+    // A null input is taken as silence; frames <= 0 or a null output does nothing.
     void process(const float* modulator, const float* carrier, float* out1, float* out2, int frames);
     // The same with the block's events, each at its offset.
     void process(const float* modulator, const float* carrier, float* out1, float* out2, int frames,
@@ -62,10 +66,18 @@ public:
         process(modulator, carrier, out1, out2, frames);
     }
 
-    // Where an impulse on both inputs comes out, in samples, for the current
-    // settings: N + hop − 2 in the Vocoder mode, the limiter's look-ahead in
-    // Audio1, 0 in Carrier. Any thread.
+    // Where the voice comes out, in samples, for the current settings: the
+    // spectral path's N + hop − 2 after the limiter's look-ahead (682 at
+    // 512 / 128 and 44.1 kHz). In the VST 2 dialect the Carrier mode has no
+    // delay and Audio1 the look-ahead alone; in the extended one both are
+    // delayed to the Vocoder mode's figure. Any thread.
     int latency() const;
+    // The same for any settings.
+    static int latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate);
+    // The spectral path's delay alone, N + hop − 2: where the carrier comes out.
+    int spectralDelay() const;
+    // The limiter's look-ahead at the current sample rate.
+    int lookAhead() const;
 
     // The parts, for inspection; the audio thread owns their state.
     const CarrierSynth& synth() const { return synth_; }
@@ -86,6 +98,8 @@ public:
 
 private:
     void takeOverChanges();
+    void processPiece(const float* modulator, const float* carrier, float* out1, float* out2, int frames);
+    void alignToLatency(float* out1, float* out2, int frames);
     void apply(int index, float x);
     void applySampleRate(float rate);
     void resetBuffers();
@@ -110,6 +124,7 @@ private:
 
     static constexpr double kLimiterAttackMs = 1.0;  // the limiter's look-ahead
 
+    Dialect dialect_;
     ParameterStore parameters_;
     SampleBuffer carrierBuffer_;
     SampleBuffer modulatorBuffer_;
@@ -132,6 +147,14 @@ private:
     float audioGain_ = 0.0f;
     float vocoderGain_ = 0.0f;
     bool carrierModeReset_ = false;
+    int reservedBlock_ = 0;        // the longest piece process runs at once
+    std::vector<float> silence_;   // for a missing input, reservedBlock_ long
+    // The extended dialect's delay of the Carrier and Audio1 modes up to the
+    // voice's latency: a ring of the last outputs, cleared when its delay changes.
+    static constexpr int kAlignRing = 4096;  // above N + hop − 2 + the look-ahead at 768 kHz
+    std::vector<float> alignRing_;
+    unsigned alignWrite_ = 0;
+    int alignDelay_ = -1;
     static constexpr int kChunk = 256;
     std::array<float, kChunk> block_{};
     std::array<float, kChunk> scratch_{};

@@ -38,9 +38,17 @@ void EventQueue::deliverDueEvents(std::int32_t i, MidiReceiver& receiver)
         case 0xB0:
             if (key == 1 || key == 33)
                 receiver.setModulation(static_cast<float>(value / 127.0));
+            else if (key == 120)
+                receiver.allSoundOff();
+            else if (key == 123)
+                receiver.allNotesOff();
             break;
         case 0xE0:
             receiver.setPitchBend(static_cast<float>((value * 128 + key) / 16384.0));
+            break;
+        case 0xF0:
+            if (slot.status == kChokeStatus)
+                receiver.chokeNote(key);
             break;
         default:
             break;

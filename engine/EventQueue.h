@@ -13,6 +13,10 @@ struct MidiEvent {
     std::uint8_t data[3];
 };
 
+// Not a MIDI status (0xF4 is undefined there): ends the note data[1] at
+// once, for formats whose hosts can choke a note.
+inline constexpr std::uint8_t kChokeStatus = 0xF4;
+
 // What the queue plays: the carrier synthesiser.
 class MidiReceiver {
 public:
@@ -20,6 +24,9 @@ public:
     virtual void noteOff(int key) = 0;
     virtual void setModulation(float value) = 0;  // 0 to 1
     virtual void setPitchBend(float value) = 0;   // 0 to 0.99994, centre 0.5
+    virtual void allNotesOff() = 0;               // every held note released
+    virtual void allSoundOff() = 0;               // every voice silent at once
+    virtual void chokeNote(int key) = 0;          // that key's voice silent at once
 
 protected:
     ~MidiReceiver() = default;

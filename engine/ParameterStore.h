@@ -1,8 +1,11 @@
-// Where the audio thread and every other thread meet: the 28 normalised
-// values, the host's sample rate and largest block, as atomics, with one mask
-// of what changed. Any thread may set; the audio thread takes the mask at the
+// Where the audio thread and every other thread meet: the normalised values,
+// the host's sample rate and largest block, as atomics, with one mask of
+// what changed. Any thread may set; the audio thread takes the mask at the
 // start of a block (or while processing is stopped) and applies the values
 // itself, so no setting is ever written by two threads.
+//
+// FFT SIZE and HOP SIZE live in one atomic word, so the pair they select
+// reaches the audio thread as one value.
 #pragma once
 
 #include "parameters/ParameterTable.h"
@@ -12,33 +15,43 @@
 #include <atomic>
 #include <cstdint>
 
+using ChangeMask = std::uint64_t;
+constexpr ChangeMask changeBit(std::int32_t index) { return ChangeMask{1} << index; }
+
 class ParameterStore {
 public:
+    using Mask = ChangeMask;
+    static constexpr Mask bit(std::int32_t index) { return changeBit(index); }
     // Bits of the change mask beyond the parameters' own (bit i = parameter i).
-    static constexpr std::uint32_t kSampleRateChanged = 1u << kNumParameters;
-    static constexpr std::uint32_t kCarrierSwitched = 1u << (kNumParameters + 1);  // Synth <-> Audio2
-    static constexpr std::uint32_t kAllParameters = (1u << kNumParameters) - 1;
+    static constexpr Mask kSampleRateChanged = changeBit(kNumParameters);
+    static constexpr Mask kCarrierSwitched = changeBit(kNumParameters + 1);  // Synth <-> Audio2
+    static constexpr Mask kSizesReset = changeBit(kNumParameters + 2);       // reset even if the pair stays
+    static constexpr Mask kAllParameters = changeBit(kNumParameters) - 1;
+    static_assert(kNumParameters + 3 <= 64, "the change mask holds every parameter");
 
     // Lowest and highest sample rates taken; others keep the previous rate.
     static constexpr float kLowestSampleRate = 1000.0f;
     static constexpr float kHighestSampleRate = 768000.0f;
 
     // The defaults, set in index order from the carrier source Audio2, all marked changed.
-    ParameterStore();
+    explicit ParameterStore(Dialect dialect = Dialect::vst2);
 
     // Any thread. Brings the value into [0, 1] (NaN to 0; values already there
-    // are kept exactly); FFT SIZE and HOP SIZE follow their size rules, in the
-    // order the values arrive, and fall back to 256 and 32. Returns the value kept.
+    // are kept exactly). FFT SIZE and HOP SIZE: in the VST 2 dialect each
+    // follows its size rule as it arrives, and falls back to 256 or 32;
+    // otherwise the two are taken as a pair (see spectralsizes::pairFor),
+    // each keeping the value asked for. Returns the value the parameter
+    // reads back. A value that selects what is already in place marks nothing.
     float set(std::int32_t index, float value);
-    // FFT SIZE and HOP SIZE as a pair: a pair with hop < FFT size is taken
-    // whatever the sizes before; only one without falls back.
-    void setSizes(float fftValue, float hopValue);
-    float value(std::int32_t index) const { return values_[static_cast<size_t>(index)].load(relaxed); }
+    // What the parameter reads back; 0 outside the table.
+    float value(std::int32_t index) const;
+    // The sizes in force: one atomic read.
+    SpectralPair sizes() const { return spectralsizes::pairFor(sizeValues().fft, sizeValues().hop); }
+    Dialect dialect() const { return dialect_; }
 
     DisplayState displayState() const;
     // The display text of a parameter (see formatParameterDisplay).
     void display(std::int32_t index, char* text) const;
-    const SpectralSizes& sizes() const { return sizes_; }
 
     void setSampleRate(float rate);
     float sampleRate() const { return sampleRate_.load(relaxed); }
@@ -47,16 +60,24 @@ public:
     int largestBlock() const { return largestBlock_.load(relaxed); }
 
     // Audio thread: what changed since the last call.
-    std::uint32_t takeChanges() { return changes_.exchange(0, std::memory_order_acquire); }
+    Mask takeChanges() { return changes_.exchange(0, std::memory_order_acquire); }
 
 private:
     static constexpr auto relaxed = std::memory_order_relaxed;
-    void mark(std::uint32_t bits) { changes_.fetch_or(bits, std::memory_order_release); }
+    struct SizeValues {
+        float fft, hop;
+    };
+    static std::uint64_t pack(SizeValues v);
+    static SizeValues unpack(std::uint64_t word);
+    SizeValues sizeValues() const { return unpack(sizeWord_.load(std::memory_order_acquire)); }
+    float setSize(std::int32_t index, float value);
+    void mark(Mask bits) { changes_.fetch_or(bits, std::memory_order_release); }
 
+    Dialect dialect_;
     std::array<std::atomic<float>, kNumParameters> values_{};
-    SpectralSizes sizes_;
+    std::atomic<std::uint64_t> sizeWord_;
     std::atomic<CarrierSource> carrier_{CarrierSource::Audio2};
     std::atomic<float> sampleRate_{44100.0f};
     std::atomic<int> largestBlock_{1024};
-    std::atomic<std::uint32_t> changes_{0};
+    std::atomic<Mask> changes_{0};
 };

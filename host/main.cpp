@@ -136,8 +136,9 @@ void requireCarrier(PluginHost& host, const Options& options, const std::vector<
 }
 
 // The delay to take off with --align: the one the effect reports, or for our
-// own plug-in (which reports none) the engine's for the same settings and
-// rate: N + hop − 2 in the Vocoder mode, the limiter's look-ahead in Audio1.
+// own plug-in (which reports none) where its voice comes out for the same
+// settings and rate: N + hop − 2 after the limiter's look-ahead in the
+// Vocoder mode, the look-ahead in Audio1, none in Carrier.
 long long alignment(PluginHost& host)
 {
     AEffect* e = host.effect();
@@ -145,13 +146,9 @@ long long alignment(PluginHost& host)
         return e->initialDelay;
     if (e->uniqueID != kVocoderId)
         return 0;
-    Engine engine;
-    for (int i = 0; i < kNumParameters; ++i)
-        if (i != kFftSize && i != kHopSize)
-            engine.parameters().set(i, host.parameter(i));
-    engine.parameters().setSizes(host.parameter(kFftSize), host.parameter(kHopSize));
-    engine.setSampleRate(host.sampleRate());
-    return engine.latency();
+    return Engine::latencyOf(Dialect::vst2, params::mode(host.parameter(kMode)),
+                             spectralsizes::pairFor(host.parameter(kFftSize), host.parameter(kHopSize)),
+                             host.sampleRate());
 }
 
 class Progress {

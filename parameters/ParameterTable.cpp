@@ -24,8 +24,8 @@ constexpr ParameterChoice kHopSizes[] = {{"32", 0.0f}, {"64", 1.0f / 3}, {"96", 
 int waveformChoice(float x) { return synth::waveformIndex(x); }
 int modeChoice(float x) { return params::mode(clampNormalised(x)); }
 int carrierChoice(float x) { return params::carrier(clampNormalised(x)) == CarrierSource::Synth ? 0 : 1; }
-int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(SpectralSizes::fftSizeFor(clampNormalised(x)) / 128)); }
-int hopChoice(float x) { return SpectralSizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
+int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectralsizes::fftSizeFor(clampNormalised(x)) / 128)); }
+int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
 
 // The values the displays show before truncating or cutting them.
 double attackMs(float x) { return 199.9f * x + 1; }
@@ -126,6 +126,13 @@ void integer(double value, int limit, const char* unit, char* text)
 }
 
 }  // namespace
+
+DisplayState displayStateOf(std::span<const float, kNumParameters> values)
+{
+    const SpectralPair sizes = spectralsizes::pairFor(values[kFftSize], values[kHopSize]);
+    return {synth::bendRangeSemitones(values[kPitchbend]), params::mode(values[kMode]), params::carrier(values[kCarrier]),
+            sizes.fftSize, sizes.hopSize};
+}
 
 // x is a stored value, always in [0, 1], so every truncation is in range.
 void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text)

@@ -18,6 +18,13 @@ enum ParameterIndex : std::int32_t {
 
 enum class CarrierSource { Synth, Audio2 };
 
+// The conventions a format follows. The VST 2 library keeps its own: FFT
+// SIZE and HOP SIZE applied in the order they arrive, each mode at its own
+// delay. The formats we design (LV2, CLAP, the standalone program) take the
+// sizes as a pair, whatever order a host sets them in, and delay every mode
+// to the vocoded voice's latency, so a mode change never moves it.
+enum class Dialect { vst2, extended };
+
 // One choice of a stepped parameter: its display text and the normalised
 // value that selects it (inside its step, where the sound and the text agree).
 struct ParameterChoice {
@@ -68,6 +75,9 @@ struct DisplayState {
     int fftSize;
     int hopSize;
 };
+
+// The display state the values select, `values` holding every parameter.
+DisplayState displayStateOf(std::span<const float, kNumParameters> values);
 
 // Writes the display text of parameter `index` for the normalised value x.
 // Leaves the text untouched for parameter 7 and for indices outside the table.

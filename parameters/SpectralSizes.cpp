@@ -1,5 +1,7 @@
 #include "SpectralSizes.h"
 
+namespace spectralsizes {
+
 namespace {
 // Boundaries belong to the lower size. Comparisons fail for NaN, so NaN and
 // values above 1 map to no size.
@@ -13,10 +15,10 @@ int sizeFor(float v, const int (&sizes)[4])
 }
 }  // namespace
 
-int SpectralSizes::fftSizeFor(float v) { return sizeFor(v, {128, 256, 512, 1024}); }
-int SpectralSizes::hopSizeFor(float v) { return sizeFor(v, {32, 64, 96, 128}); }
+int fftSizeFor(float v) { return sizeFor(v, {128, 256, 512, 1024}); }
+int hopSizeFor(float v) { return sizeFor(v, {32, 64, 96, 128}); }
 
-SpectralSizes::Pair SpectralSizes::pairFor(float fftValue, float hopValue)
+SpectralPair pairFor(float fftValue, float hopValue)
 {
     int fft = fftSizeFor(fftValue);
     int hop = hopSizeFor(hopValue);
@@ -27,31 +29,24 @@ SpectralSizes::Pair SpectralSizes::pairFor(float fftValue, float hopValue)
     return {fft, hop};
 }
 
-SpectralSizes::Change SpectralSizes::setFftSize(float v)
+Change fftChange(float v, SpectralPair current)
 {
     const int wanted = fftSizeFor(v);
-    const int hop = hopSize();
-    if (wanted > hop) {
-        if (wanted == fftSize())
-            return {v, false};
-        fftSize_.store(wanted, std::memory_order_release);
-        return {v, true};
-    }
-    // No size, or none above the hop: 256, rebuilt even when already 256.
-    fftSize_.store(256, std::memory_order_release);
+    if (wanted > current.hopSize)
+        return {v, wanted != current.fftSize};
     return {kFftFallbackValue, true};
 }
 
-SpectralSizes::Change SpectralSizes::setHopSize(float v)
+Change hopChange(float v, SpectralPair current)
 {
     const int wanted = hopSizeFor(v);
-    if (wanted != 0 && wanted < fftSize()) {
-        if (wanted == hopSize())
-            return {v, false};
-        hopSize_.store(wanted, std::memory_order_release);
-        return {v, true};
-    }
-    // No hop below the FFT size, or a value that maps to none: 32.
-    hopSize_.store(32, std::memory_order_release);
+    if (wanted != 0 && wanted < current.fftSize)
+        return {v, wanted != current.hopSize};
     return {kHopFallbackValue, true};
 }
+
+float shownFftValue(float v, SpectralPair pair) { return fftSizeFor(v) == pair.fftSize ? v : kFftFallbackValue; }
+
+float shownHopValue(float v, SpectralPair pair) { return hopSizeFor(v) == pair.hopSize ? v : kHopFallbackValue; }
+
+}  // namespace spectralsizes

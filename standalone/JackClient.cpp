@@ -125,11 +125,7 @@ int JackClient::process(jack_nframes_t frames, void* self)
     const auto* carrier = static_cast<const float*>(jack_port_get_buffer(c.carrier_, frames));
     auto* left = static_cast<float*>(jack_port_get_buffer(c.outLeft_, frames));
     auto* right = static_cast<float*>(jack_port_get_buffer(c.outRight_, frames));
-    for (jack_nframes_t done = 0; done < frames;) {
-        const auto length = std::min<jack_nframes_t>(frames - done, kLargestPiece);
-        c.engine_.process(modulator + done, carrier + done, left + done, right + done, static_cast<int>(length));
-        done += length;
-    }
+    c.engine_.process(modulator, carrier, left, right, static_cast<int>(frames));
     return 0;
 }
 

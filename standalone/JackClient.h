@@ -44,7 +44,7 @@ private:
     static void latency(jack_latency_callback_mode_t mode, void* self);
     static void shutdown(void* self);
 
-    // Pieces no longer than the engine was prepared for.
+    // The block the engine reserves for; it splits longer ones itself.
     static constexpr int kLargestPiece = 4096;
 
     Engine& engine_;

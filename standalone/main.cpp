@@ -80,7 +80,7 @@ public:
     void performEdit(std::int32_t index, float value) override
     {
         store_.set(index, value);
-        if (index == kFftSize || index == kHopSize) {  // either may fall back for the other
+        if (index == kFftSize || index == kHopSize) {  // the pair shows both
             gui_.parameterChanged(kFftSize);
             gui_.parameterChanged(kHopSize);
         }
@@ -149,7 +149,7 @@ int run(const Options& options)
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    Engine engine;
+    Engine engine{Dialect::extended};
     StoreAccess access(engine.parameters());
     const std::filesystem::path file = settingsFile();
     loadSettings(access, file);

@@ -141,9 +141,7 @@ ClapPlugin::ClapPlugin(const clap_host_t* host)
               ClapCalls::process,
               ClapCalls::extension,
               ClapCalls::onMainThread},
-      host_(host),
-      askedFft_(kParameterTable[kFftSize].defaultValue),
-      askedHop_(kParameterTable[kHopSize].defaultValue)
+      host_(host)
 {
 }
 
@@ -157,6 +155,7 @@ bool ClapPlugin::init()
 {
     threadCheck_ = hostExtension<clap_host_thread_check_t>(CLAP_EXT_THREAD_CHECK);
     hostParams_ = hostExtension<clap_host_params_t>(CLAP_EXT_PARAMS);
+    hostLatency_ = hostExtension<clap_host_latency_t>(CLAP_EXT_LATENCY);
     assert(onMainThread());
     return true;
 }
@@ -168,16 +167,18 @@ bool ClapPlugin::activate(double sampleRate, std::uint32_t largestBlock)
         largestBlock == 0 || largestBlock > (1u << 20))
         return false;
     try {
-        silence_.assign(largestBlock, 0.0f);
-        spareOutput_.assign(largestBlock, 0.0f);
         engine_.prepare(static_cast<float>(sampleRate), static_cast<int>(largestBlock));
     } catch (...) {
         return false;
     }
-    largestBlock_ = largestBlock;
-    activeLatency_ = static_cast<std::uint32_t>(engine_.latency());
+    // The latency may change only here: the host hears of it from activate.
+    const auto latency = static_cast<std::uint32_t>(engine_.latency());
+    const bool changed = latency != activeLatency_;
+    activeLatency_ = latency;
     restartRequested_ = false;
     active_ = true;
+    if (changed && hostLatency_ && hostLatency_->changed)
+        hostLatency_->changed(host_);
     return true;
 }
 
@@ -208,17 +209,6 @@ const void* ClapPlugin::extension(const char* id) const
     return ClapEditor::extension(id);
 }
 
-void ClapPlugin::setParameter(std::int32_t index, float normalised)
-{
-    ParameterStore& store = engine_.parameters();
-    if (index == kFftSize || index == kHopSize) {
-        (index == kFftSize ? askedFft_ : askedHop_).store(normalised, std::memory_order_relaxed);
-        store.setSizes(askedFft_.load(std::memory_order_relaxed), askedHop_.load(std::memory_order_relaxed));
-    } else {
-        store.set(index, normalised);
-    }
-}
-
 void ClapPlugin::takeEvent(const clap_event_header_t& event, std::int32_t offset)
 {
     if (event.space_id != CLAP_CORE_EVENT_SPACE_ID)
@@ -231,7 +221,7 @@ void ClapPlugin::takeEvent(const clap_event_header_t& event, std::int32_t offset
         if (change.param_id >= kNumParameters)
             return;
         const auto index = static_cast<std::int32_t>(change.param_id);
-        setParameter(index, clapparams::normalisedValue(index, change.value));
+        engine_.parameters().set(index, clapparams::normalisedValue(index, change.value));
         markEditorChanged(index == kFftSize || index == kHopSize ? kSizeBits : bit(index));
         return;
     }
@@ -251,6 +241,8 @@ void ClapPlugin::takeEvent(const clap_event_header_t& event, std::int32_t offset
         if (event.type == CLAP_EVENT_NOTE_ON) {
             midi.data[0] = static_cast<std::uint8_t>(0x90 | channel);
             midi.data[2] = std::max<std::uint8_t>(midiVelocity, 1);  // velocity 0 would be a note-off
+        } else if (event.type == CLAP_EVENT_NOTE_CHOKE) {
+            midi.data[0] = kChokeStatus;
         } else {
             midi.data[0] = static_cast<std::uint8_t>(0x80 | channel);
         }
@@ -286,14 +278,15 @@ void ClapPlugin::render(const clap_process_t& process, std::uint32_t from, std::
     }
     const float* voice = input(0);
     const float* carrier = input(1);
-    for (std::uint32_t at = from; at < to;) {
-        const std::uint32_t length = std::min(to - at, largestBlock_);
-        float* l = left ? left + at : spareOutput_.data();
-        float* r = right ? right + at : spareOutput_.data();
-        engine_.process(voice ? voice + at : silence_.data(), carrier ? carrier + at : silence_.data(), l, r,
-                        static_cast<int>(length));
-        at += length;
-    }
+    // Both outputs carry the same signal: a missing channel is the other one.
+    if (!left)
+        left = right;
+    if (!right)
+        right = left;
+    if (!left)
+        return;
+    engine_.process(voice ? voice + from : nullptr, carrier ? carrier + from : nullptr, left + from, right + from,
+                    static_cast<int>(to - from));
 }
 
 clap_process_status ClapPlugin::process(const clap_process_t& process)
@@ -379,7 +372,7 @@ void ClapPlugin::performEdit(std::int32_t index, float normalised)
 {
     if (index < 0 || index >= kNumParameters)
         return;
-    setParameter(index, normalised);
+    engine_.parameters().set(index, normalised);
     const std::uint32_t bits = index == kFftSize || index == kHopSize ? kSizeBits : bit(index);
     edits_.fetch_or(bits, std::memory_order_release);
     markEditorChanged(bits);
@@ -433,7 +426,12 @@ bool ClapPlugin::textToValue(clap_id id, const char* text, double& value) const
     return id < kNumParameters && clapparams::parse(static_cast<std::int32_t>(id), text, &value);
 }
 
-std::uint32_t ClapPlugin::latency() const { return static_cast<std::uint32_t>(engine_.latency()); }
+// While active, the latency the host took at activation; a change waits for
+// the restart that process asks for.
+std::uint32_t ClapPlugin::latency() const
+{
+    return active_ ? activeLatency_ : static_cast<std::uint32_t>(engine_.latency());
+}
 
 bool ClapPlugin::save(const clap_ostream_t& stream) const
 {
@@ -471,11 +469,7 @@ bool ClapPlugin::load(const clap_istream_t& stream)
     if (!settings)
         return false;
     for (std::int32_t i = 0; i < kNumParameters; ++i)
-        if (i != kFftSize && i != kHopSize)
-            engine_.parameters().set(i, settings->values[static_cast<size_t>(i)]);
-    askedFft_.store(settings->values[kFftSize], std::memory_order_relaxed);
-    askedHop_.store(settings->values[kHopSize], std::memory_order_relaxed);
-    engine_.parameters().setSizes(settings->values[kFftSize], settings->values[kHopSize]);
+        engine_.parameters().set(i, settings->values[static_cast<size_t>(i)]);
     programName_ = settings->name;
     markEditorChanged((1u << kNumParameters) - 1);
     if (hostParams_)

@@ -70,9 +70,6 @@ private:
     bool save(const clap_ostream_t& stream) const;
     bool load(const clap_istream_t& stream);
 
-    // A value from the host, the editor or a saved state: FFT SIZE and HOP
-    // SIZE are taken as a pair with the other one last asked for.
-    void setParameter(std::int32_t index, float normalised);
     // Applies one event that is not audio: parameter values now; notes and
     // MIDI at `offset` in the next piece rendered.
     void takeEvent(const clap_event_header_t& event, std::int32_t offset);
@@ -84,13 +81,11 @@ private:
     const clap_host_t* host_;
     const clap_host_thread_check_t* threadCheck_ = nullptr;
     const clap_host_params_t* hostParams_ = nullptr;
-    Engine engine_;
-    std::vector<float> silence_, spareOutput_;
-    std::uint32_t largestBlock_ = 0;
+    const clap_host_latency_t* hostLatency_ = nullptr;
+    Engine engine_{Dialect::extended};
     bool active_ = false;
-    std::uint32_t activeLatency_ = 0;  // as the host took it at activation
+    std::uint32_t activeLatency_ = 0;  // as the host took it at the last activation
     bool restartRequested_ = false;
-    std::atomic<float> askedFft_, askedHop_;
     // The editor's gestures and changes not yet told to the host.
     std::atomic<std::uint32_t> gestureBegins_{0}, edits_{0}, gestureEnds_{0};
     std::atomic<std::uint32_t> editorChanges_{0};

@@ -1,8 +1,7 @@
 // The LV2 plug-in: translates the host's ports and run calls into the
 // engine's. Parameter ports are read at the start of each run and only
-// changed values reach the engine; FFT SIZE and HOP SIZE go as a pair.
-// run never allocates, locks or waits: blocks longer than the largest block
-// prepared for are processed in pieces.
+// changed values reach the engine (in the extended dialect, which takes FFT
+// SIZE and HOP SIZE as a pair). run never allocates, locks or waits.
 #include "Lv2Ports.h"
 #include "engine/Engine.h"
 #include "platform/KeepLoaded.h"
@@ -20,7 +19,6 @@
 #include <array>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -30,11 +28,10 @@ constexpr int kDefaultLargestBlock = 4096;
 constexpr int kLargestBlockLimit = 1 << 16;
 
 struct Plugin {
-    Engine engine;
+    Engine engine{Dialect::extended};
     float sampleRate = 44100.0f;
     int largestBlock = kDefaultLargestBlock;
     LV2_URID midiEvent = 0;
-    std::vector<float> silence;  // for an audio input the host left unconnected
 
     const float* modulator = nullptr;
     const float* carrier = nullptr;
@@ -78,7 +75,6 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
         plugin->midiEvent = map->map(map->handle, LV2_MIDI__MidiEvent);
         plugin->largestBlock = largestBlockOption(features, map);
         plugin->sampleRate = static_cast<float>(rate);
-        plugin->silence.assign(static_cast<size_t>(plugin->largestBlock), 0.0f);
         plugin->taken.fill(__builtin_nanf(""));
         plugin->engine.prepare(plugin->sampleRate, plugin->largestBlock);
         return plugin.release();
@@ -115,7 +111,6 @@ void activate(LV2_Handle handle)
 void takeControls(Plugin& p)
 {
     ParameterStore& store = p.engine.parameters();
-    bool sizes = false;
     for (int i = 0; i < kNumParameters; ++i) {
         const float* port = p.controls[static_cast<size_t>(i)];
         if (!port)
@@ -125,14 +120,8 @@ void takeControls(Plugin& p)
         if (value == taken)
             continue;
         taken = value;
-        if (i == kFftSize || i == kHopSize)
-            sizes = true;
-        else
-            store.set(i, lv2ports::normalisedValue(i, value));
+        store.set(i, lv2ports::normalisedValue(i, value));
     }
-    if (sizes)
-        store.setSizes(lv2ports::normalisedValue(kFftSize, p.taken[kFftSize]),
-                       lv2ports::normalisedValue(kHopSize, p.taken[kHopSize]));
 }
 
 // MIDI messages of up to three bytes, each at its frame of the run.
@@ -159,15 +148,7 @@ void run(LV2_Handle handle, uint32_t frames)
     takeEvents(*p);
     if (p->latency)
         *p->latency = static_cast<float>(p->engine.latency());
-    if (!p->outLeft || !p->outRight)
-        return;
-    for (uint32_t done = 0; done < frames;) {
-        const uint32_t length = std::min(frames - done, static_cast<uint32_t>(p->largestBlock));
-        p->engine.process(p->modulator ? p->modulator + done : p->silence.data(),
-                          p->carrier ? p->carrier + done : p->silence.data(), p->outLeft + done, p->outRight + done,
-                          static_cast<int>(length));
-        done += length;
-    }
+    p->engine.process(p->modulator, p->carrier, p->outLeft, p->outRight, static_cast<int>(frames));
 }
 
 void deactivate(LV2_Handle) {}

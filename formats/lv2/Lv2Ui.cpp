@@ -62,7 +62,7 @@ public:
     void parameterText(std::int32_t index, char* text) override
     {
         text[0] = 0;
-        formatParameterDisplay(index, values_[static_cast<size_t>(index)], displayState(), text);
+        formatParameterDisplay(index, values_[static_cast<size_t>(index)], displayStateOf(values_), text);
     }
     void beginEdit(std::int32_t index) override { touch(index, true); }
     void performEdit(std::int32_t index, float value) override
@@ -83,16 +83,6 @@ private:
     {
         if (touch_ && index >= 0 && index < kNumParameters)
             touch_->touch(touch_->handle, lv2ports::portOf(index), grabbed);
-    }
-
-    // What the texts depend on, from the values as the plug-in takes them
-    // (the sizes as a pair).
-    DisplayState displayState() const
-    {
-        const auto value = [this](int index) { return values_[static_cast<size_t>(index)]; };
-        const SpectralSizes::Pair sizes = SpectralSizes::pairFor(value(kFftSize), value(kHopSize));
-        return {synth::bendRangeSemitones(value(kPitchbend)), params::mode(value(kMode)), params::carrier(value(kCarrier)),
-                sizes.fftSize, sizes.hopSize};
     }
 
     LV2UI_Write_Function write_;

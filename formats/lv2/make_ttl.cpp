@@ -4,7 +4,6 @@
 //
 //     make_ttl BUNDLE_DIR MINOR MICRO
 #include "Lv2Ports.h"
-#include "parameters/SpectralSizes.h"
 #include "presets/FactoryPresets.h"
 
 #include <cctype>
@@ -171,17 +170,14 @@ std::string plugin(int minor, int micro)
     return out.str();
 }
 
-// Each preset's values as a host that loads it in index order leaves them
-// (FFT SIZE before HOP SIZE, each by its size rule), as port values.
+// Each preset's values as port values (the plug-in takes the sizes as a
+// pair, so their order does not matter).
 std::string presets()
 {
     std::ostringstream out;
     out << kPrefixes;
     for (const FactoryPreset& preset : factoryPresets()) {
-        std::array<float, kNumParameters> values = preset.values;
-        SpectralSizes sizes;
-        values[kFftSize] = sizes.setFftSize(values[kFftSize]).stored;
-        values[kHopSize] = sizes.setHopSize(values[kHopSize]).stored;
+        const std::array<float, kNumParameters>& values = preset.values;
         out << presetUri(preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo <" << kPluginUri << "> ;\n"
             << "    rdfs:label " << quoted(preset.name) << " ;\n    rdfs:comment " << quoted(preset.description)
             << " ;\n    lv2:port ";

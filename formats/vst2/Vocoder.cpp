@@ -3,6 +3,7 @@
 #include "AEffGUIEditor.h"
 #include "parameters/TextFormat.h"
 
+#include <algorithm>
 #include <cstring>
 
 ProgramRecord::ProgramRecord()
@@ -73,9 +74,12 @@ void Vocoder::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
 {
     if (sampleFrames <= 0 || !outputs || !outputs[0] || !outputs[1])
         return;
-    const bool connected = inputs && inputs[0] && inputs[1];
-    engine_->process(connected ? inputs[0] : nullptr, connected ? inputs[1] : nullptr, outputs[0], outputs[1],
-                     sampleFrames);
+    if (!inputs || !inputs[0] || !inputs[1]) {
+        std::fill(outputs[0], outputs[0] + sampleFrames, 0.0f);
+        std::fill(outputs[1], outputs[1] + sampleFrames, 0.0f);
+        return;
+    }
+    engine_->process(inputs[0], inputs[1], outputs[0], outputs[1], sampleFrames);
 }
 
 float Vocoder::getParameter(VstInt32 index)

@@ -12,6 +12,9 @@ struct Recorder : MidiReceiver {
     void noteOff(int key) override { log.push_back("off " + std::to_string(key)); }
     void setModulation(float value) override { log.push_back("mod " + std::to_string(value)); }
     void setPitchBend(float value) override { log.push_back("bend " + std::to_string(value)); }
+    void allNotesOff() override { log.push_back("notes off"); }
+    void allSoundOff() override { log.push_back("sound off"); }
+    void chokeNote(int key) override { log.push_back("choke " + std::to_string(key)); }
     std::vector<std::string> log;
 };
 
@@ -48,13 +51,15 @@ TEST(EventQueue, DeliversAtTheirSamplesInListOrder)
     store(queue, {midi(100, 0x90, 60, 127), midi(100, 0x80, 60, 0), midi(5, 0x93, 64, 0),
                   midi(7, 0xB0, 1, 127), midi(7, 0xB5, 33, 127), midi(8, 0xB0, 7, 100),
                   midi(8, 0xB0, 64, 127), midi(9, 0xE0, 0, 64), midi(9, 0xC0, 5, 0),
-                  midi(9, 0xD0, 5, 0)});
-    EXPECT_EQ(queue.pendingCount(), 10);
+                  midi(9, 0xD0, 5, 0), midi(120, 0xB2, 123, 0), midi(121, 0xBF, 120, 0),
+                  midi(122, kChokeStatus, 61, 0), midi(122, 0xF8, 61, 0)});
+    EXPECT_EQ(queue.pendingCount(), 14);
     std::vector<int> at;
     runBlock(queue, recorder, 256, &at);
-    EXPECT_EQ(recorder.log, (std::vector<std::string>{"off 64", "mod 1.000000", "mod 1.000000",
-                                                      "bend 0.500000", "on 60 1.000000", "off 60"}));
-    EXPECT_EQ(at, (std::vector<int>{5, 7, 7, 9, 100, 100}));
+    EXPECT_EQ(recorder.log, (std::vector<std::string>{"off 64", "mod 1.000000", "mod 1.000000", "bend 0.500000",
+                                                      "on 60 1.000000", "off 60", "notes off", "sound off",
+                                                      "choke 61"}));
+    EXPECT_EQ(at, (std::vector<int>{5, 7, 7, 9, 100, 100, 120, 121, 122}));
     EXPECT_EQ(queue.pendingCount(), 0);
 }
 

@@ -2,8 +2,10 @@
 
 #include "TestHost.h"
 #include "parameters/ParameterTable.h"
+#include "parameters/SpectralSizes.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 Signals testSignals(int frames, double rate)
@@ -36,6 +38,60 @@ long delayOf(const std::vector<float>& out, int at)
 {
     const auto peak = std::max_element(out.begin(), out.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); });
     return static_cast<long>(peak - out.begin()) - at;
+}
+
+Signals voiceProbe(int frames, int at)
+{
+    Signals s{std::vector<float>(static_cast<size_t>(frames)), std::vector<float>(static_cast<size_t>(frames))};
+    for (int i = 0; i < frames; ++i)
+        s.carrier[static_cast<size_t>(i)] = static_cast<float>(0.25 * std::sin(2 * M_PI * 5000.0 / 44100.0 * i));
+    s.voice[static_cast<size_t>(at)] = 1.0f;
+    return s;
+}
+
+// Frame k holds the samples k·hop − N + 1 … k·hop; its centre is k·hop − N/2 + 1.
+int centredVoiceSample(int near, int fftSize, int hop, int lookAhead)
+{
+    return (near + lookAhead + fftSize / 2) / hop * hop - fftSize / 2 + 1 - lookAhead;
+}
+
+double voiceDelayOf(const std::vector<float>& out, int at)
+{
+    double sum = 0, weighted = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double energy = static_cast<double>(out[i]) * out[i];
+        sum += energy;
+        weighted += energy * static_cast<double>(i);
+    }
+    return sum > 0 ? weighted / sum - at : -1e9;
+}
+
+std::vector<float> delayedAsExtended(const std::vector<float>& vst2, const Scenario& s, float rate)
+{
+    std::array<float, kNumParameters> values;
+    for (int i = 0; i < kNumParameters; ++i)
+        values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+    for (const auto& [index, value] : s.settings)
+        values[static_cast<size_t>(index)] = value;
+    const int lookAhead = static_cast<int>(rate / 1000.0f);
+    std::vector<float> out(vst2.size());
+    long stretchStart = 0;
+    int delay = -1;
+    for (long t = 0; t < static_cast<long>(vst2.size()); ++t) {
+        for (const Change& c : s.changes)
+            if (c.sample == t)
+                values[static_cast<size_t>(c.parameter)] = c.value;
+        const int mode = params::mode(values[kMode]);
+        const SpectralPair sizes = spectralsizes::pairFor(values[kFftSize], values[kHopSize]);
+        const int wanted = mode == 0 ? -1 : sizes.fftSize + sizes.hopSize - 2 + (mode == 1 ? lookAhead : 0);
+        if (wanted != delay) {
+            delay = wanted;
+            stretchStart = t;
+        }
+        const auto i = static_cast<size_t>(t);
+        out[i] = delay < 0 ? vst2[i] : t - delay >= stretchStart ? vst2[static_cast<size_t>(t - delay)] : 0.0f;
+    }
+    return out;
 }
 
 std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block, float rate)

@@ -33,6 +33,17 @@ Signals impulseProbe(int frames, int at);
 // Samples from `at` to the loudest sample of `out`.
 long delayOf(const std::vector<float>& out, int at);
 
+// One impulse on the voice at `at` under a steady 5 kHz carrier: in the
+// Vocoder mode the output is the carrier under an envelope whose centre of
+// energy is where the voice comes out (within a sample when a frame is
+// centred on the impulse, or with four frames or more to a hop).
+Signals voiceProbe(int frames, int at);
+// The voice sample near `near` whose frame, counted from a buffer reset, is
+// centred on it once the limiter's look-ahead has delayed it.
+int centredVoiceSample(int near, int fftSize, int hop, int lookAhead = 44);
+// Samples from `at` to the centre of energy of `out`.
+double voiceDelayOf(const std::vector<float>& out, int at);
+
 struct Scenario {
     std::vector<std::pair<int, float>> settings;  // normalised, FFT SIZE and HOP SIZE as a pair
     std::vector<Note> notes;
@@ -43,3 +54,8 @@ struct Scenario {
 // any pair with hop < N is taken). Blocks of `block` samples, also split at
 // every change, so that each takes effect at its sample.
 std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block, float rate = 44100.0f);
+
+// The VST 2 library's output as the formats we design play the same
+// scenario: every stretch in the Carrier or Audio1 mode delayed to the
+// voice's latency, from silence at its start (changes on block starts).
+std::vector<float> delayedAsExtended(const std::vector<float>& vst2, const Scenario& s, float rate = 44100.0f);

@@ -122,6 +122,9 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
         return &kHostParams;
     if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
         return &threadCheck;
+    static const clap_host_latency_t latency = {[](const clap_host_t* h) { ++of(h).latencyChanges; }};
+    if (std::strcmp(id, CLAP_EXT_LATENCY) == 0)
+        return &latency;
     if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0 && of(host).withTimers_)
         return &kHostTimers;
     return nullptr;

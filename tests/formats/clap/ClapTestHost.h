@@ -100,7 +100,7 @@ public:
                                 std::uint32_t frames, EventList& events);
 
     // What the plug-in asked of the host.
-    int restarts = 0, rescans = 0, flushRequests = 0;
+    int restarts = 0, rescans = 0, flushRequests = 0, latencyChanges = 0;
     std::vector<clap_id> timers;
     std::vector<std::vector<std::uint8_t>> outputEvents;
     bool audioThread = false;
