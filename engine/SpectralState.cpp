@@ -2,15 +2,38 @@
 
 #include "SpectralKernels.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <new>
 
 namespace {
-// FFTW's planner is not thread-safe, and plug-in instances may rebuild their
-// state on different host threads at once.
-std::mutex plannerMutex;
+// The library that defines `symbol` stays loaded until the process ends.
+void keepLoaded(void* symbol)
+{
+    Dl_info library{};
+    if (dladdr(symbol, &library) != 0 && library.dli_fname)
+        dlopen(library.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
+// FFTW's planner is shared by every library in the host's process (each of
+// our formats, and other plug-ins), which may plan on different threads at
+// once: FFTW's own lock, installed once, covers planning and destroying
+// plans for all of them. FFTW and the lock's library stay loaded after this
+// one is unloaded: the planner keeps its tables (freed by no one, so they
+// stay reachable and are reused by the next load), and the lock is called
+// by every later plan in the process.
+void preparePlanner()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        fftw_make_planner_thread_safe();
+        keepLoaded(reinterpret_cast<void*>(&fftw_execute));
+        keepLoaded(reinterpret_cast<void*>(&fftw_make_planner_thread_safe));
+    });
+}
 
 template <typename T>
 T* allocate(int count)
@@ -29,12 +52,10 @@ SpectralState::SpectralState(int fftSize) : n_(fftSize), window_(static_cast<siz
         modulatorFrame_ = allocate<double>(n_);
         modulatorSpectrum_ = allocate<fftw_complex>(n_);
         carrierSpectrum_ = allocate<fftw_complex>(n_);
-        {
-            std::lock_guard lock(plannerMutex);
-            carrierPlan_ = fftw_plan_dft_r2c_1d(n_, carrierFrame_, carrierSpectrum_, FFTW_ESTIMATE);
-            modulatorPlan_ = fftw_plan_dft_r2c_1d(n_, modulatorFrame_, modulatorSpectrum_, FFTW_ESTIMATE);
-            inversePlan_ = fftw_plan_dft_c2r_1d(n_, modulatorSpectrum_, modulatorFrame_, FFTW_ESTIMATE);
-        }
+        preparePlanner();
+        carrierPlan_ = fftw_plan_dft_r2c_1d(n_, carrierFrame_, carrierSpectrum_, FFTW_ESTIMATE);
+        modulatorPlan_ = fftw_plan_dft_r2c_1d(n_, modulatorFrame_, modulatorSpectrum_, FFTW_ESTIMATE);
+        inversePlan_ = fftw_plan_dft_c2r_1d(n_, modulatorSpectrum_, modulatorFrame_, FFTW_ESTIMATE);
         if (!carrierPlan_ || !modulatorPlan_ || !inversePlan_)
             throw std::bad_alloc();
     } catch (...) {
@@ -55,14 +76,11 @@ SpectralState::~SpectralState() { release(); }
 
 void SpectralState::release()
 {
-    {
-        std::lock_guard lock(plannerMutex);
-        for (fftw_plan* plan : {&carrierPlan_, &modulatorPlan_, &inversePlan_})
-            if (*plan) {
-                fftw_destroy_plan(*plan);
-                *plan = nullptr;
-            }
-    }
+    for (fftw_plan* plan : {&carrierPlan_, &modulatorPlan_, &inversePlan_})
+        if (*plan) {
+            fftw_destroy_plan(*plan);
+            *plan = nullptr;
+        }
     fftw_free(carrierFrame_);
     fftw_free(modulatorFrame_);
     fftw_free(modulatorSpectrum_);

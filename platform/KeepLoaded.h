@@ -1,8 +1,7 @@
 // Keeps a shared library loaded for the life of the process.
 //
-// FFTW keeps its planner, and pixman (under cairo) its implementation
-// tables, for the life of their libraries, freed by no one (fftw_cleanup is
-// not ours to call in a process shared with others). A plug-in library that
+// pixman (under cairo) keeps its implementation tables for the life of its
+// library, freed by no one. A plug-in library that
 // keeps them loaded after it is itself unloaded keeps that memory reachable
 // and reused by its next load, instead of leaking it at every unload.
 #pragma once

@@ -4,7 +4,6 @@
 #include "platform/KeepLoaded.h"
 
 #include <cairo.h>
-#include <fftw3.h>
 
 #include <cstring>
 
@@ -36,10 +35,9 @@ const void* factory(const char* id) { return id && std::strcmp(id, CLAP_PLUGIN_F
 
 }  // namespace
 
-// FFTW's planner and cairo's tables outlive this library, kept reachable (see keepLoaded).
+// cairo's tables outlive this library, kept reachable (see keepLoaded).
 __attribute__((constructor)) static void keepLibrariesLoaded()
 {
-    platform::keepLoaded(reinterpret_cast<void*>(&fftw_execute));
     platform::keepLoaded(reinterpret_cast<void*>(&cairo_create));
 }
 

@@ -4,7 +4,6 @@
 // SIZE and HOP SIZE as a pair). run never allocates, locks or waits.
 #include "Lv2Ports.h"
 #include "engine/Engine.h"
-#include "platform/KeepLoaded.h"
 
 #include <lv2/atom/atom.h>
 #include <lv2/atom/util.h>
@@ -13,8 +12,6 @@
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
-
-#include <fftw3.h>
 
 #include <array>
 #include <cstring>
@@ -161,9 +158,6 @@ const LV2_Descriptor kDescriptor = {lv2ports::kPluginUri, instantiate, connectPo
                                     deactivate,          cleanup,     extensionData};
 
 }  // namespace
-
-// FFTW's planner outlives this library, kept reachable (see keepLoaded).
-__attribute__((constructor)) static void keepFftwLoaded() { platform::keepLoaded(reinterpret_cast<void*>(&fftw_execute)); }
 
 extern "C" __attribute__((visibility("default"))) const LV2_Descriptor* lv2_descriptor(uint32_t index)
 {

@@ -5,7 +5,6 @@
 
 #include <dlfcn.h>
 #include <cairo.h>
-#include <fftw3.h>
 
 #define VST_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -21,8 +20,7 @@ __attribute__((constructor)) static void recordModuleHandle()
     if (dladdr(reinterpret_cast<void*>(&recordModuleHandle), &info) != 0)
         moduleHandle = info.dli_fbase;
 
-    // FFTW's planner and cairo's tables outlive this library (see keepLoaded).
-    platform::keepLoaded(reinterpret_cast<void*>(&fftw_execute));
+    // cairo's tables outlive this library (see keepLoaded).
     platform::keepLoaded(reinterpret_cast<void*>(&cairo_create));
 }
 
