@@ -333,49 +333,59 @@ void ClapPlugin::sendEditorEvents(const clap_output_events_t* out)
 {
     if (!out || !out->try_push)
         return;
-    const std::uint32_t begins = gestureBegins_.exchange(0, std::memory_order_acquire);
-    const std::uint32_t edits = edits_.exchange(0, std::memory_order_acquire);
-    const std::uint32_t ends = gestureEnds_.exchange(0, std::memory_order_acquire);
-    const auto gesture = [out](std::uint16_t type, std::int32_t index) {
-        const clap_event_param_gesture_t event{
-            {sizeof(clap_event_param_gesture_t), 0, CLAP_CORE_EVENT_SPACE_ID, type, 0}, static_cast<clap_id>(index)};
+    const auto value = [this, out](std::int32_t index, float normalised) {
+        clap_event_param_value_t event{};
+        event.header = {sizeof event, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
+        event.param_id = static_cast<clap_id>(index);
+        event.note_id = -1;
+        event.port_index = event.channel = event.key = -1;
+        event.value = clapparams::clapValue(index, normalised);
         out->try_push(out, &event.header);
     };
-    for (std::int32_t i = 0; i < kNumParameters; ++i)
-        if (begins & bit(i))
-            gesture(CLAP_EVENT_PARAM_GESTURE_BEGIN, i);
-    for (std::int32_t i = 0; i < kNumParameters; ++i)
-        if (edits & bit(i)) {
-            clap_event_param_value_t event{};
-            event.header = {sizeof event, 0, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_PARAM_VALUE, 0};
-            event.param_id = static_cast<clap_id>(i);
-            event.note_id = -1;
-            event.port_index = event.channel = event.key = -1;
-            event.value = clapparams::clapValue(i, engine_.parameters().value(i));
+    edits_.drain(
+        [out, &value](const EditQueue::Record& record) {
+            if (record.kind == EditQueue::Kind::value) {
+                value(record.index, record.value);
+                return;
+            }
+            const auto type = record.kind == EditQueue::Kind::begin ? CLAP_EVENT_PARAM_GESTURE_BEGIN
+                                                                     : CLAP_EVENT_PARAM_GESTURE_END;
+            const clap_event_param_gesture_t event{
+                {sizeof(clap_event_param_gesture_t), 0, CLAP_CORE_EVENT_SPACE_ID, static_cast<std::uint16_t>(type), 0},
+                static_cast<clap_id>(record.index)};
             out->try_push(out, &event.header);
-        }
-    for (std::int32_t i = 0; i < kNumParameters; ++i)
-        if (ends & bit(i))
-            gesture(CLAP_EVENT_PARAM_GESTURE_END, i);
+        },
+        [this, &value](std::int32_t index) {
+            if (index < kNumParameters)
+                value(index, engine_.parameters().value(index));
+        });
 }
 
 void ClapPlugin::beginEdit(std::int32_t index)
 {
     if (index < 0 || index >= kNumParameters)
         return;
-    gestureBegins_.fetch_or(bit(index), std::memory_order_release);
+    edits_.begin(index);
     if (hostParams_)
         hostParams_->request_flush(host_);
 }
 
+// The store settles the value (a size may read back as its pair allows);
+// the host is told the value it settled on. A size edit may change how the
+// other size reads, so the editor redraws both.
 void ClapPlugin::performEdit(std::int32_t index, float normalised)
 {
     if (index < 0 || index >= kNumParameters)
         return;
-    engine_.parameters().set(index, normalised);
-    const std::uint32_t bits = index == kFftSize || index == kHopSize ? kSizeBits : bit(index);
-    edits_.fetch_or(bits, std::memory_order_release);
-    markEditorChanged(bits);
+    ParameterStore& store = engine_.parameters();
+    edits_.value(index, store.set(index, normalised));
+    if (index == kFftSize || index == kHopSize) {
+        const std::int32_t other = index == kFftSize ? kHopSize : kFftSize;
+        edits_.value(other, store.value(other));
+        markEditorChanged(kSizeBits);
+    } else {
+        markEditorChanged(bit(index));
+    }
     if (hostParams_)
         hostParams_->request_flush(host_);
 }
@@ -384,7 +394,7 @@ void ClapPlugin::endEdit(std::int32_t index)
 {
     if (index < 0 || index >= kNumParameters)
         return;
-    gestureEnds_.fetch_or(bit(index), std::memory_order_release);
+    edits_.end(index);
     if (hostParams_)
         hostParams_->request_flush(host_);
 }

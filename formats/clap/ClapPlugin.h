@@ -6,10 +6,11 @@
 //
 // Threads: the host's main thread calls everything but process, reset and
 // (while active) flush, which run on its audio thread. They meet in the
-// engine's parameter store and in the atomic masks below.
+// engine's parameter store, the edit queue and the editor's change mask.
 #pragma once
 
 #include "clap_abi.h"
+#include "engine/EditQueue.h"
 #include "engine/Engine.h"
 
 #include <atomic>
@@ -86,9 +87,9 @@ private:
     bool active_ = false;
     std::uint32_t activeLatency_ = 0;  // as the host took it at the last activation
     bool restartRequested_ = false;
-    // The editor's gestures and changes not yet told to the host.
-    std::atomic<std::uint32_t> gestureBegins_{0}, edits_{0}, gestureEnds_{0};
-    std::atomic<std::uint32_t> editorChanges_{0};
+    // The editor's gestures and edits not yet told to the host, in order.
+    EditQueue edits_;
+    std::atomic<std::uint32_t> editorChanges_{0};  // host changes the editor has not shown
     std::string programName_ = "Init";
     std::unique_ptr<ClapEditor> editor_;
 

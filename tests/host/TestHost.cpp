@@ -2,12 +2,22 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
 
 namespace {
-// The callback has no user pointer; a test runs one host at a time.
-TestHost* current = nullptr;
+// The callback has no user pointer: it reaches the host made last on the
+// calling thread, or else the one made last anywhere (a plug-in may call
+// back from a thread of the host's).
+thread_local TestHost* threadHost = nullptr;
+std::atomic<TestHost*> lastHost{nullptr};
+
+void makeCurrent(TestHost* host)
+{
+    threadHost = host;
+    lastHost = host;
+}
 }  // namespace
 
 TestHost::TestHost(const std::string& libraryPath)
@@ -15,15 +25,17 @@ TestHost::TestHost(const std::string& libraryPath)
     library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_)
         throw std::runtime_error(dlerror());
-    current = this;
+    makeCurrent(this);
 }
 
 TestHost::~TestHost()
 {
     close();
     dlclose(library_);
-    if (current == this)
-        current = nullptr;
+    if (threadHost == this)
+        threadHost = nullptr;
+    TestHost* self = this;
+    lastHost.compare_exchange_strong(self, nullptr);
 }
 
 AEffect* TestHost::create(const char* entryPoint, VstIntPtr version)
@@ -32,7 +44,7 @@ AEffect* TestHost::create(const char* entryPoint, VstIntPtr version)
     auto entry = reinterpret_cast<Entry>(dlsym(library_, entryPoint));
     if (!entry)
         throw std::runtime_error(std::string("no entry point ") + entryPoint);
-    current = this;
+    makeCurrent(this);
     version_ = version;
     effect_ = entry(&TestHost::callback);
     return effect_;
@@ -74,6 +86,7 @@ std::vector<HostCall> TestHost::callsOf(VstInt32 opcode) const
 VstIntPtr TestHost::callback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                              void* ptr, float opt)
 {
+    TestHost* current = threadHost ? threadHost : lastHost.load();
     if (!current)
         return 0;
     current->calls_.push_back({opcode, index, value, ptr, opt});
