@@ -87,13 +87,18 @@ bool parse(std::int32_t index, const char* text, double* value)
     const double plain = std::strtod(text, &end);
     if (end == text || !std::isfinite(plain))
         return false;
-    // Displays cut the value towards zero: a value that rounds to just
-    // inside the typed number would show the next one down, so it is moved
-    // on by as many float steps as that takes.
+    // Displays cut their digits towards zero: a value that lands just inside
+    // the typed number would show the next one down, so it is moved outward
+    // by float steps until its own display reads the typed number.
     float x = p.normalised(plain);
     const bool rising = p.plain(1.0f) > p.plain(0.0f);
     const float outward = (plain >= 0.0) == rising ? 1.0f : 0.0f;
-    for (int step = 0; step < 8 && std::fabs(p.plain(x)) < std::fabs(plain); ++step)
+    const auto shown = [index](float v) {
+        char display[256] = {};
+        formatParameterDisplay(index, v, DisplayState{}, display);
+        return std::strtod(display, nullptr);
+    };
+    for (int step = 0; step < 64 && std::fabs(shown(x)) < std::fabs(plain) && x != outward; ++step)
         x = std::nextafter(x, outward);
     *value = x;
     return true;

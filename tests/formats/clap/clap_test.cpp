@@ -155,8 +155,9 @@ TEST(Clap, DescribesOnePluginItsPortsAndParameters)
     EXPECT_STREQ(kParameterTable[kTranspose].title, "OSC 2 Transpose");
 }
 
-// Every parameter at several values: the VST 2 display for the same
-// setting; choices and plain values read back from their texts.
+// Every parameter at its default and a sweep of values: the VST 2 display
+// for the same setting; choices and plain values read back from their
+// texts as values that show the same texts.
 TEST(Clap, ParameterTextsAreTheVst2Displays)
 {
     TestHost host;
@@ -167,8 +168,11 @@ TEST(Clap, ParameterTextsAreTheVst2Displays)
         std::vector<float> values;
         for (const ParameterChoice& choice : spec.choices)
             values.push_back(choice.value);
-        if (values.empty())
-            values = {0.0f, 0.13f, 0.5f, 0.77f, 1.0f};
+        if (values.empty()) {
+            values = {spec.defaultValue};
+            for (int step = 0; step <= 100; ++step)
+                values.push_back(step / 100.0f);
+        }
         for (const float v : values) {
             // One size at a time, with the other at the end that lets it through.
             if (i == kFftSize)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The bundle's Turtle files against the LV2 vocabularies (lv2_validate, with
-# sord_validate): no error. And every port symbol of the plug-in unique.
+# sord_validate): no error; every port symbol of the plug-in unique; a minor
+# version above 0.
 set -euo pipefail
 bundle=$1
 report=$(lv2_validate "$bundle"/manifest.ttl "$bundle"/vocoder.ttl "$bundle"/presets.ttl 2>&1 | grep -v '^Skipping')
@@ -9,5 +10,11 @@ grep -q '^Found 0 errors' <<<"$report"
 duplicates=$(grep -o 'lv2:symbol "[a-z0-9_]*"' "$bundle"/vocoder.ttl | sort | uniq -d)
 if [[ -n "$duplicates" ]]; then
     echo "port symbols used twice: $duplicates" >&2
+    exit 1
+fi
+# Hosts hide a plug-in of minor version 0 (unstable) by default.
+minor=$(grep -o 'lv2:minorVersion [0-9]*' "$bundle"/vocoder.ttl | grep -o '[0-9]*$')
+if [[ -z "$minor" || "$minor" -eq 0 ]]; then
+    echo "lv2:minorVersion is ${minor:-missing}; it must be above 0" >&2
     exit 1
 fi
