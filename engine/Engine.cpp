@@ -60,6 +60,7 @@ void Engine::reset()
     limiter_.resetState();
     compressor_.resetState();
     alignDelay_ = -1;
+    settled_ = false;
 }
 
 void Engine::process(const float* modulator, const float* carrier, float* out1, float* out2, int frames)
@@ -67,6 +68,16 @@ void Engine::process(const float* modulator, const float* carrier, float* out1, 
     if (frames <= 0 || !out1 || !out2)
         return;
     takeOverChanges();
+    if (!settled_ && dialect_ == Dialect::extended) {
+        // Settings that arrived between the reset and this first block (the
+        // ports or state a host gives a new instance) count as set before the
+        // reset, as a VST 2 host sets them before resuming: the limiter
+        // starts from its new threshold. The VST 2 library keeps the state
+        // its reset gave.
+        limiter_.resetState();
+        compressor_.resetState();
+        settled_ = true;
+    }
     for (int at = 0; at < frames; at += reservedBlock_) {
         const int length = std::min(reservedBlock_, frames - at);
         processPiece(modulator ? modulator + at : silence_.data(), carrier ? carrier + at : silence_.data(),

@@ -147,6 +147,7 @@ private:
     float audioGain_ = 0.0f;
     float vocoderGain_ = 0.0f;
     bool carrierModeReset_ = false;
+    bool settled_ = false;         // extended dialect: a block has run since the last reset
     int reservedBlock_ = 0;        // the longest piece process runs at once
     std::vector<float> silence_;   // for a missing input, reservedBlock_ long
     // The extended dialect's delay of the Carrier and Audio1 modes up to the
