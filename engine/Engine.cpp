@@ -189,10 +189,12 @@ void Engine::takeOverChanges()
     }
 }
 
-// One parameter's value into the setting it drives (the synthesiser's and
-// the sizes are taken over together, above).
+// One parameter's value into the setting it drives, converted by the
+// table's row (the synthesiser's and the sizes are taken over together, above).
 void Engine::apply(int index, float x)
 {
+    const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
+    const double v = spec.setting ? spec.setting(x) : x;
     switch (index) {
     case kLowCut: equaliser_.setLowCutFrequency(x); break;
     case kPeak1Freq: equaliser_.setPeak1Frequency(x); break;
@@ -202,15 +204,15 @@ void Engine::apply(int index, float x)
     case kPeak2Q: equaliser_.setPeak2Q(x); break;
     case kPeak2Gain: equaliser_.setPeak2Gain(x); break;
     case kHighCut: equaliser_.setHighCutFrequency(x); break;
-    case kCarrierVolume: carrierVolume_ = params::gain(x); break;
-    case kAudioLimiter: limiter_.setThreshold(params::thresholdDb(x)); break;
-    case kAudioGain: audioGain_ = params::gain(x); break;
-    case kVocoderRatio: compressor_.setRatio(params::ratio(x)); break;
-    case kVocoderThreshold: compressor_.setThreshold(params::thresholdDb(x)); break;
-    case kVocoderAttack: compressor_.setAttack(params::attackMs(x)); break;
-    case kVocoderRelease: compressor_.setRelease(params::releaseMs(x)); break;
-    case kVocoderGain: vocoderGain_ = params::gain(x); break;
-    case kMode: mode_ = params::mode(x); break;
+    case kCarrierVolume: carrierVolume_ = static_cast<float>(v); break;
+    case kAudioLimiter: limiter_.setThreshold(v); break;
+    case kAudioGain: audioGain_ = static_cast<float>(v); break;
+    case kVocoderRatio: compressor_.setRatio(v); break;
+    case kVocoderThreshold: compressor_.setThreshold(v); break;
+    case kVocoderAttack: compressor_.setAttack(v); break;
+    case kVocoderRelease: compressor_.setRelease(v); break;
+    case kVocoderGain: vocoderGain_ = static_cast<float>(v); break;
+    case kMode: mode_ = static_cast<int>(v); break;
     case kCarrier: carrier_ = params::carrier(x); break;
     default: break;
     }

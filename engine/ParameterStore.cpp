@@ -94,7 +94,7 @@ DisplayState ParameterStore::displayState() const
 void ParameterStore::display(std::int32_t index, char* text) const
 {
     if (index >= 0 && index < kNumParameters)
-        formatParameterDisplay(index, value(index), displayState(), text);
+        formatParameterDisplay(index, value(index), displayState(), text, dialect_);
 }
 
 void ParameterStore::setSampleRate(float rate)

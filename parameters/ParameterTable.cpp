@@ -7,6 +7,7 @@
 #include "tools/Equaliser.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -27,11 +28,18 @@ int carrierChoice(float x) { return params::carrier(clampNormalised(x)) == Carri
 int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectralsizes::fftSizeFor(clampNormalised(x)) / 128)); }
 int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
 
-// The values the displays show before truncating or cutting them.
-double attackMs(float x) { return 199.9f * x + 1; }
-double releaseMs(float x) { return 599.9f * x + 1; }
-double highCutDisplayHz(float x) { return 17000.0 * x + 3000.0; }
-double normalisedRatio(float x) { return x; }
+// What plays, where no tool already says it. The synthesiser's attack ramp
+// lasts (0.999 a + 0.001) s for its attack setting a, in float.
+double attackMs(float x) { return static_cast<double>(synth::attackSetting(x) * 0.999f + 0.001f) * 1000.0; }
+// The VST 2 display: within a tenth of a millisecond of the ramp.
+double attackDisplayMs(float x) { return 199.9f * x + 1; }
+// The VST 2 display: not the ramp's length.
+double releaseDisplayMs(float x) { return 599.9f * x + 1; }
+// The synthesiser's release ramp lasts (0.999 x + 0.001) s, in float.
+double releaseMs(float x) { return static_cast<double>(x * 0.999f + 0.001f) * 1000.0; }
+double normalisedRatio(float x) { return x; }  // the VST 2 display; the ratio is 0.99 x + 0.01
+double gainSetting(float x) { return params::gain(x); }
+double modeSetting(float x) { return params::mode(x); }
 
 // The inverse of a plain function that is linear in x, exact at both ends.
 template <double (*Plain)(float)>
@@ -46,78 +54,8 @@ float inverse(double plain)
 template <double (*Plain)(float)>
 constexpr auto linear = std::pair{Plain, &inverse<Plain>};
 
-using Unit = ParameterUnit;
-constexpr std::pair<double (*)(float), float (*)(double)> kNoPlain{nullptr, nullptr};
-
-constexpr ParameterSpec stepped(ParameterSpec spec, int (*choiceOf)(float))
-{
-    spec.choiceOf = choiceOf;
-    return spec;
-}
-
-constexpr ParameterSpec withEditorSuffix(ParameterSpec spec, const char* suffix)
-{
-    spec.editorSuffix = suffix;
-    return spec;
-}
-
-constexpr ParameterSpec spec(const char* symbol, const char* name, const char* title, const char* label,
-                             float defaultValue, std::span<const ParameterChoice> choices = {},
-                             Unit unit = Unit::Unitless,
-                             std::pair<double (*)(float), float (*)(double)> plain = kNoPlain)
-{
-    return {symbol, name, title, label, nullptr, defaultValue, choices, nullptr, unit, plain.first, plain.second};
-}
-
-}  // namespace
-
-const std::array<ParameterSpec, kNumParameters> kParameterTable{{
-    stepped(spec("osc1", "OSC 1", "OSC 1", nullptr, 0.0f, kWaveforms), waveformChoice),
-    stepped(spec("osc2", "OSC 2", "OSC 2", nullptr, 0.0f, kWaveforms), waveformChoice),
-    spec("osc2_volume", "OSC 2 Volume", "OSC 2 Volume", "dB", 0.5f),
-    spec("osc2_octave", "OSC 2 Octave", "OSC 2 Octave", nullptr, 0.0f),
-    spec("attack", "Attack", "Attack", "ms", bits(0x3CF5C28F), {}, Unit::Milliseconds, linear<attackMs>),
-    spec("release", "Release", "Release", "ms", bits(0x3E2AAAAB), {}, Unit::Milliseconds, linear<releaseMs>),
-    spec("pitchbend", "Pitchbend", "Pitchbend", "Semitones", 0.0f),
-    spec("transpose", nullptr, "OSC 2 Transpose", nullptr, 0.0f),
-    withEditorSuffix(spec("low_cut", "Low Cut", "Low Cut", "Hz", bits(0x3E75C28F), {}, Unit::Hertz,
-                          linear<Equaliser::lowCutHz>), "Hz"),
-    spec("peak1_freq", "Peak1 Freq", "Peak1 Freq", "Hz", bits(0x3D240106), {}, Unit::Hertz,
-         linear<Equaliser::peakHz>),
-    spec("peak1_q", "Peak1 Q", "Peak1 Q", nullptr, bits(0x3E800DA9), {}, Unit::Unitless, linear<Equaliser::peakQ>),
-    spec("peak1_gain", "Peak1 Gain", "Peak1 Gain", "dB", 0.5f, {}, Unit::Decibels, linear<Equaliser::peakGainDb>),
-    spec("peak2_freq", "Peak2 Freq", "Peak2 Freq", "Hz", bits(0x3DCD0148), {}, Unit::Hertz,
-         linear<Equaliser::peakHz>),
-    spec("peak2_q", "Peak2 Q", "Peak2 Q", nullptr, bits(0x3E800DA9), {}, Unit::Unitless, linear<Equaliser::peakQ>),
-    spec("peak2_gain", "Peak2 Gain", "Peak2 Gain", "dB", 0.5f, {}, Unit::Decibels, linear<Equaliser::peakGainDb>),
-    withEditorSuffix(spec("high_cut", "High Cut", "High Cut", "Hz", bits(0x3F19C0F6), {}, Unit::Hertz,
-                          linear<highCutDisplayHz>), "Hz"),
-    spec("carrier_volume", "Carrier Volume", "Carrier Volume", "dB", 1.0f),
-    spec("audio_limiter", "Audio Limiter", "Audio Limiter", "dB", 0.5f, {}, Unit::Decibels,
-         linear<params::thresholdDb>),
-    spec("audio_gain", "Audio Gain", "Audio Gain", "dB", 1.0f),
-    spec("vocoder_ratio", "Vocoder Ratio", "Vocoder Ratio", nullptr, 0.5f, {}, Unit::Unitless, linear<normalisedRatio>),
-    spec("vocoder_threshold", "Vocoder Threshold", "Vocoder Threshold", "dB", 0.5f, {}, Unit::Decibels,
-         linear<params::thresholdDb>),
-    spec("vocoder_attack", "Vocoder Attack", "Vocoder Attack", "ms", 0.5f, {}, Unit::Milliseconds,
-         linear<params::attackMs>),
-    spec("vocoder_release", "Vocoder Release", "Vocoder Release", "ms", 0.5f, {}, Unit::Milliseconds,
-         linear<params::releaseMs>),
-    spec("vocoder_gain", "Vocoder Gain", "Vocoder Gain", "dB", bits(0x3F28F5C3)),
-    stepped(spec("mode", "Mode", "Mode", nullptr, 0.0f, kModes), modeChoice),
-    stepped(spec("carrier", "Carrier", "Carrier", nullptr, 0.0f, kCarriers), carrierChoice),
-    stepped(spec("fft_size", "FFT SIZE", "FFT SIZE", "samples", bits(0x3F2AAAAB), kFftSizes), fftChoice),
-    stepped(spec("hop_size", "HOP SIZE", "HOP SIZE", "samples", 1.0f, kHopSizes), hopChoice),
-}};
-
-namespace {
-
-// Quarters, unlike the synthesiser's steps at multiples of 1/3.99.
-const char* waveformName(float x)
-{
-    const int quarter = x <= 0.25f ? 0 : x <= 0.5f ? 1 : x <= 0.75f ? 2 : 3;
-    return kWaveforms[quarter].text;
-}
+// ---- Display texts. x is a stored value, always in [0, 1], so every
+// truncation is in range. Unit texts follow the number after it is cut.
 
 void integer(double value, int limit, const char* unit, char* text)
 {
@@ -125,7 +63,179 @@ void integer(double value, int limit, const char* unit, char* text)
     std::strcat(text, unit);
 }
 
+template <double (*Plain)(float), int Limit, const char* Unit>
+void integerText(float x, const DisplayState&, char* text)
+{
+    integer(Plain(x), Limit, Unit, text);
+}
+
+template <double (*Plain)(float), int Limit>
+void floatText(float x, const DisplayState&, char* text)
+{
+    formatFloat(static_cast<float>(Plain(x)), text, Limit);
+}
+
+// The same, one float step up first: a value such as 0.01, which rounds
+// to just below itself as a float, shows as itself.
+template <double (*Plain)(float), int Limit>
+void exactFloatText(float x, const DisplayState&, char* text)
+{
+    formatFloat(std::nextafter(static_cast<float>(Plain(x)), INFINITY), text, Limit);
+}
+
+template <int Limit, const char* Unit>
+void gainText(float x, const DisplayState&, char* text)
+{
+    formatDecibels(params::gain(x), text, Limit);
+    std::strcat(text, Unit);
+}
+
+constexpr char kNone[] = "";
+constexpr char kMs[] = " ms";
+constexpr char kDb[] = " dB";
+constexpr char kDbTight[] = "dB";
+
+// Quarters, unlike the synthesiser's steps at multiples of 1/3.99.
+void waveformText(float x, const DisplayState&, char* text)
+{
+    const int quarter = x <= 0.25f ? 0 : x <= 0.5f ? 1 : x <= 0.75f ? 2 : 3;
+    copyText(text, kWaveforms[quarter].text, 8);
+}
+
+// The display's waveform steps differ from the synthesiser's: the formats we
+// design name the waveform that plays.
+void playedWaveformText(float x, const DisplayState&, char* text)
+{
+    copyText(text, kWaveforms[synth::waveformIndex(x)].text, 8);
+}
+
+void osc2VolumeText(float x, const DisplayState&, char* text)
+{
+    formatDecibels(x, text, 3);
+    std::strcat(text, "dB");
+}
+
+// 1 to 4, while the factor takes six steps.
+void octaveText(float x, const DisplayState&, char* text) { integer(3.99f * x + 1, 8, "", text); }
+
+// The factor that plays: x0.5, x1, x2, x4, x6 or x8.
+void octaveFactorText(float x, const DisplayState&, char* text)
+{
+    const float factor = synth::octaveMultiplier(x);
+    copyText(text, factor < 1.0f ? "x0.5" : "x", 8);
+    if (factor >= 1.0f) {
+        char digits[16];
+        formatInteger(static_cast<std::int32_t>(factor), digits, 8);
+        std::strcat(text, digits);
+    }
+}
+
+void bendText(float, const DisplayState& state, char* text) { integer(state.bendRange, 8, " 1/2tones", text); }
+
+// No VST 2 text; elsewhere the semitones.
+void transposeText(float x, const DisplayState&, char* text) { integer(synth::transposeSemitones(x), 8, " 1/2tones", text); }
+
+// The VST 2 display's range (3000 to 20000) differs from the filter's.
+double highCutDisplayHz(float x) { return 17000.0 * x + 3000.0; }
+
+void modeText(float, const DisplayState& state, char* text)
+{
+    if (state.mode >= 0 && state.mode < static_cast<int>(std::size(kModes)))
+        copyText(text, kModes[state.mode].text, 8);
+}
+
+void carrierText(float, const DisplayState& state, char* text)
+{
+    copyText(text, kCarriers[state.carrier == CarrierSource::Synth ? 0 : 1].text, 8);
+}
+
+void fftText(float, const DisplayState& state, char* text) { integer(state.fftSize, 8, "", text); }
+void hopText(float, const DisplayState& state, char* text) { integer(state.hopSize, 8, "", text); }
+
+using Unit = ParameterUnit;
+using Plain = std::pair<double (*)(float), float (*)(double)>;
+constexpr Plain kNoPlain{nullptr, nullptr};
+
+// One row: what every format, the engine and the editor take from it.
+struct Row {
+    const char* symbol;
+    const char* name;
+    const char* title;
+    const char* label;
+    float defaultValue;
+    DisplayFormat format;
+    std::span<const ParameterChoice> choices = {};
+    int (*choiceOf)(float) = nullptr;
+    Unit unit = Unit::Unitless;
+    Plain plain = kNoPlain;
+    DisplayFormat extendedFormat = nullptr;
+    double (*setting)(float) = nullptr;
+    const char* editorSuffix = nullptr;
+
+    constexpr operator ParameterSpec() const
+    {
+        return {symbol,  name,       title,       label,  editorSuffix,   defaultValue, choices,
+                choiceOf, unit,      plain.first, plain.second, format, extendedFormat, setting};
+    }
+};
+
 }  // namespace
+
+// Designated fields past the display text only where a row needs them.
+const std::array<ParameterSpec, kNumParameters> kParameterTable{{
+    Row{"osc1", "OSC 1", "OSC 1", nullptr, 0.0f, waveformText, kWaveforms, waveformChoice, Unit::Unitless, kNoPlain,
+        playedWaveformText},
+    Row{"osc2", "OSC 2", "OSC 2", nullptr, 0.0f, waveformText, kWaveforms, waveformChoice, Unit::Unitless, kNoPlain,
+        playedWaveformText},
+    Row{"osc2_volume", "OSC 2 Volume", "OSC 2 Volume", "dB", 0.5f, osc2VolumeText},
+    Row{"osc2_octave", "OSC 2 Octave", "OSC 2 Octave", nullptr, 0.0f, octaveText, {}, nullptr, Unit::Unitless, kNoPlain,
+        octaveFactorText},
+    Row{"attack", "Attack", "Attack", "ms", bits(0x3CF5C28F), integerText<attackDisplayMs, 8, kMs>, {}, nullptr,
+        Unit::Milliseconds, linear<attackMs>, integerText<attackMs, 8, kMs>},
+    Row{"release", "Release", "Release", "ms", bits(0x3E2AAAAB), integerText<releaseDisplayMs, 8, kMs>,
+        {}, nullptr, Unit::Milliseconds, linear<releaseMs>, integerText<releaseMs, 8, kMs>},
+    Row{"pitchbend", "Pitchbend", "Pitchbend", "Semitones", 0.0f, bendText},
+    Row{"transpose", nullptr, "OSC 2 Transpose", nullptr, 0.0f, nullptr, {}, nullptr, Unit::Unitless, kNoPlain,
+        transposeText},
+    Row{"low_cut", "Low Cut", "Low Cut", "Hz", bits(0x3E75C28F), integerText<Equaliser::lowCutHz, 5, kNone>, {}, nullptr,
+        Unit::Hertz, linear<Equaliser::lowCutHz>, nullptr, nullptr, "Hz"},
+    Row{"peak1_freq", "Peak1 Freq", "Peak1 Freq", "Hz", bits(0x3D240106), integerText<Equaliser::peakHz, 5, kNone>, {},
+        nullptr, Unit::Hertz, linear<Equaliser::peakHz>},
+    Row{"peak1_q", "Peak1 Q", "Peak1 Q", nullptr, bits(0x3E800DA9), floatText<Equaliser::peakQ, 4>, {}, nullptr,
+        Unit::Unitless, linear<Equaliser::peakQ>},
+    Row{"peak1_gain", "Peak1 Gain", "Peak1 Gain", "dB", 0.5f, floatText<Equaliser::peakGainDb, 5>, {}, nullptr,
+        Unit::Decibels, linear<Equaliser::peakGainDb>},
+    Row{"peak2_freq", "Peak2 Freq", "Peak2 Freq", "Hz", bits(0x3DCD0148), integerText<Equaliser::peakHz, 5, kNone>, {},
+        nullptr, Unit::Hertz, linear<Equaliser::peakHz>},
+    Row{"peak2_q", "Peak2 Q", "Peak2 Q", nullptr, bits(0x3E800DA9), floatText<Equaliser::peakQ, 4>, {}, nullptr,
+        Unit::Unitless, linear<Equaliser::peakQ>},
+    Row{"peak2_gain", "Peak2 Gain", "Peak2 Gain", "dB", 0.5f, floatText<Equaliser::peakGainDb, 5>, {}, nullptr,
+        Unit::Decibels, linear<Equaliser::peakGainDb>},
+    Row{"high_cut", "High Cut", "High Cut", "Hz", bits(0x3F19C0F6), integerText<highCutDisplayHz, 5, kNone>, {}, nullptr,
+        Unit::Hertz, linear<Equaliser::highCutHz>, integerText<Equaliser::highCutHz, 5, kNone>, nullptr, "Hz"},
+    Row{"carrier_volume", "Carrier Volume", "Carrier Volume", "dB", 1.0f, gainText<4, kDb>, {}, nullptr, Unit::Unitless,
+        kNoPlain, nullptr, gainSetting},
+    Row{"audio_limiter", "Audio Limiter", "Audio Limiter", "dB", 0.5f, integerText<params::thresholdDb, 4, kDb>, {},
+        nullptr, Unit::Decibels, linear<params::thresholdDb>, nullptr, params::thresholdDb},
+    Row{"audio_gain", "Audio Gain", "Audio Gain", "dB", 1.0f, gainText<4, kDbTight>, {}, nullptr, Unit::Unitless,
+        kNoPlain, nullptr, gainSetting},
+    Row{"vocoder_ratio", "Vocoder Ratio", "Vocoder Ratio", nullptr, 0.5f, floatText<normalisedRatio, 4>, {}, nullptr,
+        Unit::Unitless, linear<params::ratio>, exactFloatText<params::ratio, 4>, params::ratio},
+    Row{"vocoder_threshold", "Vocoder Threshold", "Vocoder Threshold", "dB", 0.5f,
+        integerText<params::thresholdDb, 4, kDb>, {}, nullptr, Unit::Decibels, linear<params::thresholdDb>, nullptr,
+        params::thresholdDb},
+    Row{"vocoder_attack", "Vocoder Attack", "Vocoder Attack", "ms", 0.5f, integerText<params::attackMs, 4, kMs>, {},
+        nullptr, Unit::Milliseconds, linear<params::attackMs>, nullptr, params::attackMs},
+    Row{"vocoder_release", "Vocoder Release", "Vocoder Release", "ms", 0.5f, integerText<params::releaseMs, 4, kMs>, {},
+        nullptr, Unit::Milliseconds, linear<params::releaseMs>, nullptr, params::releaseMs},
+    Row{"vocoder_gain", "Vocoder Gain", "Vocoder Gain", "dB", bits(0x3F28F5C3), gainText<4, kDb>, {}, nullptr,
+        Unit::Unitless, kNoPlain, nullptr, gainSetting},
+    Row{"mode", "Mode", "Mode", nullptr, 0.0f, modeText, kModes, modeChoice, Unit::Unitless, kNoPlain, nullptr,
+        modeSetting},
+    Row{"carrier", "Carrier", "Carrier", nullptr, 0.0f, carrierText, kCarriers, carrierChoice},
+    Row{"fft_size", "FFT SIZE", "FFT SIZE", "samples", bits(0x3F2AAAAB), fftText, kFftSizes, fftChoice},
+    Row{"hop_size", "HOP SIZE", "HOP SIZE", "samples", 1.0f, hopText, kHopSizes, hopChoice},
+}};
 
 DisplayState displayStateOf(std::span<const float, kNumParameters> values)
 {
@@ -134,85 +244,12 @@ DisplayState displayStateOf(std::span<const float, kNumParameters> values)
             sizes.fftSize, sizes.hopSize};
 }
 
-// x is a stored value, always in [0, 1], so every truncation is in range.
-void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text)
+void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text, Dialect dialect)
 {
-    switch (index) {
-    case kOsc1:
-    case kOsc2:
-        copyText(text, waveformName(x), 8);
-        break;
-    case kOsc2Volume:
-        formatDecibels(x, text, 3);
-        std::strcat(text, "dB");
-        break;
-    case kOsc2Octave:
-        integer(3.99f * x + 1, 8, "", text);
-        break;
-    case kAttack:
-        integer(attackMs(x), 8, " ms", text);
-        break;
-    case kRelease:
-        integer(releaseMs(x), 8, " ms", text);
-        break;
-    case kPitchbend:
-        integer(state.bendRange, 8, " 1/2tones", text);
-        break;
-    case kLowCut:
-        integer(Equaliser::lowCutHz(x), 5, "", text);
-        break;
-    case kPeak1Freq:
-    case kPeak2Freq:
-        integer(Equaliser::peakHz(x), 5, "", text);
-        break;
-    case kPeak1Q:
-    case kPeak2Q:
-        formatFloat(Equaliser::peakQ(x), text, 4);
-        break;
-    case kPeak1Gain:
-    case kPeak2Gain:
-        formatFloat(Equaliser::peakGainDb(x), text, 5);
-        break;
-    case kHighCut:
-        // The display's range (3000 to 20000) differs from the filter's (4000 to 20000).
-        integer(highCutDisplayHz(x), 5, "", text);
-        break;
-    case kCarrierVolume:
-    case kVocoderGain:
-        formatDecibels(params::gain(x), text, 4);
-        std::strcat(text, " dB");
-        break;
-    case kAudioGain:
-        formatDecibels(params::gain(x), text, 4);
-        std::strcat(text, "dB");
-        break;
-    case kAudioLimiter:
-    case kVocoderThreshold:
-        integer(params::thresholdDb(x), 4, " dB", text);
-        break;
-    case kVocoderRatio:
-        formatFloat(x, text, 4);
-        break;
-    case kVocoderAttack:
-        integer(params::attackMs(x), 4, " ms", text);
-        break;
-    case kVocoderRelease:
-        integer(params::releaseMs(x), 4, " ms", text);
-        break;
-    case kMode:
-        if (state.mode >= 0 && state.mode < static_cast<int>(std::size(kModes)))
-            copyText(text, kModes[state.mode].text, 8);
-        break;
-    case kCarrier:
-        copyText(text, kCarriers[state.carrier == CarrierSource::Synth ? 0 : 1].text, 8);
-        break;
-    case kFftSize:
-        integer(state.fftSize, 8, "", text);
-        break;
-    case kHopSize:
-        integer(state.hopSize, 8, "", text);
-        break;
-    default:
-        break;
-    }
+    if (index < 0 || index >= kNumParameters)
+        return;
+    const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
+    const DisplayFormat format = dialect == Dialect::extended && spec.extendedFormat ? spec.extendedFormat : spec.format;
+    if (format)
+        format(x, state, text);
 }

@@ -35,6 +35,11 @@ struct ParameterChoice {
 // What the value a user reads is measured in.
 enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds };
 
+struct DisplayState;
+
+// Writes a parameter's display text for the normalised value x (in [0, 1]).
+using DisplayFormat = void (*)(float x, const DisplayState& state, char* text);
+
 struct ParameterSpec {
     const char* symbol;  // lower case and unique, for formats that need one
     const char* name;    // the effect record's name; nullptr: left untouched
@@ -46,12 +51,21 @@ struct ParameterSpec {
     // The choice the engine takes for a normalised value (stepped parameters).
     int (*choiceOf)(float x);
     ParameterUnit unit;
-    // The value a user reads, for continuous parameters whose display is a
+    // What plays, in `unit`, for continuous parameters where that is a
     // monotonic function of the normalised value x; nullptr elsewhere. The
-    // display shows it truncated or cut to its digits.
+    // formats we design show, take and type this value.
     double (*plain)(float x);
     // Its inverse, clamped to [0, 1]; plain(0) and plain(1) map back exactly.
     float (*normalised)(double plain);
+    // The VST 2 display text; nullptr: the text is left untouched.
+    DisplayFormat format;
+    // The text in the formats we design, where the VST 2 text does not say
+    // what plays; nullptr: the VST 2 text.
+    DisplayFormat extendedFormat;
+    // The value the engine applies, for parameters it takes converted
+    // (gains, the compressor's and limiter's settings, mode); nullptr: the
+    // normalised value itself.
+    double (*setting)(float x);
 };
 
 extern const std::array<ParameterSpec, kNumParameters> kParameterTable;
@@ -79,6 +93,8 @@ struct DisplayState {
 // The display state the values select, `values` holding every parameter.
 DisplayState displayStateOf(std::span<const float, kNumParameters> values);
 
-// Writes the display text of parameter `index` for the normalised value x.
-// Leaves the text untouched for parameter 7 and for indices outside the table.
-void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text);
+// Writes the display text of parameter `index` for the normalised value x
+// in the given dialect. Leaves the text untouched where a parameter has
+// none and for indices outside the table.
+void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text,
+                            Dialect dialect = Dialect::vst2);

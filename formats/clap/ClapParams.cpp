@@ -54,14 +54,11 @@ void text(std::int32_t index, double value, const DisplayState& state, char* out
     char display[256] = {};
     if (isChoice(index)) {
         copyText(display, spec(index).choices[static_cast<size_t>(spec(index).choiceOf(x))].text, 255);
-    } else if (index == kTranspose) {
-        formatInteger(synth::transposeSemitones(x), display, 8);
-        std::strcat(display, " 1/2tones");
     } else {
         DisplayState own = state;
         if (index == kPitchbend)
             own.bendRange = synth::bendRangeSemitones(x);
-        formatParameterDisplay(index, x, own, display);
+        formatParameterDisplay(index, x, own, display, Dialect::extended);
     }
     copyText(out, display, static_cast<int>(capacity - 1));
 }
@@ -95,7 +92,7 @@ bool parse(std::int32_t index, const char* text, double* value)
     const float outward = (plain >= 0.0) == rising ? 1.0f : 0.0f;
     const auto shown = [index](float v) {
         char display[256] = {};
-        formatParameterDisplay(index, v, DisplayState{}, display);
+        formatParameterDisplay(index, v, DisplayState{}, display, Dialect::extended);
         return std::strtod(display, nullptr);
     };
     for (int step = 0; step < 64 && std::fabs(shown(x)) < std::fabs(plain) && x != outward; ++step)

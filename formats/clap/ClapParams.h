@@ -18,9 +18,9 @@ double clapValue(std::int32_t index, float normalised);
 // Out-of-range values are taken as the nearest end, NaN as the lower.
 float normalisedValue(std::int32_t index, double value);
 
-// The display text for `value`, the other settings as `state` holds them:
-// the text the effect record shows for the same setting. OSC 2 Transpose,
-// which has none there, shows its semitones.
+// The display text for `value`, the other settings as `state` holds them,
+// as the formats we design show it: what plays (the VST 2 text where that
+// says it).
 void text(std::int32_t index, double value, const DisplayState& state, char* out, std::size_t capacity);
 // A choice's text (any case), or a number in the unit of the display for
 // parameters whose display is a plain value (Hz, dB, ms, the ratio); false

@@ -62,7 +62,8 @@ public:
     void parameterText(std::int32_t index, char* text) override
     {
         text[0] = 0;
-        formatParameterDisplay(index, values_[static_cast<size_t>(index)], displayStateOf(values_), text);
+        formatParameterDisplay(index, values_[static_cast<size_t>(index)], displayStateOf(values_), text,
+                               Dialect::extended);
     }
     void beginEdit(std::int32_t index) override { touch(index, true); }
     void performEdit(std::int32_t index, float value) override
