@@ -3,6 +3,7 @@
 #include "HostError.h"
 #include "Settings.h"
 #include "parameters/Identity.h"
+#include "parameters/ParameterTable.h"
 #include "presets/FactoryPresets.h"
 #include "TemporaryFile.h"
 
@@ -86,7 +87,8 @@ ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int 
                    fourCharacters(bytes.data() + 16) + "\"; this one is " + hex(static_cast<std::uint32_t>(pluginId)) +
                    ")");
     const std::uint32_t count = bigEndian(bytes.data() + 24);
-    if (count != static_cast<std::uint32_t>(parameterCount))
+    const bool grows = pluginId == kVocoderUniqueId && count > 0 && count <= kLargest / 4;
+    if (count != static_cast<std::uint32_t>(parameterCount) && !grows)
         throw fail("holds " + std::to_string(count) + " parameters; the plug-in has " + std::to_string(parameterCount));
     const size_t needed = kHeaderSize + 4 * static_cast<size_t>(count);
     const std::uint32_t declared = bigEndian(bytes.data() + 4);
@@ -103,8 +105,12 @@ ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int 
             std::snprintf(shown, sizeof shown, "%g", static_cast<double>(value));
             throw fail("parameter " + std::to_string(i) + " holds " + shown + ", not a value from 0 to 1");
         }
-        program.values.push_back(value);
+        (i < static_cast<std::uint32_t>(parameterCount) ? program.values : program.later).push_back(value);
     }
+    if (count > static_cast<std::uint32_t>(parameterCount))
+        program.ignored = "preset " + path + ": " + std::to_string(count - static_cast<std::uint32_t>(parameterCount)) +
+                          " values after the " + std::to_string(parameterCount) +
+                          " this version knows (from a later version) were ignored";
     return program;
 }
 
@@ -167,12 +173,16 @@ ProgramFile currentProgram(const ParameterAccess& host, std::int32_t pluginId, s
 
 void applyProgram(ParameterAccess& host, const ProgramFile& program)
 {
-    const int count = std::min(host.parameterCount(), static_cast<int>(program.values.size()));
+    std::vector<float> values = program.values;
+    if (program.pluginId == kVocoderUniqueId)
+        for (size_t i = values.size(); i < static_cast<size_t>(host.parameterCount()) && i < kNumParameters; ++i)
+            values.push_back(kParameterTable[i].defaultValue);
+    const int count = std::min(host.parameterCount(), static_cast<int>(values.size()));
     for (int i = 0; i < count; ++i)
-        host.setParameter(i, program.values[static_cast<size_t>(i)]);
+        host.setParameter(i, values[static_cast<size_t>(i)]);
     // A value the plug-in adjusted may have depended on a later one.
     for (int i = 0; i < count; ++i)
-        if (host.parameter(i) != program.values[static_cast<size_t>(i)])
-            host.setParameter(i, program.values[static_cast<size_t>(i)]);
+        if (host.parameter(i) != values[static_cast<size_t>(i)])
+            host.setParameter(i, values[static_cast<size_t>(i)]);
     host.setProgramName(program.name);
 }

@@ -16,13 +16,20 @@ struct ProgramFile {
     std::int32_t pluginVersion = 0;
     std::string name;  // at most 27 characters are written
     std::vector<float> values;
+    // Values of a later version after the known ones, and what the reader
+    // says of them, to tell the user once; empty when there are none.
+    std::vector<float> later;
+    std::string ignored;
 };
 
 // Reads a program of parameter values for the plug-in `pluginId` with
-// `parameterCount` parameters, each value a finite number in 0…1. Anything
-// else (a short file, another magic, a bank or a chunk, another plug-in's
-// id, another count, a bad value) throws HostError naming the file and
-// what is wrong with it.
+// `parameterCount` parameters, each value a finite number in 0…1. The
+// Vocoder's parameters only ever grow at the end, so for its id a file of
+// an earlier version (fewer values) reads as it is, and one of a later
+// version (more) gives the values this one knows and says in `ignored`
+// what it skipped. Anything else (a short file, another magic, a bank or a
+// chunk, another plug-in's id, another count for another plug-in, a bad
+// value anywhere) throws HostError naming the file and what is wrong with it.
 ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int parameterCount);
 
 // A factory preset by name (for the Vocoder's id only), or a program file
@@ -39,5 +46,6 @@ ProgramFile currentProgram(const ParameterAccess& access, std::int32_t pluginId,
 
 // Gives the plug-in every value in index order, as hosts load programs, then
 // once more each value it adjusted, which may have depended on a later one
-// (an FFT size refused for the hop size still in place). Then the name.
+// (an FFT size refused for the hop size still in place). The Vocoder's
+// parameters the program has no value for go to their defaults. Then the name.
 void applyProgram(ParameterAccess& access, const ProgramFile& program);

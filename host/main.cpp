@@ -100,8 +100,12 @@ double dBFS(double value) { return value > 0.0 ? 20.0 * std::log10(value) : -INF
 // The preset, then the carrier the inputs imply, then the --set values.
 void configure(PluginHost& host, const Options& options)
 {
-    if (!options.preset.empty())
-        applyProgram(host, presetProgram(options.preset, host.effect()->uniqueID, host.parameterCount()));
+    if (!options.preset.empty()) {
+        const ProgramFile program = presetProgram(options.preset, host.effect()->uniqueID, host.parameterCount());
+        applyProgram(host, program);
+        if (!program.ignored.empty())
+            std::fprintf(stderr, "vocoder-render: %s\n", program.ignored.c_str());
+    }
     if (host.effect()->uniqueID == kVocoderId && options.sources() == 1)
         host.setParameter(findParameter(host, "Carrier"), options.carrier.empty() ? 0.0f : 1.0f);
     for (const std::string& setting : options.settings)

@@ -103,27 +103,37 @@ std::filesystem::path settingsFile()
     return base / "vocoder" / "settings.fxp";
 }
 
-// The saved settings, if any; a file that does not read is reported and left alone.
-void loadSettings(StoreAccess& access, const std::filesystem::path& file)
+// The saved settings, if any; a file that does not read is reported and
+// replaced at exit. Values a later version saved after the ones this version
+// knows are returned, to be written back unchanged.
+std::vector<float> loadSettings(StoreAccess& access, const std::filesystem::path& file)
 {
     std::error_code error;
     if (!std::filesystem::exists(file, error))
-        return;
+        return {};
     try {
-        applyProgram(access, readProgramFile(file.string(), kVocoderUniqueId, kNumParameters));
+        const ProgramFile settings = readProgramFile(file.string(), kVocoderUniqueId, kNumParameters);
+        applyProgram(access, settings);
+        if (!settings.ignored.empty())
+            std::fprintf(stderr, "vocoder: the saved settings: %s (they are kept in the file)\n",
+                         settings.ignored.c_str());
+        return settings.later;
     } catch (const HostError& e) {
         std::fprintf(stderr, "vocoder: ignoring the saved settings (%s)\n", e.what());
+        return {};
     }
 }
 
-bool saveSettings(const StoreAccess& access, const std::filesystem::path& file)
+bool saveSettings(const StoreAccess& access, const std::vector<float>& later, const std::filesystem::path& file)
 {
     try {
         std::error_code error;
         std::filesystem::create_directories(file.parent_path(), error);
         if (error)
             throw HostError("cannot make " + file.parent_path().string() + ": " + error.message());
-        writeProgramFile(file.string(), currentProgram(access, kVocoderUniqueId, kVocoderVersion));
+        ProgramFile program = currentProgram(access, kVocoderUniqueId, kVocoderVersion);
+        program.values.insert(program.values.end(), later.begin(), later.end());
+        writeProgramFile(file.string(), program);
         return true;
     } catch (const HostError& e) {
         std::fprintf(stderr, "vocoder: the settings were not saved: %s\n", e.what());
@@ -152,10 +162,14 @@ int run(const Options& options)
     Engine engine{Dialect::extended};
     StoreAccess access(engine.parameters());
     const std::filesystem::path file = settingsFile();
-    loadSettings(access, file);
+    const std::vector<float> laterSettings = loadSettings(access, file);
     try {
-        if (!options.preset.empty())
-            applyProgram(access, presetProgram(options.preset, kVocoderUniqueId, kNumParameters));
+        if (!options.preset.empty()) {
+            const ProgramFile preset = presetProgram(options.preset, kVocoderUniqueId, kNumParameters);
+            applyProgram(access, preset);
+            if (!preset.ignored.empty())
+                std::fprintf(stderr, "vocoder: %s\n", preset.ignored.c_str());
+        }
         for (const std::string& setting : options.settings)
             applySetting(access, setting);
     } catch (const HostError& e) {
@@ -221,7 +235,7 @@ int run(const Options& options)
     }
     editor.reset();
     client.close();
-    if (!saveSettings(access, file))
+    if (!saveSettings(access, laterSettings, file))
         status = 1;
     return status;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #ifndef VOCODER_VERSION
@@ -475,15 +476,24 @@ bool ClapPlugin::load(const clap_istream_t& stream)
         size += std::min(static_cast<std::size_t>(read), bytes.size() - size);
     }
     bytes.resize(size);
-    const std::optional<clapstate::Settings> settings = clapstate::decode(bytes);
-    if (!settings)
+    const std::optional<clapstate::Decoded> decoded = clapstate::decode(bytes);
+    if (!decoded)
         return false;
     for (std::int32_t i = 0; i < kNumParameters; ++i)
-        engine_.parameters().set(i, settings->values[static_cast<size_t>(i)]);
-    programName_ = settings->name;
+        engine_.parameters().set(i, decoded->settings.values[static_cast<size_t>(i)]);
+    programName_ = decoded->settings.name;
     markEditorChanged((1u << kNumParameters) - 1);
     if (hostParams_)
         hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
+    if (!decoded->ignored.empty()) {
+        std::string message = "Vocoder: the saved state holds settings of a later version, ignored:";
+        for (const std::string& what : decoded->ignored)
+            message += " " + what;
+        if (const auto* log = hostExtension<clap_host_log_t>(CLAP_EXT_LOG); log && log->log)
+            log->log(host_, CLAP_LOG_WARNING, message.c_str());
+        else
+            std::fprintf(stderr, "%s\n", message.c_str());
+    }
     return true;
 }
 

@@ -306,6 +306,15 @@ typedef struct clap_host_latency {
     void (*changed)(const clap_host_t* host);
 } clap_host_latency_t;
 
+// Extension: log
+
+inline constexpr const char CLAP_EXT_LOG[] = "clap.log";
+inline constexpr std::int32_t CLAP_LOG_WARNING = 2;
+
+typedef struct clap_host_log {
+    void (*log)(const clap_host_t* host, std::int32_t severity, const char* message);
+} clap_host_log_t;
+
 // Extension: state
 
 inline constexpr const char CLAP_EXT_STATE[] = "clap.state";

@@ -298,7 +298,7 @@ TEST_F(RenderCli, BadPresetFilesAreRefused)
         {variant("bank.fxp", 8, "FxBk"), "a bank of programs"},
         {variant("chunk.fxp", 8, "FPCh"), "a program saved as an opaque chunk"},
         {variant("other.fxp", 16, "Abcd"), "made for another plug-in"},
-        {variant("count.fxp", 24, std::string("\0\0\0\x1B", 4)), "holds 27 parameters; the plug-in has 28"},
+        {variant("count.fxp", 24, std::string("\0\0\0\x1E", 4)), "truncated: 30 values need 176 bytes"},
         {variant("nan.fxp", 56 + 4 * 3, nan), "parameter 3 holds nan, not a value from 0 to 1"},
         {variant("above.fxp", 56 + 4 * 27, above), "parameter 27 holds 1.5"},
         {"missing.fxp", "cannot read it"},
@@ -312,6 +312,42 @@ TEST_F(RenderCli, BadPresetFilesAreRefused)
             << c.file << "\n" << result.output;
         EXPECT_FALSE(fs::exists(dir / "out.wav")) << c.file;
     }
+}
+
+// Program files as this version and earlier ones wrote them load; a file
+// with fewer values (an earlier version's) gives the rest their defaults,
+// one with more (a later version's) the values this one knows, and says
+// once what it ignored.
+TEST_F(RenderCli, ProgramFilesOfEarlierAndLaterVersionsLoad)
+{
+    const fs::path committed = fs::path(PRESETS_DIR) / "Bass Voice.fxp";  // FFT SIZE 1024
+    std::ifstream in(committed, std::ios::binary);
+    const std::string today((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_EQ(today.size(), 56u + 4 * 28);
+    const auto withCount = [&](const std::string& name, unsigned count) {
+        std::string bytes = today.substr(0, 56) + today.substr(56, 4 * std::min(count, 28u));
+        for (unsigned extra = 28; extra < count; ++extra)
+            bytes += std::string("\x3F\x00\x00\x00", 4);  // 0.5
+        bytes[24] = 0, bytes[25] = 0, bytes[26] = 0, bytes[27] = static_cast<char>(count);
+        const std::uint32_t size = static_cast<std::uint32_t>(bytes.size() - 8);
+        for (int b = 0; b < 4; ++b)
+            bytes[4 + static_cast<size_t>(b)] = static_cast<char>(size >> (24 - 8 * b));
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return at(name);
+    };
+    const Result reference = runRender("--preset \"" + committed.string() + "\" --list-params");
+    ASSERT_EQ(reference.code, 0) << reference.output;
+
+    const Result later = runRender("--preset " + withCount("later.fxp", 31) + " --list-params");
+    EXPECT_EQ(later.code, 0) << later.output;
+    EXPECT_NE(later.output.find("3 values after the 28 this version knows (from a later version) were ignored"),
+              std::string::npos) << later.output;
+    EXPECT_NE(later.output.find(reference.output), std::string::npos) << later.output;
+
+    const Result earlier = runRender("--preset " + withCount("earlier.fxp", 26) + " --list-params");
+    EXPECT_EQ(earlier.code, 0) << earlier.output;
+    EXPECT_NE(earlier.output.find("26  FFT SIZE               0.666667  512"), std::string::npos) << earlier.output;
+    EXPECT_EQ(earlier.output.find("ignored"), std::string::npos) << earlier.output;
 }
 
 TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)

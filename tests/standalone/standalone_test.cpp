@@ -373,6 +373,31 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
     }
     EXPECT_FLOAT_EQ(settingOf(config, kLowCut), kParameterTable[kLowCut].defaultValue);
 
+    // A settings file as this version first wrote them, then one of a later
+    // version: what this one knows loads, the rest is said once and kept.
+    fs::copy_file(TEST_DATA_DIR "/settings-1.0.fxp", config / "vocoder" / "settings.fxp",
+                  fs::copy_options::overwrite_existing);
+    {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderSettings4"});
+        ASSERT_TRUE(started("VocoderSettings4")) << vocoder.errors();
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
+        EXPECT_EQ(vocoder.errors(), "");
+    }
+    EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
+    ProgramFile later = readProgramFile((config / "vocoder" / "settings.fxp").string(), kVocoderUniqueId, kNumParameters);
+    later.values.insert(later.values.end(), {0.25f, 0.75f});
+    writeProgramFile((config / "vocoder" / "settings.fxp").string(), later);
+    {
+        Program vocoder(config, {"--no-gui", "--name", "VocoderSettings5", "--set", "Low Cut=0.5"});
+        ASSERT_TRUE(started("VocoderSettings5")) << vocoder.errors();
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
+        EXPECT_NE(vocoder.errors().find("2 values after the 28 this version knows"), std::string::npos)
+            << vocoder.errors();
+    }
+    EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.5f);
+    EXPECT_EQ(readProgramFile((config / "vocoder" / "settings.fxp").string(), kVocoderUniqueId, kNumParameters).later,
+              (std::vector<float>{0.25f, 0.75f}));
+
     Program noServer(config / "none", {"--no-gui"}, "vocoder-no-such-server");
     EXPECT_EQ(noServer.wait(), 1);
     EXPECT_NE(noServer.errors().find("no JACK server is running"), std::string::npos) << noServer.errors();

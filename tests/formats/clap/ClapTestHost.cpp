@@ -122,6 +122,11 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
         return &kHostParams;
     if (std::strcmp(id, CLAP_EXT_THREAD_CHECK) == 0)
         return &threadCheck;
+    static const clap_host_log_t log = {[](const clap_host_t* h, std::int32_t, const char* message) {
+        of(h).logs.emplace_back(message);
+    }};
+    if (std::strcmp(id, CLAP_EXT_LOG) == 0)
+        return &log;
     static const clap_host_latency_t latency = {[](const clap_host_t* h) { ++of(h).latencyChanges; }};
     if (std::strcmp(id, CLAP_EXT_LATENCY) == 0)
         return &latency;

@@ -103,6 +103,7 @@ public:
     int restarts = 0, rescans = 0, flushRequests = 0, latencyChanges = 0;
     std::vector<clap_id> timers;
     std::vector<std::vector<std::uint8_t>> outputEvents;
+    std::vector<std::string> logs;
     bool audioThread = false;
 
 private:
