@@ -14,7 +14,6 @@
 
 using namespace VSTGUI;
 
-static_assert(kNumParameters <= 32, "one bit per parameter in the change mask");
 
 void formatParameterText(float, char* text, void* binding)
 {
@@ -210,12 +209,12 @@ void VocoderGui::parameterChanged(std::int32_t index)
 {
     if (static_cast<std::uint32_t>(index) >= static_cast<std::uint32_t>(kNumParameters))
         return;
-    changed_.fetch_or(1u << index, std::memory_order_release);
+    changed_.fetch_or(changeBit(index), std::memory_order_release);
 }
 
 void VocoderGui::takeOverChanges()
 {
-    std::uint32_t changed = changed_.exchange(0, std::memory_order_acquire);
+    ChangeMask changed = changed_.exchange(0, std::memory_order_acquire);
     while (changed) {
         const int index = __builtin_ctz(changed);
         changed &= changed - 1;

@@ -114,6 +114,6 @@ private:
     VSTGUI::CSplashScreen* credits_ = nullptr;
     std::array<VSTGUI::CControl*, kNumParameters> controls_{};
     std::array<VSTGUI::CParamDisplay*, kNumParameters> displays_{};
-    std::atomic<std::uint32_t> changed_{0};  // one bit per parameter
+    std::atomic<ChangeMask> changed_{0};  // one bit per parameter
     bool closePending_ = false;
 };

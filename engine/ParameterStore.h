@@ -15,9 +15,6 @@
 #include <atomic>
 #include <cstdint>
 
-using ChangeMask = std::uint64_t;
-constexpr ChangeMask changeBit(std::int32_t index) { return ChangeMask{1} << index; }
-
 class ParameterStore {
 public:
     using Mask = ChangeMask;
@@ -27,7 +24,6 @@ public:
     static constexpr Mask kCarrierSwitched = changeBit(kNumParameters + 1);  // Synth <-> Audio2
     static constexpr Mask kSizesReset = changeBit(kNumParameters + 2);       // reset even if the pair stays
     static constexpr Mask kAllParameters = changeBit(kNumParameters) - 1;
-    static_assert(kNumParameters + 3 <= 64, "the change mask holds every parameter");
 
     // Lowest and highest sample rates taken; others keep the previous rate.
     static constexpr float kLowestSampleRate = 1000.0f;

@@ -16,6 +16,16 @@ enum ParameterIndex : std::int32_t {
     kNumParameters
 };
 
+// The VST 2 library's parameters: the first 28 rows, for ever. Rows added
+// later exist only in the formats we design.
+inline constexpr std::int32_t kVst2Parameters = 28;
+static_assert(kNumParameters >= kVst2Parameters);
+
+// One bit per parameter, for masks of what changed.
+using ChangeMask = std::uint64_t;
+constexpr ChangeMask changeBit(std::int32_t index) { return ChangeMask{1} << index; }
+static_assert(kNumParameters <= 61, "a change mask holds every parameter and a few flags");
+
 enum class CarrierSource { Synth, Audio2 };
 
 // The conventions a format follows. The VST 2 library keeps its own: FFT

@@ -167,9 +167,9 @@ void ClapEditor::stopServing()
 
 void ClapEditor::idle()
 {
-    const std::uint32_t changes = plugin_.takeEditorChanges();
+    const ChangeMask changes = plugin_.takeEditorChanges();
     for (std::int32_t i = 0; i < kNumParameters; ++i)
-        if (changes & (1u << i))
+        if (changes & changeBit(i))
             gui_.parameterChanged(i);
     gui_.idle();
 }

@@ -19,8 +19,7 @@ namespace {
 
 const char* const kFeatures[] = {"audio-effect", "filter", nullptr};
 
-constexpr std::uint32_t bit(std::int32_t index) { return 1u << index; }
-constexpr std::uint32_t kSizeBits = bit(kFftSize) | bit(kHopSize);
+constexpr ChangeMask kSizeBits = changeBit(kFftSize) | changeBit(kHopSize);
 
 }  // namespace
 
@@ -223,7 +222,7 @@ void ClapPlugin::takeEvent(const clap_event_header_t& event, std::int32_t offset
             return;
         const auto index = static_cast<std::int32_t>(change.param_id);
         engine_.parameters().set(index, clapparams::normalisedValue(index, change.value));
-        markEditorChanged(index == kFftSize || index == kHopSize ? kSizeBits : bit(index));
+        markEditorChanged(index == kFftSize || index == kHopSize ? kSizeBits : changeBit(index));
         return;
     }
     case CLAP_EVENT_NOTE_ON:
@@ -385,7 +384,7 @@ void ClapPlugin::performEdit(std::int32_t index, float normalised)
         edits_.value(other, store.value(other));
         markEditorChanged(kSizeBits);
     } else {
-        markEditorChanged(bit(index));
+        markEditorChanged(changeBit(index));
     }
     if (hostParams_)
         hostParams_->request_flush(host_);
@@ -482,7 +481,7 @@ bool ClapPlugin::load(const clap_istream_t& stream)
     for (std::int32_t i = 0; i < kNumParameters; ++i)
         engine_.parameters().set(i, decoded->settings.values[static_cast<size_t>(i)]);
     programName_ = decoded->settings.name;
-    markEditorChanged((1u << kNumParameters) - 1);
+    markEditorChanged(changeBit(kNumParameters) - 1);
     if (hostParams_)
         hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
     if (!decoded->ignored.empty()) {

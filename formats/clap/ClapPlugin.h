@@ -48,7 +48,7 @@ public:
     void performEdit(std::int32_t index, float normalised);
     void endEdit(std::int32_t index);
     // The parameters the host changed since the last call, one bit each.
-    std::uint32_t takeEditorChanges() { return editorChanges_.exchange(0, std::memory_order_acquire); }
+    ChangeMask takeEditorChanges() { return editorChanges_.exchange(0, std::memory_order_acquire); }
     // The editor while the host has one open (main thread).
     std::unique_ptr<ClapEditor>& editor() { return editor_; }
 
@@ -76,7 +76,7 @@ private:
     void takeEvent(const clap_event_header_t& event, std::int32_t offset);
     void render(const clap_process_t& process, std::uint32_t from, std::uint32_t to);
     void sendEditorEvents(const clap_output_events_t* out);
-    void markEditorChanged(std::uint32_t bits) { editorChanges_.fetch_or(bits, std::memory_order_release); }
+    void markEditorChanged(ChangeMask bits) { editorChanges_.fetch_or(bits, std::memory_order_release); }
 
     clap_plugin_t plugin_;
     const clap_host_t* host_;
@@ -89,7 +89,7 @@ private:
     bool restartRequested_ = false;
     // The editor's gestures and edits not yet told to the host, in order.
     EditQueue edits_;
-    std::atomic<std::uint32_t> editorChanges_{0};  // host changes the editor has not shown
+    std::atomic<ChangeMask> editorChanges_{0};  // host changes the editor has not shown
     std::string programName_ = "Init";
     std::unique_ptr<ClapEditor> editor_;
 

@@ -8,7 +8,7 @@
 
 ProgramRecord::ProgramRecord()
 {
-    for (int i = 0; i < kNumParameters; ++i)
+    for (int i = 0; i < kVst2Parameters; ++i)
         values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
     copyText(name, "Init", kVstMaxProgNameLen - 1);
 }
@@ -16,7 +16,7 @@ ProgramRecord::ProgramRecord()
 // The engine first, then the program, whose values reach the engine through
 // setParameter.
 Vocoder::Vocoder(audioMasterCallback audioMaster)
-    : AudioEffectX(audioMaster, 1, kNumParameters),
+    : AudioEffectX(audioMaster, 1, kVst2Parameters),
       engine_(std::make_unique<Engine>()),
       programs_(std::make_unique<ProgramRecord[]>(1))
 {
@@ -59,13 +59,14 @@ void Vocoder::setBlockSize(VstInt32 blockSize)
 void Vocoder::loadProgram(VstInt32 index)
 {
     curProgram_ = index;
-    for (VstInt32 i = 0; i < kNumParameters; ++i)
+    for (VstInt32 i = 0; i < kVst2Parameters; ++i)
         setParameter(i, programs_[index].values[static_cast<size_t>(i)]);
 }
 
 void Vocoder::setParameter(VstInt32 index, float value)
 {
-    engine_->parameters().set(index, value);
+    if (index >= 0 && index < kVst2Parameters)
+        engine_->parameters().set(index, value);
     if (editor_)
         editor_->setParameter(index, value);
 }
@@ -84,23 +85,24 @@ void Vocoder::processReplacing(float** inputs, float** outputs, VstInt32 sampleF
 
 float Vocoder::getParameter(VstInt32 index)
 {
-    return index >= 0 && index < kNumParameters ? engine_->parameters().value(index) : 0.0f;
+    return index >= 0 && index < kVst2Parameters ? engine_->parameters().value(index) : 0.0f;
 }
 
 void Vocoder::getParameterDisplay(VstInt32 index, char* text)
 {
-    engine_->parameters().display(index, text);
+    if (index >= 0 && index < kVst2Parameters)
+        engine_->parameters().display(index, text);
 }
 
 void Vocoder::getParameterName(VstInt32 index, char* text)
 {
-    if (index >= 0 && index < kNumParameters && kParameterTable[static_cast<size_t>(index)].name)
+    if (index >= 0 && index < kVst2Parameters && kParameterTable[static_cast<size_t>(index)].name)
         std::strcpy(text, kParameterTable[static_cast<size_t>(index)].name);
 }
 
 void Vocoder::getParameterLabel(VstInt32 index, char* label)
 {
-    if (index >= 0 && index < kNumParameters && kParameterTable[static_cast<size_t>(index)].label)
+    if (index >= 0 && index < kVst2Parameters && kParameterTable[static_cast<size_t>(index)].label)
         std::strcpy(label, kParameterTable[static_cast<size_t>(index)].label);
 }
 

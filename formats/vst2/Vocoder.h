@@ -12,7 +12,7 @@
 
 // One program: 28 normalised values and a name of at most 23 characters.
 struct ProgramRecord {
-    std::array<float, kNumParameters> values;
+    std::array<float, kVst2Parameters> values;
     char name[kVstMaxProgNameLen];
 
     ProgramRecord();  // the defaults and "Init"
