@@ -94,8 +94,8 @@ public:
     VSTGUI::CSplashScreen* credits() const { return credits_; }
 
     // How knobs are dragged, for every editor of the library: 2 linear, other
-    // circular. Each new editor sets it to linear.
-    static inline std::int32_t knobModeSetting = 0;
+    // circular. Each new editor sets it to linear; instances on any thread.
+    static inline std::atomic<std::int32_t> knobModeSetting{0};
 
 private:
     // The views of the layout table on `frame`, each value from the host.

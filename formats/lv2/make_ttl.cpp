@@ -177,7 +177,7 @@ std::string presets()
     std::ostringstream out;
     out << kPrefixes;
     for (const FactoryPreset& preset : factoryPresets()) {
-        const std::array<float, kNumParameters>& values = preset.values;
+        const std::array<float, kNumParameters> values = preset.allValues();
         out << presetUri(preset.name) << "\n    a pset:Preset ;\n    lv2:appliesTo <" << kPluginUri << "> ;\n"
             << "    rdfs:label " << quoted(preset.name) << " ;\n    rdfs:comment " << quoted(preset.description)
             << " ;\n    lv2:port ";

@@ -70,7 +70,7 @@ TEST(VocoderGui, DisplaysShowThePluginsTextAndHertzForTheCuts)
     EXPECT_EQ(displayText(rig, kHighCut), std::string(plain) + "Hz");
     rig.plugin.getParameterDisplay(kPeak1Freq, plain);
     EXPECT_EQ(displayText(rig, kPeak1Freq), plain);  // the value argument plays no part
-    EXPECT_EQ(VocoderGui::knobModeSetting, VSTGUI::FrameServices::kLinearMode);
+    EXPECT_EQ(VocoderGui::knobModeSetting.load(), VSTGUI::FrameServices::kLinearMode);
 }
 
 TEST(VocoderGui, OpensOnlyWithAWindow)

@@ -50,9 +50,9 @@ TEST(AEffGUIEditor, KnobModeIsSharedByEveryEditor)
 {
     Rig a, b;
     EXPECT_TRUE(a.editor->setKnobMode(2));
-    EXPECT_EQ(VocoderGui::knobModeSetting, 2);
+    EXPECT_EQ(VocoderGui::knobModeSetting.load(), 2);
     EXPECT_TRUE(b.editor->setKnobMode(-7));
-    EXPECT_EQ(VocoderGui::knobModeSetting, -7);
+    EXPECT_EQ(VocoderGui::knobModeSetting.load(), -7);
     a.editor->setKnobMode(0);
 }
 
