@@ -144,6 +144,7 @@ struct Case {
     bool changesMidStream;
     bool midi;
     std::uint64_t seed;
+    bool panic = false;  // held notes, then all notes off, notes again, all sound off
 };
 
 void render(AEffect* (*entry)(audioMasterCallback), const Case& c)
@@ -175,6 +176,18 @@ void render(AEffect* (*entry)(audioMasterCallback), const Case& c)
                 events.push_back(midiEvent(random.below(length), 0xB0, 1, random.below(128)));
             if (blockNumber % 13 == 6)  // due in a later block
                 events.push_back(midiEvent(length + random.below(2 * length + 1), 0x90, 60, 100));
+            if (!events.empty())
+                plugin.events(events);
+        }
+        if (c.panic) {
+            std::vector<VstMidiEvent> events;
+            if (blockNumber == 0 || blockNumber == 60)
+                for (int key : {48, 55, 60})
+                    events.push_back(midiEvent(0, 0x90, key, 100));
+            if (blockNumber == 30)
+                events.push_back(midiEvent(length / 2, 0xB0, 123, 0));
+            if (blockNumber == 90)
+                events.push_back(midiEvent(length / 2, 0xB0, 120, 0));
             if (!events.empty())
                 plugin.events(events);
         }
@@ -271,6 +284,13 @@ int main(int argc, char** argv)
             cases.push_back(c);
         }
     }
+    for (const float rate : rates)
+        for (int mode = 0; mode < 2; ++mode) {
+            Case c{"panic-r" + std::to_string(static_cast<int>(rate)) + "-m" + std::to_string(mode), rate, 256, false,
+                   {{24, mode * 0.5f}, {25, 0.0f}, {5, 1.0f}}, false, false, seed++};
+            c.panic = true;
+            cases.push_back(c);
+        }
     for (const Case& c : cases)
         render(entry, c);
     return 0;
