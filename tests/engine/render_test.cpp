@@ -216,6 +216,32 @@ TEST(Render, NotesStartAtTheirSampleAlsoBeyondTheBlock)
     }
 }
 
+// A host's panic through the library's MIDI input: all notes off is a
+// note-off for every held key at its sample; all sound off silences the
+// voices there, so only the filters' tail follows.
+TEST(Render, PanicControllersEndTheNotes)
+{
+    const std::vector<float> silence(44100);
+    const auto render = [&](std::vector<Note> ending) {
+        Plugin plugin;
+        plugin.neutral();
+        plugin.set(kMode, 0.5f);
+        plugin.set(kOsc1, kSquare);
+        plugin.set(kRelease, 0.2f);  // about 200 ms
+        std::vector<Note> notes = {{0, 0x90, 48, 100}, {0, 0x91, 55, 100}};
+        notes.insert(notes.end(), ending.begin(), ending.end());
+        return plugin.run(silence, silence, {256}, notes);
+    };
+    const auto notesOff = render({{10000, 0xB5, 123, 0}});
+    EXPECT_EQ(notesOff, render({{10000, 0x80, 48, 0}, {10000, 0x81, 55, 0}}));
+    EXPECT_GT(peakOf(notesOff, 13000, 14000), 0.05f);  // still fading
+    const auto soundOff = render({{10000, 0xB0, 120, 0}});
+    EXPECT_EQ(std::vector<float>(soundOff.begin(), soundOff.begin() + 10000),
+              std::vector<float>(notesOff.begin(), notesOff.begin() + 10000));
+    EXPECT_LT(peakOf(soundOff, 13000, 14000), 1e-3f);
+    EXPECT_LT(peakOf(soundOff, 20000, 44100), 1e-9f);
+}
+
 TEST(Render, SameFftOrHopSizeLeavesTheStreamUninterrupted)
 {
     const auto voice = noise(16384, 2);
