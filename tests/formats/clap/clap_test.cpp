@@ -404,6 +404,44 @@ TEST(Clap, StatesOfEveryVersionLoadAndADamagedOneChangesNothing)
     EXPECT_NE(fourth.logs[0].find("formant"), std::string::npos) << fourth.logs[0];
 }
 
+// A choke ends its note at once, where a note-off lets it fade over the
+// release; the panic controllers arrive as MIDI.
+TEST(Clap, AChokeEndsItsNoteAtOnce)
+{
+    const auto render = [](std::uint16_t ending) {
+        ClapInstance p(library());
+        EventList events;
+        events.paramValue(0, kMode, 1.0);  // the carrier alone
+        events.paramValue(0, kOsc1, 2.0);
+        events.paramValue(0, kRelease, 0.3);
+        events.paramValue(0, kLowCut, 0.0);
+        p.flush(events);
+        EXPECT_TRUE(p.activate(44100.0, 512));
+        std::vector<float> in(512), left(512), right(512), out;
+        for (int block = 0; block < 40; ++block) {
+            events.clear();
+            if (block == 0)
+                events.note(CLAP_EVENT_NOTE_ON, 0, 60, 0.8);
+            if (block == 10)
+                events.note(ending, 100, 60, 0.0);
+            p.process(in.data(), in.data(), left.data(), right.data(), 512, events);
+            out.insert(out.end(), left.begin(), left.end());
+        }
+        return out;
+    };
+    const auto peak = [](const std::vector<float>& x, size_t from, size_t to) {
+        float p = 0.0f;
+        for (size_t i = from; i < to; ++i)
+            p = std::max(p, std::fabs(x[i]));
+        return p;
+    };
+    const std::vector<float> off = render(CLAP_EVENT_NOTE_OFF), choked = render(CLAP_EVENT_NOTE_CHOKE);
+    EXPECT_GT(peak(off, 5000, 5120), 0.05f);
+    EXPECT_GT(peak(off, 8000, 9000), 0.05f);     // fading
+    EXPECT_LT(peak(choked, 8000, 9000), 1e-3f);  // the low cut's tail at most
+    EXPECT_LT(peak(choked, 12000, 20480), 1e-5f);
+}
+
 TEST(Clap, HundredLifeCycles)
 {
     std::vector<float> in(64, 0.25f), left(64), right(64);
