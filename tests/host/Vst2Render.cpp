@@ -66,6 +66,16 @@ double voiceDelayOf(const std::vector<float>& out, int at)
     return sum > 0 ? weighted / sum - at : -1e9;
 }
 
+Scenario continuousParametersAt(float end)
+{
+    Scenario s{{{kCarrier, 1.0f}}, {}, {}};
+    for (int i = 0; i < kNumParameters; ++i)
+        if (kParameterTable[static_cast<size_t>(i)].choices.empty() &&
+            !(end == 0.0f && (i == kCarrierVolume || i == kAudioGain || i == kVocoderGain)))
+            s.settings.emplace_back(i, end);
+    return s;
+}
+
 std::vector<float> delayedAsExtended(const std::vector<float>& vst2, const Scenario& s, float rate)
 {
     std::array<float, kNumParameters> values;

@@ -55,6 +55,10 @@ struct Scenario {
 // every change, so that each takes effect at its sample.
 std::vector<float> renderVst2(const Scenario& s, const Signals& in, int block, float rate = 44100.0f);
 
+// The audio carrier with every continuous parameter at its lower end (the
+// gains left where they are, so that something sounds) or at its upper end.
+Scenario continuousParametersAt(float end);
+
 // The VST 2 library's output as the formats we design play the same
 // scenario: every stretch in the Carrier or Audio1 mode delayed to the
 // voice's latency, from silence at its start (changes on block starts).
