@@ -101,17 +101,6 @@ void Engine::processPiece(const float* modulator, const float* carrier, float* o
     }
 }
 
-int Engine::spectralDelay() const
-{
-    const SpectralPair sizes = parameters_.sizes();
-    return sizes.fftSize + sizes.hopSize - 2;
-}
-
-int Engine::lookAhead() const
-{
-    return static_cast<int>(SimpleLimit::holdFor(kLimiterAttackMs, parameters_.sampleRate()));
-}
-
 int Engine::latency() const
 {
     return latencyOf(dialect_, params::mode(parameters_.value(kMode)), parameters_.sizes(), parameters_.sampleRate());
@@ -135,7 +124,8 @@ int Engine::latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampl
 // mode's voice does. A new delay starts from silence.
 void Engine::alignToLatency(float* out1, float* out2, int frames)
 {
-    const int delay = hop_ + active_->fftSize() - 2 + (mode_ == 1 ? limiter_.latency() : 0);
+    const int voice = latencyOf(Dialect::extended, 0, {active_->fftSize(), hop_}, sampleRate_);
+    const int delay = mode_ == 1 ? voice : voice - limiter_.latency();
     if (delay != alignDelay_) {
         std::fill(alignRing_.begin(), alignRing_.end(), 0.0f);
         alignDelay_ = delay;
@@ -154,7 +144,7 @@ void Engine::alignToLatency(float* out1, float* out2, int frames)
 // synthesiser's settings in a fixed order after them.
 void Engine::takeOverChanges()
 {
-    const ParameterStore::Mask changes = parameters_.takeChanges();
+    const ChangeMask changes = parameters_.takeChanges();
     if (changes == 0)
         return;
     if (changes & ParameterStore::kSampleRateChanged) {
@@ -165,11 +155,11 @@ void Engine::takeOverChanges()
     if (changes & ParameterStore::kCarrierSwitched)
         carrierSwitched_ = true;
     for (int index = 0; index < kNumParameters; ++index)
-        if (changes & ParameterStore::bit(index))
+        if (changes & changeBit(index))
             apply(index, parameters_.value(index));
 
     const auto value = [this](int index) { return parameters_.value(index); };
-    const auto changed = [changes](auto... index) { return ((changes & ParameterStore::bit(index)) || ...); };
+    const auto changed = [changes](auto... index) { return ((changes & changeBit(index)) || ...); };
     if (changed(kOsc1)) synth_.setOsc1Waveform(value(kOsc1));
     if (changed(kOsc2, kOsc2Volume, kOsc2Octave)) synth_.setOsc2(value(kOsc2), value(kOsc2Volume), value(kOsc2Octave));
     if (changed(kTranspose)) synth_.setTranspose(value(kTranspose));

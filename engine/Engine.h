@@ -74,10 +74,6 @@ public:
     int latency() const;
     // The same for any settings.
     static int latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate);
-    // The spectral path's delay alone, N + hop − 2: where the carrier comes out.
-    int spectralDelay() const;
-    // The limiter's look-ahead at the current sample rate.
-    int lookAhead() const;
 
     // The parts, for inspection; the audio thread owns their state.
     const CarrierSynth& synth() const { return synth_; }

@@ -30,7 +30,7 @@ float ParameterStore::set(std::int32_t index, float value)
         return setSize(index, value);
     const float x = clampNormalised(value);
     values_[static_cast<size_t>(index)].store(x, relaxed);
-    Mask bits = bit(index);
+    ChangeMask bits = changeBit(index);
     if (index == kCarrier) {
         const CarrierSource source = params::carrier(x);
         if (carrier_.exchange(source, relaxed) != source)
@@ -65,9 +65,9 @@ float ParameterStore::setSize(std::int32_t index, float value)
         }
     } while (!sizeWord_.compare_exchange_weak(word, pack(next), std::memory_order_acq_rel, std::memory_order_acquire));
     if (reset)
-        mark(kSizesReset | bit(kFftSize) | bit(kHopSize));
+        mark(kSizesReset | changeBit(kFftSize) | changeBit(kHopSize));
     else if (spectralsizes::pairFor(next.fft, next.hop) != before)
-        mark(bit(kFftSize) | bit(kHopSize));
+        mark(changeBit(kFftSize) | changeBit(kHopSize));
     return this->value(index);
 }
 

@@ -17,13 +17,11 @@
 
 class ParameterStore {
 public:
-    using Mask = ChangeMask;
-    static constexpr Mask bit(std::int32_t index) { return changeBit(index); }
     // Bits of the change mask beyond the parameters' own (bit i = parameter i).
-    static constexpr Mask kSampleRateChanged = changeBit(kNumParameters);
-    static constexpr Mask kCarrierSwitched = changeBit(kNumParameters + 1);  // Synth <-> Audio2
-    static constexpr Mask kSizesReset = changeBit(kNumParameters + 2);       // reset even if the pair stays
-    static constexpr Mask kAllParameters = changeBit(kNumParameters) - 1;
+    static constexpr ChangeMask kSampleRateChanged = changeBit(kNumParameters);
+    static constexpr ChangeMask kCarrierSwitched = changeBit(kNumParameters + 1);  // Synth <-> Audio2
+    static constexpr ChangeMask kSizesReset = changeBit(kNumParameters + 2);       // reset even if the pair stays
+    static constexpr ChangeMask kAllParameters = changeBit(kNumParameters) - 1;
 
     // Lowest and highest sample rates taken; others keep the previous rate.
     static constexpr float kLowestSampleRate = 1000.0f;
@@ -56,7 +54,7 @@ public:
     int largestBlock() const { return largestBlock_.load(relaxed); }
 
     // Audio thread: what changed since the last call.
-    Mask takeChanges() { return changes_.exchange(0, std::memory_order_acquire); }
+    ChangeMask takeChanges() { return changes_.exchange(0, std::memory_order_acquire); }
 
 private:
     static constexpr auto relaxed = std::memory_order_relaxed;
@@ -67,7 +65,7 @@ private:
     static SizeValues unpack(std::uint64_t word);
     SizeValues sizeValues() const { return unpack(sizeWord_.load(std::memory_order_acquire)); }
     float setSize(std::int32_t index, float value);
-    void mark(Mask bits) { changes_.fetch_or(bits, std::memory_order_release); }
+    void mark(ChangeMask bits) { changes_.fetch_or(bits, std::memory_order_release); }
 
     Dialect dialect_;
     std::array<std::atomic<float>, kNumParameters> values_{};
@@ -75,5 +73,5 @@ private:
     std::atomic<CarrierSource> carrier_{CarrierSource::Audio2};
     std::atomic<float> sampleRate_{44100.0f};
     std::atomic<int> largestBlock_{1024};
-    std::atomic<Mask> changes_{0};
+    std::atomic<ChangeMask> changes_{0};
 };

@@ -87,7 +87,7 @@ ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int 
                    fourCharacters(bytes.data() + 16) + "\"; this one is " + hex(static_cast<std::uint32_t>(pluginId)) +
                    ")");
     const std::uint32_t count = bigEndian(bytes.data() + 24);
-    const bool grows = pluginId == kVocoderUniqueId && count > 0 && count <= kLargest / 4;
+    const bool grows = pluginId == kVocoderUniqueId && count > 0;
     if (count != static_cast<std::uint32_t>(parameterCount) && !grows)
         throw fail("holds " + std::to_string(count) + " parameters; the plug-in has " + std::to_string(parameterCount));
     const size_t needed = kHeaderSize + 4 * static_cast<size_t>(count);

@@ -181,7 +181,7 @@ struct Row {
 
 }  // namespace
 
-// Designated fields past the display text only where a row needs them.
+// The fields after the display text are given only as far as a row needs them.
 const std::array<ParameterSpec, kNumParameters> kParameterTable{{
     Row{"osc1", "OSC 1", "OSC 1", nullptr, 0.0f, waveformText, kWaveforms, waveformChoice, Unit::Unitless, kNoPlain,
         playedWaveformText},

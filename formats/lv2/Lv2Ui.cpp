@@ -5,8 +5,6 @@
 // the parameter table, since it may not reach the DSP instance.
 #include "Lv2Ports.h"
 #include "editor/VocoderGui.h"
-#include "parameters/SpectralSizes.h"
-#include "parameters/SynthMapping.h"
 #include "platform/KeepLoaded.h"
 #include "platform/Window.h"
 

@@ -30,7 +30,7 @@ TEST(SpectralSizes, ChangesAndFallBacksInArrivalOrder)
     ParameterStore store;
     store.takeChanges();
     const auto sizesChanged = [&] {
-        return (store.takeChanges() & (ParameterStore::bit(kFftSize) | ParameterStore::bit(kHopSize))) != 0;
+        return (store.takeChanges() & (changeBit(kFftSize) | changeBit(kHopSize))) != 0;
     };
     EXPECT_EQ(store.set(kFftSize, 0.7f), 0.7f);  // the same size again changes nothing
     EXPECT_EQ(store.set(kHopSize, 0.9f), 0.9f);
