@@ -64,7 +64,9 @@ VECTOR_VARIANTS(applyGains, gainsLoop, (double* x, const double* gainDb, int n),
 // The mean-square recursion of one chunk runs in the same loop as the
 // envelope recursion of the chunk before it: two independent chains that the
 // processor overlaps. Each still runs sample by sample in its own order.
-void SimpleCompRms::processBlock(double* x, int count)
+// With a second channel, the key is the pair's total power and both take the gain.
+template <bool Pair>
+void SimpleCompRms::run(double* x, double* y, int count)
 {
     const double window = averager_.coefficient();
     const double attack = attack_.coefficient();
@@ -73,8 +75,8 @@ void SimpleCompRms::processBlock(double* x, int count)
     const double slope = ratio_ - 1.0;
     double meanSquare = meanSquare_;
     double envelope = envelope_;
-    const auto meanSquareStep = [&](double v) {
-        const double sum = v * v + v * v + DENORMAL_GUARD;
+    const auto meanSquareStep = [&](double v, double w) {
+        const double sum = Pair ? v * v + w * w + DENORMAL_GUARD : v * v + v * v + DENORMAL_GUARD;
         meanSquare = sum + window * (meanSquare - sum);
         return meanSquare;
     };
@@ -89,6 +91,11 @@ void SimpleCompRms::processBlock(double* x, int count)
             envelope = overshoot + release * (envelope - overshoot);
         return (envelope - DENORMAL_GUARD) * slope;
     };
+    const auto gains = [&](int start, const double* gainDb, int n) {
+        applyGains(x + start, gainDb, n);
+        if (Pair)
+            applyGains(y + start, gainDb, n);
+    };
 
     double* current = levels_[0];
     double* previous = levels_[1];
@@ -97,17 +104,18 @@ void SimpleCompRms::processBlock(double* x, int count)
     for (int start = 0; start < count; start += kChunk) {
         const int n = std::min(kChunk, count - start);
         const double* in = x + start;
+        const double* second = Pair ? y + start : in;
         const int both = std::min(n, previousLength);
         int i = 0;
         for (; i < both; ++i) {
-            current[i] = meanSquareStep(in[i]);
+            current[i] = meanSquareStep(in[i], second[i]);
             previous[i] = envelopeStep(previous[i]);
         }
         for (int j = i; j < n; ++j)
-            current[j] = meanSquareStep(in[j]);
+            current[j] = meanSquareStep(in[j], second[j]);
         for (int j = i; j < previousLength; ++j)
             previous[j] = envelopeStep(previous[j]);
-        applyGains(x + previousStart, previous, previousLength);
+        gains(previousStart, previous, previousLength);
         levelsInDecibels(current, n);
         std::swap(current, previous);
         previousStart = start;
@@ -115,7 +123,10 @@ void SimpleCompRms::processBlock(double* x, int count)
     }
     for (int i = 0; i < previousLength; ++i)
         previous[i] = envelopeStep(previous[i]);
-    applyGains(x + previousStart, previous, previousLength);
+    gains(previousStart, previous, previousLength);
     meanSquare_ = meanSquare;
     envelope_ = envelope;
 }
+
+void SimpleCompRms::processBlock(double* x, int count) { run<false>(x, x, count); }
+void SimpleCompRms::processBlock(double* left, double* right, int count) { run<true>(left, right, count); }

@@ -67,8 +67,12 @@ public:
     // sample as there, the logarithms and exponentials between them over the
     // block (both within an ulp of the C library's).
     void processBlock(double* x, int count);
+    // process(left[i], right[i]) for every sample, the same way.
+    void processBlock(double* left, double* right, int count);
 
 private:
+    template <bool Pair>
+    void run(double* x, double* y, int count);
     static constexpr int kChunk = 64;
     EnvelopeDetector averager_;
     double levels_[2][kChunk];
