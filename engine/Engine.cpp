@@ -21,6 +21,9 @@ constexpr float kGuardFloat = static_cast<float>(DENORMAL_GUARD);
 // enough that products of spectra stay finite in float.
 constexpr float kLargestInput = 1.0e9f;
 
+// Classic and Clear cross over in about this long.
+constexpr double kEngineFadeMs = 20.0;
+
 // Non-finite input (NaN or infinity) would poison every recursive state for
 // the rest of the session: it counts as silence. Huge values are clamped.
 inline float sanitised(float x)
@@ -45,8 +48,11 @@ Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
     const SpectralPair sizes = parameters_.sizes();
     active_ = &spectral_.forSize(sizes.fftSize);
     hop_ = sizes.hopSize;
-    if (dialect_ == Dialect::extended)
+    bandVocoder_.configure(sizes.fftSize, hop_, sampleRate_);
+    if (dialect_ == Dialect::extended) {
         alignRing_.assign(kAlignRing, 0.0f);
+        voiceRing_.assign(kAlignRing, 0.0f);
+    }
     reset();
 }
 
@@ -174,6 +180,7 @@ void Engine::takeOverChanges()
         if (sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset)) {
             active_ = &spectral_.forSize(sizes.fftSize);
             hop_ = sizes.hopSize;
+            bandVocoder_.configure(sizes.fftSize, hop_, sampleRate_);
             resetBuffers();
         }
     }
@@ -185,15 +192,19 @@ void Engine::apply(int index, float x)
 {
     const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
     const double v = spec.setting ? spec.setting(x) : x;
+    const auto equalisers = [this, x](void (Equaliser::*set)(float)) {
+        (equaliser_.*set)(x);
+        (equaliserRight_.*set)(x);
+    };
     switch (index) {
-    case kLowCut: equaliser_.setLowCutFrequency(x); break;
-    case kPeak1Freq: equaliser_.setPeak1Frequency(x); break;
-    case kPeak1Q: equaliser_.setPeak1Q(x); break;
-    case kPeak1Gain: equaliser_.setPeak1Gain(x); break;
-    case kPeak2Freq: equaliser_.setPeak2Frequency(x); break;
-    case kPeak2Q: equaliser_.setPeak2Q(x); break;
-    case kPeak2Gain: equaliser_.setPeak2Gain(x); break;
-    case kHighCut: equaliser_.setHighCutFrequency(x); break;
+    case kLowCut: equalisers(&Equaliser::setLowCutFrequency); break;
+    case kPeak1Freq: equalisers(&Equaliser::setPeak1Frequency); break;
+    case kPeak1Q: equalisers(&Equaliser::setPeak1Q); break;
+    case kPeak1Gain: equalisers(&Equaliser::setPeak1Gain); break;
+    case kPeak2Freq: equalisers(&Equaliser::setPeak2Frequency); break;
+    case kPeak2Q: equalisers(&Equaliser::setPeak2Q); break;
+    case kPeak2Gain: equalisers(&Equaliser::setPeak2Gain); break;
+    case kHighCut: equalisers(&Equaliser::setHighCutFrequency); break;
     case kCarrierVolume: carrierVolume_ = static_cast<float>(v); break;
     case kAudioLimiter: limiter_.setThreshold(v); break;
     case kAudioGain: audioGain_ = static_cast<float>(v); break;
@@ -204,6 +215,14 @@ void Engine::apply(int index, float x)
     case kVocoderGain: vocoderGain_ = static_cast<float>(v); break;
     case kMode: mode_ = static_cast<int>(v); break;
     case kCarrier: carrier_ = params::carrier(x); break;
+    case kEngine: clearEngine_ = params::clearEngine(x); break;
+    case kBands: bandVocoder_.setBands(params::bands(x)); break;
+    case kFlatten: bandVocoder_.setFlatten(v); break;
+    case kFormant: bandVocoder_.setFormant(params::formantSemitones(x)); break;
+    case kSibilance: bandVocoder_.setSibilance(v); break;
+    case kFreeze: bandVocoder_.setFreeze(params::on(x)); break;
+    case kMix: mix_ = x; break;
+    case kWidth: bandVocoder_.setWidth(v); break;
     default: break;
     }
 }
@@ -218,6 +237,8 @@ void Engine::applySampleRate(float rate)
     limiter_.setAttack(kLimiterAttackMs);
     compressor_.setSampleRate(rate);
     equaliser_.setSampleRate(static_cast<int>(rate));
+    equaliserRight_.setSampleRate(static_cast<int>(rate));
+    bandVocoder_.configure(active_->fftSize(), hop_, rate);
 }
 
 void Engine::refill(SampleBuffer& buffer)
@@ -232,6 +253,11 @@ void Engine::resetBuffers()
     refill(outputBuffer_);
     refill(modulatorBuffer_);
     refill(carrierBuffer_);
+    if (dialect_ == Dialect::extended)
+        refill(outputRight_);
+    stereoPending_ = 0;
+    bandVocoder_.clear();
+    blend_ = clearEngine_ ? 1.0 : 0.0;
 }
 
 // Room for the largest FFT size, the largest block and a hop, so that no
@@ -244,22 +270,42 @@ void Engine::reserveBuffers()
     carrierBuffer_.reserve(room);
     modulatorBuffer_.reserve(room);
     outputBuffer_.reserve(room);
+    if (dialect_ == Dialect::extended)
+        outputRight_.reserve(room);
     if (silence_.size() < block)
         silence_.assign(block, 0.0f);
 }
 
 // The output chain for one chunk of at most kChunk samples: equaliser (which
-// adds its noise to `in`), compressor, gain, both outputs.
-void Engine::outputStage(float* in, double gain, float* out1, float* out2, int length)
+// adds its noise to `in`), compressor, gain, both outputs. With `inRight`,
+// the right-hand output has its own equaliser and the compressor is linked.
+void Engine::outputStage(float* in, float* inRight, double gain, float* out1, float* out2, int length)
 {
     equaliser_.process(in, scratch_.data(), length);
     SimpleCompRms& compressor = compressor_;
     double* x = wide_.data();
     for (int i = 0; i < length; ++i)
         x[i] = scratch_[static_cast<size_t>(i)];
-    compressor.processBlock(x, length);
+    if (!inRight) {
+        compressor.processBlock(x, length);
+        for (int i = 0; i < length; ++i)
+            out1[i] = out2[i] = static_cast<float>(x[i] * gain);
+        return;
+    }
+    equaliserRight_.process(inRight, scratchRight_.data(), length);
+    double* y = wideRight_.data();
     for (int i = 0; i < length; ++i)
-        out1[i] = out2[i] = static_cast<float>(x[i] * gain);
+        y[i] = scratchRight_[static_cast<size_t>(i)];
+    compressor.processBlock(x, y, length);
+    if (out1 == out2) {  // one output: both halves, folded
+        for (int i = 0; i < length; ++i)
+            out1[i] = static_cast<float>(0.5 * (x[i] + y[i]) * gain);
+        return;
+    }
+    for (int i = 0; i < length; ++i) {
+        out1[i] = static_cast<float>(x[i] * gain);
+        out2[i] = static_cast<float>(y[i] * gain);
+    }
 }
 
 // Synthesiser samples for block positions first … first + count − 1, each
@@ -314,9 +360,40 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     }
     ageEvents(frames);
 
-    // One frame per hop: window, transform, impose, transform back, window
-    // again and overlap-add (1/N undoes the transforms' scaling; N is a power
-    // of two, so multiplying by it is exact).
+    runFrames();
+    if (outputBuffer_.size() < count)
+        return;
+
+    // Both outputs take the chain's left half until the Clear engine's
+    // Width makes them differ; the right-hand equaliser then starts from
+    // the left-hand one's state.
+    const bool stereo = stereoPending_ > 0;
+    if (stereo && !stereoChain_)
+        equaliserRight_ = equaliser_;
+    stereoChain_ = stereo;
+    const double gain = vocoderGain_;
+    float* pending = outputBuffer_.data();
+    float* pendingRight = stereo ? outputRight_.data() : nullptr;
+    for (int start = 0; start < frames; start += kChunk) {
+        const int length = std::min(kChunk, frames - start);
+        outputStage(pending + start, stereo ? pendingRight + start : nullptr, gain, out1 + start, out2 + start,
+                    length);
+    }
+    outputBuffer_.removeFront(count);
+    if (dialect_ == Dialect::extended) {
+        outputRight_.removeFront(count);
+        stereoPending_ = stereoPending_ > count ? stereoPending_ - count : 0;
+        mixVoice(in1, out1, out2, frames);
+    }
+}
+
+// One frame per hop: window, transform, impose, transform back, window
+// again and overlap-add (1/N undoes the transforms' scaling; N is a power
+// of two, so multiplying by it is exact). The formats we design keep a
+// right-hand output buffer beside the left one: the same frames, or the
+// band vocoder's right-hand result.
+void Engine::runFrames()
+{
     SpectralState& spectral = *active_;
     const int n = spectral.fftSize();
     const auto fftSize = static_cast<size_t>(n);
@@ -324,24 +401,51 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     const double inverseN = 1.0 / n;
     const double* window = spectral.window();
     const double* resynthesised = spectral.output();
+    const bool extended = dialect_ == Dialect::extended;
+    const double fadeStep = static_cast<double>(hop_) / (kEngineFadeMs * 1e-3 * sampleRate_);
     while (modulatorBuffer_.size() >= fftSize && carrierBuffer_.size() >= fftSize) {
         const size_t appendPos = outputBuffer_.size() + hop - fftSize;
         outputBuffer_.appendFill(hop, kGuardFloat);
-        spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data());
+        blend_ = clearEngine_ ? std::min(1.0, blend_ + fadeStep) : std::max(0.0, blend_ - fadeStep);
+        const bool stereo = blend_ > 0.0 && bandVocoder_.stereo();
+        if (blend_ > 0.0)
+            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data(), bandVocoder_, blend_, stereo);
+        else
+            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data());
         kernels::overlapAdd(outputBuffer_.data() + appendPos, window, resynthesised, inverseN, n);
+        if (extended) {
+            outputRight_.appendFill(hop, kGuardFloat);
+            kernels::overlapAdd(outputRight_.data() + appendPos, window,
+                                stereo ? spectral.rightOutput() : resynthesised, inverseN, n);
+            if (stereo)
+                stereoPending_ = outputBuffer_.size();
+        }
         modulatorBuffer_.removeFront(hop);
         carrierBuffer_.removeFront(hop);
     }
-    if (outputBuffer_.size() < count)
-        return;
+}
 
-    const double gain = vocoderGain_;
-    float* pending = outputBuffer_.data();
-    for (int start = 0; start < frames; start += kChunk) {
-        const int length = std::min(kChunk, frames - start);
-        outputStage(pending + start, gain, out1 + start, out2 + start, length);
+// Mix: the vocoded outputs against the voice as it came in, delayed to where
+// the vocoded voice comes out. At 0 the outputs are the delayed voice exactly.
+void Engine::mixVoice(const float* in1, float* out1, float* out2, int frames)
+{
+    const int delay = latencyOf(Dialect::extended, 0, {active_->fftSize(), hop_}, sampleRate_);
+    constexpr unsigned kMask = kAlignRing - 1;
+    float* ring = voiceRing_.data();
+    unsigned write = voiceWrite_;
+    const float wet = mix_;
+    const float dry = 1.0f - wet;
+    for (int i = 0; i < frames; ++i, ++write) {
+        ring[write & kMask] = sanitised(in1[i]);
+        const float voice = ring[(write - static_cast<unsigned>(delay)) & kMask];
+        if (wet == 0.0f) {
+            out1[i] = out2[i] = voice;
+        } else if (wet < 1.0f) {
+            out1[i] = wet * out1[i] + dry * voice;
+            out2[i] = wet * out2[i] + dry * voice;
+        }
     }
-    outputBuffer_.removeFront(count);
+    voiceWrite_ = write;
 }
 
 void Engine::processCarrier(const float* in2, float* out1, float* out2, int frames)
@@ -368,7 +472,7 @@ void Engine::processCarrier(const float* in2, float* out1, float* out2, int fram
                 carrier[i] = sanitised(in2[start + i]) * volume;
             }
         }
-        outputStage(carrier, gain, out1 + start, out2 + start, length);
+        outputStage(carrier, nullptr, gain, out1 + start, out2 + start, length);
     }
     ageEvents(frames);
 }

@@ -10,6 +10,7 @@
 // in pieces of that length, which sound as the whole block would.
 #pragma once
 
+#include "BandVocoder.h"
 #include "CarrierSynth.h"
 #include "EventQueue.h"
 #include "ParameterStore.h"
@@ -80,6 +81,9 @@ public:
     const SimpleLimit& limiter() const { return limiter_; }
     const SimpleCompRms& compressor() const { return compressor_; }
     const Equaliser& equaliser() const { return equaliser_; }
+    const BandVocoder& bandVocoder() const { return bandVocoder_; }
+    bool clearEngine() const { return clearEngine_; }
+    float mix() const { return mix_; }
     const EventQueue& eventQueue() const { return eventQueue_; }
     int mode() const { return mode_; }
     CarrierSource carrierSource() const { return carrier_; }
@@ -105,7 +109,9 @@ private:
     void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
     void processCarrier(const float* in2, float* out1, float* out2, int frames);
     void processModulator(const float* in1, float* out1, float* out2, int frames);
-    void outputStage(float* in, double gain, float* out1, float* out2, int length);
+    void outputStage(float* in, float* inRight, double gain, float* out1, float* out2, int length);
+    void runFrames();
+    void mixVoice(const float* in1, float* out1, float* out2, int frames);
     void renderSynth(int first, float* out, int count);
     void deliverEvents(int i)
     {
@@ -129,7 +135,9 @@ private:
     SimpleLimit limiter_;
     SimpleCompRms compressor_;
     Equaliser equaliser_{44100};
+    Equaliser equaliserRight_{44100};  // the right-hand output's, while the outputs differ
     SpectralBank spectral_;
+    BandVocoder bandVocoder_;
     EventQueue eventQueue_;
 
     // Settings as the audio thread applied them.
@@ -143,6 +151,17 @@ private:
     float audioGain_ = 0.0f;
     float vocoderGain_ = 0.0f;
     bool carrierModeReset_ = false;
+    // The formats we design only: the Clear engine, faded in and out over
+    // about 20 ms (blend_ 0 is Classic exactly); the right-hand output's
+    // pending samples; the voice's delay line for Mix.
+    bool clearEngine_ = false;
+    double blend_ = 0.0;
+    float mix_ = 1.0f;
+    SampleBuffer outputRight_;
+    size_t stereoPending_ = 0;  // samples at the front of the output buffers that differ
+    bool stereoChain_ = false;  // the last block ran both outputs' equalisers
+    std::vector<float> voiceRing_;
+    unsigned voiceWrite_ = 0;
     bool settled_ = false;         // extended dialect: a block has run since the last reset
     int reservedBlock_ = 0;        // the longest piece process runs at once
     std::vector<float> silence_;   // for a missing input, reservedBlock_ long
@@ -156,4 +175,6 @@ private:
     std::array<float, kChunk> block_{};
     std::array<float, kChunk> scratch_{};
     std::array<double, kChunk> wide_{};
+    std::array<float, kChunk> scratchRight_{};
+    std::array<double, kChunk> wideRight_{};
 };

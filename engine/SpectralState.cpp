@@ -1,5 +1,6 @@
 #include "SpectralState.h"
 
+#include "BandVocoder.h"
 #include "SpectralKernels.h"
 
 #include <dlfcn.h>
@@ -52,11 +53,15 @@ SpectralState::SpectralState(int fftSize) : n_(fftSize), window_(static_cast<siz
         modulatorFrame_ = allocate<double>(n_);
         modulatorSpectrum_ = allocate<fftw_complex>(n_);
         carrierSpectrum_ = allocate<fftw_complex>(n_);
+        bandSpectrum_ = allocate<fftw_complex>(n_);
+        rightSpectrum_ = allocate<fftw_complex>(n_);
+        rightFrame_ = allocate<double>(n_);
         preparePlanner();
         carrierPlan_ = fftw_plan_dft_r2c_1d(n_, carrierFrame_, carrierSpectrum_, FFTW_ESTIMATE);
         modulatorPlan_ = fftw_plan_dft_r2c_1d(n_, modulatorFrame_, modulatorSpectrum_, FFTW_ESTIMATE);
         inversePlan_ = fftw_plan_dft_c2r_1d(n_, modulatorSpectrum_, modulatorFrame_, FFTW_ESTIMATE);
-        if (!carrierPlan_ || !modulatorPlan_ || !inversePlan_)
+        rightPlan_ = fftw_plan_dft_c2r_1d(n_, rightSpectrum_, rightFrame_, FFTW_ESTIMATE);
+        if (!carrierPlan_ || !modulatorPlan_ || !inversePlan_ || !rightPlan_)
             throw std::bad_alloc();
     } catch (...) {
         release();
@@ -76,7 +81,7 @@ SpectralState::~SpectralState() { release(); }
 
 void SpectralState::release()
 {
-    for (fftw_plan* plan : {&carrierPlan_, &modulatorPlan_, &inversePlan_})
+    for (fftw_plan* plan : {&carrierPlan_, &modulatorPlan_, &inversePlan_, &rightPlan_})
         if (*plan) {
             fftw_destroy_plan(*plan);
             *plan = nullptr;
@@ -85,8 +90,11 @@ void SpectralState::release()
     fftw_free(modulatorFrame_);
     fftw_free(modulatorSpectrum_);
     fftw_free(carrierSpectrum_);
-    carrierFrame_ = modulatorFrame_ = nullptr;
-    modulatorSpectrum_ = carrierSpectrum_ = nullptr;
+    fftw_free(bandSpectrum_);
+    fftw_free(rightSpectrum_);
+    fftw_free(rightFrame_);
+    carrierFrame_ = modulatorFrame_ = rightFrame_ = nullptr;
+    modulatorSpectrum_ = carrierSpectrum_ = bandSpectrum_ = rightSpectrum_ = nullptr;
 }
 
 void SpectralState::frame(const float* carrier, const float* modulator)
@@ -99,6 +107,33 @@ void SpectralState::frame(const float* carrier, const float* modulator)
     // modulator reaches the output unmultiplied.
     kernels::imposeMagnitudes(modulatorSpectrum_, carrierSpectrum_, n_ / 2 + 1);
     fftw_execute(inversePlan_);
+}
+
+void SpectralState::frame(const float* carrier, const float* modulator, BandVocoder& shaper, double blend,
+                          bool stereo)
+{
+    kernels::windowFrames(carrier, modulator, window_.data(), carrierFrame_, modulatorFrame_, n_);
+    fftw_execute(carrierPlan_);
+    fftw_execute(modulatorPlan_);
+    fftw_complex* right = stereo ? rightSpectrum_ : nullptr;
+    const int bins = n_ / 2 + 1;
+    if (blend >= 1.0) {
+        shaper.render(modulatorSpectrum_, carrierSpectrum_, modulatorSpectrum_, right);
+    } else {
+        shaper.render(modulatorSpectrum_, carrierSpectrum_, bandSpectrum_, right);
+        kernels::imposeMagnitudes(modulatorSpectrum_, carrierSpectrum_, bins);
+        const double other = 1.0 - blend;
+        for (int k = 0; k < bins; ++k)
+            for (int part = 0; part < 2; ++part) {
+                const double product = modulatorSpectrum_[k][part];
+                if (right)
+                    right[k][part] = blend * right[k][part] + other * product;
+                modulatorSpectrum_[k][part] = blend * bandSpectrum_[k][part] + other * product;
+            }
+    }
+    fftw_execute(inversePlan_);
+    if (right)
+        fftw_execute(rightPlan_);
 }
 
 void SpectralState::clear()

@@ -6,6 +6,8 @@
 
 #include <fftw3.h>
 
+class BandVocoder;
+
 #include <memory>
 #include <vector>
 
@@ -24,6 +26,12 @@ public:
     // (N times the inverse transform of the product spectrum) in output().
     void frame(const float* carrier, const float* modulator);
     const double* output() const { return modulatorFrame_; }
+    // The same frame through the band vocoder, its spectrum blended with the
+    // product above by `blend` (1: the band vocoder alone, 0: the product
+    // alone, exactly). With `stereo`, a second result for the right-hand
+    // output goes to rightOutput().
+    void frame(const float* carrier, const float* modulator, BandVocoder& shaper, double blend, bool stereo);
+    const double* rightOutput() const { return rightFrame_; }
     // Zeroes the two real transform buffers.
     void clear();
 
@@ -35,9 +43,13 @@ private:
     double* modulatorFrame_ = nullptr;
     fftw_complex* modulatorSpectrum_ = nullptr;
     fftw_complex* carrierSpectrum_ = nullptr;
+    fftw_complex* bandSpectrum_ = nullptr;   // the band vocoder's result while blending
+    fftw_complex* rightSpectrum_ = nullptr;
+    double* rightFrame_ = nullptr;
     fftw_plan carrierPlan_ = nullptr;
     fftw_plan modulatorPlan_ = nullptr;
     fftw_plan inversePlan_ = nullptr;
+    fftw_plan rightPlan_ = nullptr;
     std::vector<double> window_;
 };
 

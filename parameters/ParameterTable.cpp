@@ -20,6 +20,8 @@ constexpr ParameterChoice kModes[] = {{"Vocoder", 0.0f}, {"Carrier", 0.5f}, {"Au
 constexpr ParameterChoice kCarriers[] = {{"Synth", 0.0f}, {"Audio2", 1.0f}};
 constexpr ParameterChoice kFftSizes[] = {{"128", 0.0f}, {"256", 1.0f / 3}, {"512", 2.0f / 3}, {"1024", 1.0f}};
 constexpr ParameterChoice kHopSizes[] = {{"32", 0.0f}, {"64", 1.0f / 3}, {"96", 2.0f / 3}, {"128", 1.0f}};
+constexpr ParameterChoice kEngines[] = {{"Classic", 0.0f}, {"Clear", 1.0f}};
+constexpr ParameterChoice kSwitch[] = {{"Off", 0.0f}, {"On", 1.0f}};
 
 // The step of each stepped parameter that the engine takes.
 int waveformChoice(float x) { return synth::waveformIndex(x); }
@@ -27,6 +29,8 @@ int modeChoice(float x) { return params::mode(clampNormalised(x)); }
 int carrierChoice(float x) { return params::carrier(clampNormalised(x)) == CarrierSource::Synth ? 0 : 1; }
 int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectralsizes::fftSizeFor(clampNormalised(x)) / 128)); }
 int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
+int engineChoice(float x) { return params::clearEngine(clampNormalised(x)) ? 1 : 0; }
+int switchChoice(float x) { return params::on(clampNormalised(x)) ? 1 : 0; }
 
 // What plays, where no tool already says it. The synthesiser's attack ramp
 // lasts (0.999 a + 0.001) s for its attack setting a, in float.
@@ -40,6 +44,7 @@ double releaseMs(float x) { return static_cast<double>(x * 0.999f + 0.001f) * 10
 double normalisedRatio(float x) { return x; }  // the VST 2 display; the ratio is 0.99 x + 0.01
 double gainSetting(float x) { return params::gain(x); }
 double modeSetting(float x) { return params::mode(x); }
+double bandCount(float x) { return params::bands(x); }
 
 // The inverse of a plain function that is linear in x, exact at both ends.
 template <double (*Plain)(float)>
@@ -94,6 +99,7 @@ constexpr char kNone[] = "";
 constexpr char kMs[] = " ms";
 constexpr char kDb[] = " dB";
 constexpr char kDbTight[] = "dB";
+constexpr char kPercent[] = " %";
 
 // Quarters, unlike the synthesiser's steps at multiples of 1/3.99.
 void waveformText(float x, const DisplayState&, char* text)
@@ -147,6 +153,27 @@ void modeText(float, const DisplayState& state, char* text)
 void carrierText(float, const DisplayState& state, char* text)
 {
     copyText(text, kCarriers[state.carrier == CarrierSource::Synth ? 0 : 1].text, 8);
+}
+
+template <const ParameterChoice* Choices, int (*Choice)(float)>
+void choiceText(float x, const DisplayState&, char* text)
+{
+    copyText(text, Choices[Choice(x)].text, 8);
+}
+
+// Semitones cut to tenths, with their sign: "+3.5 st", "0.0 st".
+void semitonesText(float x, const DisplayState&, char* text)
+{
+    const double semitones = params::formantSemitones(x);
+    const auto tenths = static_cast<std::int32_t>(semitones * 10.0);
+    const std::int32_t magnitude = tenths < 0 ? -tenths : tenths;
+    char digits[16];
+    formatInteger(magnitude / 10, digits, 8);
+    copyText(text, tenths < 0 ? "-" : tenths > 0 ? "+" : "", 1);
+    std::strcat(text, digits);
+    const char fraction[] = {'.', static_cast<char>('0' + magnitude % 10), 0};
+    std::strcat(text, fraction);
+    std::strcat(text, " st");
 }
 
 void fftText(float, const DisplayState& state, char* text) { integer(state.fftSize, 8, "", text); }
@@ -235,6 +262,21 @@ const std::array<ParameterSpec, kNumParameters> kParameterTable{{
     Row{"carrier", "Carrier", "Carrier", nullptr, 0.0f, carrierText, kCarriers, carrierChoice},
     Row{"fft_size", "FFT SIZE", "FFT SIZE", "samples", bits(0x3F2AAAAB), fftText, kFftSizes, fftChoice},
     Row{"hop_size", "HOP SIZE", "HOP SIZE", "samples", 1.0f, hopText, kHopSizes, hopChoice},
+    // Only in the formats we design; their texts are the same in both dialects.
+    Row{"engine", "Engine", "Engine", nullptr, 0.0f, choiceText<kEngines, engineChoice>, kEngines, engineChoice},
+    Row{"bands", "Bands", "Bands", nullptr, 54.0f / 70.0f, integerText<bandCount, 8, kNone>, {}, nullptr,
+        Unit::Unitless, linear<bandCount>},
+    Row{"flatten", "Flatten", "Flatten", "%", 1.0f, integerText<params::percent, 8, kPercent>, {}, nullptr,
+        Unit::Percent, linear<params::percent>},
+    Row{"formant", "Formant", "Formant", "st", 0.5f, semitonesText, {}, nullptr, Unit::Semitones,
+        linear<params::formantSemitones>},
+    Row{"sibilance", "Sibilance", "Sibilance", "%", 0.5f, integerText<params::percent, 8, kPercent>, {}, nullptr,
+        Unit::Percent, linear<params::percent>},
+    Row{"freeze", "Freeze", "Freeze", nullptr, 0.0f, choiceText<kSwitch, switchChoice>, kSwitch, switchChoice},
+    Row{"mix", "Mix", "Mix", "%", 1.0f, integerText<params::percent, 8, kPercent>, {}, nullptr, Unit::Percent,
+        linear<params::percent>},
+    Row{"width", "Width", "Width", "%", 0.0f, integerText<params::percent, 8, kPercent>, {}, nullptr,
+        Unit::Percent, linear<params::percent>},
 }};
 
 DisplayState displayStateOf(std::span<const float, kNumParameters> values)

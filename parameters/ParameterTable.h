@@ -13,6 +13,8 @@ enum ParameterIndex : std::int32_t {
     kLowCut, kPeak1Freq, kPeak1Q, kPeak1Gain, kPeak2Freq, kPeak2Q, kPeak2Gain, kHighCut,
     kCarrierVolume, kAudioLimiter, kAudioGain, kVocoderRatio, kVocoderThreshold,
     kVocoderAttack, kVocoderRelease, kVocoderGain, kMode, kCarrier, kFftSize, kHopSize,
+    // The formats we design only:
+    kEngine, kBands, kFlatten, kFormant, kSibilance, kFreeze, kMix, kWidth,
     kNumParameters
 };
 
@@ -43,7 +45,7 @@ struct ParameterChoice {
 };
 
 // What the value a user reads is measured in.
-enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds };
+enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds, Percent, Semitones };
 
 struct DisplayState;
 
@@ -89,6 +91,12 @@ inline double attackMs(float x) { return 99.0 * x + 1.0; }          // 21
 inline double releaseMs(float x) { return 399.0 * x + 1.0; }        // 22
 inline int mode(float x) { return static_cast<int>(2.99 * x); }     // 24: 0 to 2
 inline CarrierSource carrier(float x) { return x < 0.5f ? CarrierSource::Synth : CarrierSource::Audio2; }
+inline bool clearEngine(float x) { return x >= 0.5f; }                 // Engine: Classic or Clear
+inline int bands(float x) { return 10 + static_cast<int>(70.0f * x + 0.5f); }  // 10 to 80
+inline double fraction(float x) { return x; }                           // Flatten, Sibilance, Mix, Width
+inline double percent(float x) { return 100.0 * x; }
+inline double formantSemitones(float x) { return 24.0 * x - 12.0; }    // -12 to +12
+inline bool on(float x) { return x >= 0.5f; }                           // Freeze
 }  // namespace params
 
 // What the display texts need beyond the normalised value.

@@ -278,7 +278,7 @@ void ClapPlugin::render(const clap_process_t& process, std::uint32_t from, std::
     }
     const float* voice = input(0);
     const float* carrier = input(1);
-    // Both outputs carry the same signal: a missing channel is the other one.
+    // A missing channel is the other one: the engine then folds the two into it.
     if (!left)
         left = right;
     if (!right)

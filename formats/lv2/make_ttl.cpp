@@ -60,6 +60,8 @@ const char* unitOf(ParameterUnit unit)
     case ParameterUnit::Hertz: return "units:hz";
     case ParameterUnit::Decibels: return "units:db";
     case ParameterUnit::Milliseconds: return "units:ms";
+    case ParameterUnit::Percent: return "units:pc";
+    case ParameterUnit::Semitones: return "units:semitone12TET";
     case ParameterUnit::Unitless: break;
     }
     return nullptr;

@@ -69,7 +69,7 @@ double voiceDelayOf(const std::vector<float>& out, int at)
 Scenario continuousParametersAt(float end)
 {
     Scenario s{{{kCarrier, 1.0f}}, {}, {}};
-    for (int i = 0; i < kNumParameters; ++i)
+    for (int i = 0; i < kVst2Parameters; ++i)
         if (kParameterTable[static_cast<size_t>(i)].choices.empty() &&
             !(end == 0.0f && (i == kCarrierVolume || i == kAudioGain || i == kVocoderGain)))
             s.settings.emplace_back(i, end);

@@ -167,7 +167,7 @@ TEST(Clap, ParameterTextsAreTheVst2Displays)
     TestHost host;
     AEffect* e = host.create();
     ClapInstance p(library());
-    for (int i = 0; i < kNumParameters; ++i) {
+    for (int i = 0; i < kVst2Parameters; ++i) {
         const ParameterSpec& spec = kParameterTable[static_cast<size_t>(i)];
         std::vector<float> values;
         for (const ParameterChoice& choice : spec.choices)
@@ -383,7 +383,7 @@ TEST(Clap, StatesOfEveryVersionLoadAndADamagedOneChangesNothing)
 
     // A later version: one more parameter, one fewer, and bytes after the name.
     std::vector<std::uint8_t> later = {'V', 'O', 'C', 'S', 3, 0, 0, 0, 2, 0, 0, 0};
-    for (const auto& [symbol, value] : {std::pair{std::string("formant"), 0.75f}, {std::string("vocoder_gain"), 0.5f}}) {
+    for (const auto& [symbol, value] : {std::pair{std::string("shimmer"), 0.75f}, {std::string("vocoder_gain"), 0.5f}}) {
         later.push_back(static_cast<std::uint8_t>(symbol.size()));
         later.insert(later.end(), symbol.begin(), symbol.end());
         const auto* v = reinterpret_cast<const std::uint8_t*>(&value);
@@ -396,7 +396,7 @@ TEST(Clap, StatesOfEveryVersionLoadAndADamagedOneChangesNothing)
     EXPECT_EQ(fourth.value(kVocoderGain), 0.5);
     EXPECT_EQ(fourth.value(kAudioLimiter), clapValue(kAudioLimiter, kParameterTable[kAudioLimiter].defaultValue));
     ASSERT_EQ(fourth.logs.size(), 1u);
-    EXPECT_NE(fourth.logs[0].find("formant"), std::string::npos) << fourth.logs[0];
+    EXPECT_NE(fourth.logs[0].find("shimmer"), std::string::npos) << fourth.logs[0];
 }
 
 // A choke ends its note at once, where a note-off lets it fade over the

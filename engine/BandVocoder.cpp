@@ -1,0 +1,249 @@
+#include "BandVocoder.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kLowestHz = 50.0;
+constexpr double kHighestHz = 18000.0;
+// The carrier's envelope is measured in bands wide enough to hold several of
+// a low note's partials, so dividing it out flattens the spectrum's tilt and
+// formants but never fills the gaps between partials.
+constexpr int kCarrierBands = 24;
+constexpr double kCarrierSpacingBins = 3.0;
+// The carrier's broadband level rises within about 10 ms and falls within
+// about 50 ms: notes and envelopes still act, chords' beating does not.
+constexpr double kLevelRiseMs = 10.0;
+constexpr double kLevelFallMs = 50.0;
+// A band divided out never gains more than 60 dB over the broadband level.
+constexpr double kDeepestBand = 1.0e-6;
+// Sibilance: the share of the voice's power above 3 kHz that marks a frame
+// as noise-like rises from 0.3 (none) to 0.6 (all); the weight follows it
+// within about 5 ms. The voice passes above 3 kHz, fully from 5 kHz.
+constexpr double kSibilanceFromHz = 3000.0;
+constexpr double kSibilanceFullHz = 5000.0;
+constexpr double kNoiseShareLow = 0.3;
+constexpr double kNoiseShareHigh = 0.6;
+constexpr double kSibilanceMs = 5.0;
+
+double erbNumber(double hz) { return 21.4 * std::log10(1.0 + 0.00437 * hz); }
+double erbFrequency(double erb) { return (std::pow(10.0, erb / 21.4) - 1.0) / 0.00437; }
+
+double power(const fftw_complex& z) { return z[0] * z[0] + z[1] * z[1]; }
+
+// The coefficient of a one-pole smoothing run once per hop.
+double perHop(double ms, int hop, float sampleRate)
+{
+    return std::exp(-static_cast<double>(hop) / (ms * 1e-3 * sampleRate));
+}
+
+}  // namespace
+
+BandVocoder::BandVocoder() { configure(512, 128, 44100.0f); }
+
+void BandVocoder::configure(int fftSize, int hop, float sampleRate)
+{
+    const int bins = std::clamp(fftSize, 4, kLargestFft) / 2 + 1;
+    const double binHz = static_cast<double>(sampleRate) / fftSize;
+    if (bins != bins_ || binHz != binHz_)
+        layoutChanged_ = true;
+    bins_ = bins;
+    binHz_ = binHz;
+    hop_ = hop;
+    sampleRate_ = sampleRate;
+    levelRise_ = perHop(kLevelRiseMs, hop, sampleRate);
+    levelFall_ = perHop(kLevelFallMs, hop, sampleRate);
+    sibilanceCoefficient_ = perHop(kSibilanceMs, hop, sampleRate);
+}
+
+void BandVocoder::setBands(int count)
+{
+    count = std::clamp(count, 2, kMaxBands);
+    if (count != bands_)
+        layoutChanged_ = true;
+    bands_ = count;
+}
+
+void BandVocoder::setFlatten(double amount) { flatten_ = std::clamp(amount, 0.0, 1.0); }
+
+void BandVocoder::setFormant(double semitones)
+{
+    if (semitones != formant_)
+        formantChanged_ = true;
+    formant_ = semitones;
+}
+
+void BandVocoder::setSibilance(double amount) { sibilance_ = std::clamp(amount, 0.0, 1.0); }
+void BandVocoder::setFreeze(bool on) { freeze_ = on; }
+void BandVocoder::setWidth(double amount) { width_ = std::clamp(amount, 0.0, 1.0); }
+
+void BandVocoder::clear()
+{
+    carrierLevel_ = 0.0;
+    sibilanceWeight_ = 0.0;
+    heldValid_ = false;
+    voicePower_.fill(0.0);
+}
+
+void BandVocoder::Layout::build(int bands, double minimumSpacing, int bins, double binHz)
+{
+    const double nyquist = (bins - 1) * binHz;
+    const double low = erbNumber(kLowestHz);
+    const double high = erbNumber(std::min(kHighestHz, 0.95 * nyquist));
+    count = 0;
+    for (int b = 0; b < bands; ++b) {
+        double hz = erbFrequency(low + (high - low) * b / (bands - 1));
+        if (count > 0)
+            hz = std::max(hz, centre[static_cast<size_t>(count - 1)] + minimumSpacing * binHz);
+        if (hz > nyquist)
+            break;
+        centre[static_cast<size_t>(count++)] = hz;
+    }
+    if (count < 2) {
+        centre[0] = std::min(centre[0], 0.5 * nyquist);
+        centre[1] = nyquist;
+        count = 2;
+    }
+    map(split.data(), bins, binHz, 1.0);
+    std::array<double, kMaxBands> weight{};
+    for (int k = 0; k < bins; ++k) {
+        const Split s = split[static_cast<size_t>(k)];
+        weight[static_cast<size_t>(s.band)] += 1.0 - s.t;
+        weight[static_cast<size_t>(s.band + 1)] += s.t;
+    }
+    for (int b = 0; b < count; ++b) {
+        const double w = weight[static_cast<size_t>(b)];
+        inverseWeight[static_cast<size_t>(b)] = w > 0.0 ? 1.0 / w : 0.0;
+    }
+}
+
+void BandVocoder::Layout::map(Split* out, int bins, double binHz, double ratio) const
+{
+    int band = 0;
+    for (int k = 0; k < bins; ++k) {
+        const double hz = k * binHz / ratio;
+        while (band + 2 < count && centre[static_cast<size_t>(band + 1)] <= hz)
+            ++band;
+        const double from = centre[static_cast<size_t>(band)];
+        const double to = centre[static_cast<size_t>(band + 1)];
+        const double t = std::clamp((hz - from) / (to - from), 0.0, 1.0);
+        out[k] = {static_cast<std::int16_t>(band), static_cast<float>(t)};
+    }
+}
+
+void BandVocoder::Layout::measure(const fftw_complex* spectrum, int bins, double* bandPower) const
+{
+    std::fill(bandPower, bandPower + count, 0.0);
+    for (int k = 0; k < bins; ++k) {
+        const Split s = split[static_cast<size_t>(k)];
+        const double p = power(spectrum[k]);
+        bandPower[s.band] += (1.0 - s.t) * p;
+        bandPower[s.band + 1] += s.t * p;
+    }
+    for (int b = 0; b < count; ++b)
+        bandPower[b] *= inverseWeight[static_cast<size_t>(b)];
+}
+
+void BandVocoder::rebuild()
+{
+    voiceLayout_.build(bands_, 1.0, bins_, binHz_);
+    carrierLayout_.build(std::min(bands_, kCarrierBands), kCarrierSpacingBins, bins_, binHz_);
+    sibilanceFrom_ = bins_;
+    for (int k = 0; k < bins_; ++k) {
+        const Split s = voiceLayout_.split[static_cast<size_t>(k)];
+        const bool evenLow = s.band % 2 == 0;
+        leftShare_[static_cast<size_t>(k)] = evenLow ? 1.0f - s.t : s.t;
+        const double hz = k * binHz_;
+        const double rise = std::clamp((hz - kSibilanceFromHz) / (kSibilanceFullHz - kSibilanceFromHz), 0.0, 1.0);
+        highBand_[static_cast<size_t>(k)] = static_cast<float>(rise * rise * (3.0 - 2.0 * rise));
+        if (hz > kSibilanceFromHz && sibilanceFrom_ == bins_)
+            sibilanceFrom_ = k;
+    }
+    layoutChanged_ = false;
+    formantChanged_ = true;
+    heldValid_ = false;
+}
+
+void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier, fftw_complex* left,
+                         fftw_complex* right)
+{
+    if (layoutChanged_)
+        rebuild();
+    const int bins = bins_;
+    if (formantChanged_) {
+        voiceLayout_.map(voiceRead_.data(), bins, binHz_, std::exp2(formant_ / 12.0));
+        formantChanged_ = false;
+    }
+
+    // The carrier: its bands, and its broadband level smoothed.
+    carrierLayout_.measure(carrier, bins, carrierPower_.data());
+    double carrierTotal = 0.0;
+    for (int k = 0; k < bins; ++k)
+        carrierTotal += power(carrier[k]);
+    const double meanPower = carrierTotal / bins;
+    const double levelCoefficient = meanPower > carrierLevel_ ? levelRise_ : levelFall_;
+    carrierLevel_ = meanPower + levelCoefficient * (carrierLevel_ - meanPower);
+
+    // The voice: its bands and how noise-like it is, unless held.
+    double noisy = 0.0;
+    if (!freeze_ || !heldValid_) {
+        voiceLayout_.measure(voice, bins, voicePower_.data());
+        heldValid_ = true;
+        double total = 0.0, high = 0.0;
+        for (int k = 0; k < bins; ++k) {
+            const double p = power(voice[k]);
+            total += p;
+            high += k >= sibilanceFrom_ ? p : 0.0;
+        }
+        if (total > 0.0)
+            noisy = std::clamp((high / total - kNoiseShareLow) / (kNoiseShareHigh - kNoiseShareLow), 0.0, 1.0);
+    }
+    sibilanceWeight_ = noisy + sibilanceCoefficient_ * (sibilanceWeight_ - noisy);
+    const double sibilance = freeze_ ? 0.0 : sibilance_ * sibilanceWeight_;
+
+    // Per carrier band: the gain that divides its envelope out as far as
+    // Flatten asks, and the level the voice's own high band takes.
+    const double level = carrierLevel_;
+    const double floor = level * kDeepestBand + 1e-30;
+    const double exponent = 0.5 * flatten_;
+    for (int b = 0; b < carrierLayout_.count; ++b) {
+        const double p = std::max(carrierPower_[static_cast<size_t>(b)], floor);
+        const double gain = exponent > 0.0 ? std::pow(level / p, exponent) : 1.0;
+        carrierGain_[static_cast<size_t>(b)] = gain;
+        sibilanceLevel_[static_cast<size_t>(b)] = gain * std::sqrt(p);
+    }
+
+    const double* voiceBands = voicePower_.data();
+    const double* gains = carrierGain_.data();
+    const double* levels = sibilanceLevel_.data();
+    const Split* voiceRead = voiceRead_.data();
+    const Split* carrierSplit = carrierLayout_.split.data();
+    const double width = right ? width_ : 0.0;
+    for (int k = 0; k < bins; ++k) {
+        const Split v = voiceRead[k];
+        const Split c = carrierSplit[k];
+        const double envelope = std::sqrt((1.0 - v.t) * voiceBands[v.band] + v.t * voiceBands[v.band + 1]);
+        const double gain = (1.0 - c.t) * gains[c.band] + c.t * gains[c.band + 1];
+        const double scale = envelope * gain;
+        double re = carrier[k][0] * scale;
+        double im = carrier[k][1] * scale;
+        if (sibilance > 0.0 && k >= sibilanceFrom_) {
+            const double share = sibilance * highBand_[static_cast<size_t>(k)];
+            const double through = share * ((1.0 - c.t) * levels[c.band] + c.t * levels[c.band + 1]);
+            re = (1.0 - share) * re + through * voice[k][0];
+            im = (1.0 - share) * im + through * voice[k][1];
+        }
+        if (right) {
+            const double toLeft = leftShare_[static_cast<size_t>(k)];
+            const double leftGain = 1.0 - width * (1.0 - toLeft);
+            const double rightGain = 1.0 - width * toLeft;
+            right[k][0] = re * rightGain;
+            right[k][1] = im * rightGain;
+            re *= leftGain;
+            im *= leftGain;
+        }
+        left[k][0] = re;
+        left[k][1] = im;
+    }
+}
