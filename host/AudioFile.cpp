@@ -119,7 +119,8 @@ void checkOutputName(const std::string& path, SampleFormat format)
         throw HostError("cannot write " + path + ": FLAC holds 16 or 24 bits, not float (--format 16 or 24)");
 }
 
-AudioWriter::AudioWriter(const std::string& path, int sampleRate, SampleFormat format) : path_(path)
+AudioWriter::AudioWriter(const std::string& path, int sampleRate, SampleFormat format, int channels)
+    : path_(path), channels_(channels == 2 ? 2 : 1)
 {
     checkOutputName(path, format);
     const int major = majorFormatFor(path);
@@ -130,7 +131,7 @@ AudioWriter::AudioWriter(const std::string& path, int sampleRate, SampleFormat f
         subtype = SF_FORMAT_VORBIS;
     SF_INFO info{};
     info.samplerate = sampleRate;
-    info.channels = 1;
+    info.channels = channels_;
     info.format = major | subtype;
     temporary_ = temporaryBeside(path);
     file_ = sf_open(temporary_.c_str(), SFM_WRITE, &info);
@@ -146,6 +147,20 @@ AudioWriter::~AudioWriter()
         return;
     sf_close(file_);
     discard(temporary_);
+}
+
+void AudioWriter::write(const float* left, const float* right, size_t count)
+{
+    if (channels_ == 1) {
+        write(left, count);
+        return;
+    }
+    interleaved_.resize(2 * count);
+    for (size_t i = 0; i < count; ++i) {
+        interleaved_[2 * i] = left[i];
+        interleaved_[2 * i + 1] = right[i];
+    }
+    write(interleaved_.data(), count);
 }
 
 void AudioWriter::write(const float* samples, size_t count)

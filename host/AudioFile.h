@@ -60,21 +60,26 @@ private:
 // `format`; checked before any work is done.
 void checkOutputName(const std::string& path, SampleFormat format);
 
-// A mono file whose type follows the extension (.wav, .flac, .aiff or .aif,
+// A mono or stereo file whose type follows the extension (.wav, .flac, .aiff or .aif,
 // .ogg), written into a temporary file beside `path` that `commit` renames
 // over it. Without a commit nothing is left behind. Throws HostError.
 class AudioWriter {
 public:
-    AudioWriter(const std::string& path, int sampleRate, SampleFormat format);
+    AudioWriter(const std::string& path, int sampleRate, SampleFormat format, int channels = 1);
     ~AudioWriter();
     AudioWriter(const AudioWriter&) = delete;
     AudioWriter& operator=(const AudioWriter&) = delete;
 
+    // Frames: one sample each, or interleaved pairs in a stereo file.
     void write(const float* samples, size_t count);
+    // One sample of each channel per frame; a mono file takes the left.
+    void write(const float* left, const float* right, size_t count);
     void commit();
 
 private:
     std::string path_;
+    int channels_;
+    std::vector<float> interleaved_;
     std::string temporary_;
     SNDFILE* file_ = nullptr;
 };

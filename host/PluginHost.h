@@ -2,19 +2,13 @@
 // effect only through its record, and renders blocks with MIDI.
 #pragma once
 
-#include "Settings.h"
+#include "Renderer.h"
 #include "formats/vst2/aeffectx.h"
 
 #include <string>
 #include <vector>
 
-// A MIDI message of up to three bytes at an absolute sample position.
-struct TimedEvent {
-    long long sample;
-    unsigned char bytes[3];
-};
-
-class PluginHost final : public ParameterAccess {
+class PluginHost final : public Renderer {
 public:
     using Entry = AEffect* (*)(audioMasterCallback);
 
@@ -23,7 +17,7 @@ public:
     PluginHost(const std::string& libraryPath, float sampleRate, int blockSize);
     // The same with an entry point linked into this program; `name` for messages.
     PluginHost(Entry entry, const std::string& name, float sampleRate, int blockSize);
-    ~PluginHost();  // suspend, close, unload
+    ~PluginHost() override;  // suspend, close, unload
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
 
@@ -40,15 +34,19 @@ public:
     std::string programName() const override;
     void setProgramName(const std::string& name) override;
 
-    void resume();
-    void suspend();
+    std::int32_t pluginId() const override { return effect_->uniqueID; }
+    std::int32_t pluginVersion() const override { return effect_->version; }
+    long long reportedLatency() const override { return effect_->initialDelay; }
+    bool stereo() const override { return false; }
+    void resume() override;
+    void suspend() override;
 
     // One block: the events whose samples fall in [start, start + frames)
     // go to effProcessEvents with their offsets, then processReplacing.
     void process(float* in1, float* in2, float* out1, float* out2, int frames, long long start,
-                 const std::vector<TimedEvent>& events, size_t& nextEvent);
+                 const std::vector<TimedEvent>& events, size_t& nextEvent) override;
 
-    float sampleRate() const { return sampleRate_; }
+    float sampleRate() const override { return sampleRate_; }
     int blockSize() const { return blockSize_; }
 
 private:

@@ -7,6 +7,7 @@
 #include "presets/FactoryPresets.h"
 #include "TemporaryFile.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -129,7 +130,10 @@ ProgramFile presetProgram(const std::string& preset, std::int32_t pluginId, int 
     program.pluginId = kVocoderUniqueId;
     program.pluginVersion = kVocoderVersion;
     program.name = factory->name;
-    program.values.assign(factory->values.begin(), factory->values.end());
+    const std::array<float, kNumParameters> all = factory->allValues();
+    const size_t count = factory->later.empty() ? factory->values.size()
+                                                : static_cast<size_t>(std::clamp(parameterCount, 0, static_cast<int>(kNumParameters)));
+    program.values.assign(all.begin(), all.begin() + static_cast<long>(count));
     return program;
 }
 

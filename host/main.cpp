@@ -1,8 +1,10 @@
 // vocoder-render: renders audio files through a VST 2.4 effect library, as a
-// host would, without a workstation. Files are read, converted, processed
+// host would, without a workstation, or through the engine linked in, as
+// the formats with the Clear engine's settings play it. Files are read, converted, processed
 // and written block by block, so memory does not grow with their length.
 #include "AudioFile.h"
 #include "EditorPicture.h"
+#include "EngineHost.h"
 #include "MidiInput.h"
 #include "PluginHost.h"
 #include "ProgramFile.h"
@@ -22,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <strings.h>
 
 namespace fs = std::filesystem;
 
@@ -44,6 +47,7 @@ struct Options {
     double tail = 0.0;
     int block = 512;
     bool align = false;
+    bool builtIn = false;
     bool listParameters = false;
     bool listPresets = false;
     std::string editorPicture;
@@ -98,15 +102,15 @@ std::string locatePlugin(const std::string& given)
 double dBFS(double value) { return value > 0.0 ? 20.0 * std::log10(value) : -INFINITY; }
 
 // The preset, then the carrier the inputs imply, then the --set values.
-void configure(PluginHost& host, const Options& options)
+void configure(Renderer& host, const Options& options)
 {
     if (!options.preset.empty()) {
-        const ProgramFile program = presetProgram(options.preset, host.effect()->uniqueID, host.parameterCount());
+        const ProgramFile program = presetProgram(options.preset, host.pluginId(), host.parameterCount());
         applyProgram(host, program);
         if (!program.ignored.empty())
             std::fprintf(stderr, "vocoder-render: %s\n", program.ignored.c_str());
     }
-    if (host.effect()->uniqueID == kVocoderId && options.sources() == 1)
+    if (host.pluginId() == kVocoderId && options.sources() == 1)
         host.setParameter(findParameter(host, "Carrier"), options.carrier.empty() ? 0.0f : 1.0f);
     for (const std::string& setting : options.settings)
         applySetting(host, setting);
@@ -120,9 +124,9 @@ bool hasNotes(const std::vector<TimedEvent>& events)
 
 // The vocoder and carrier modes need a carrier: notes for the synthesiser,
 // or audio on input 2. Without one they would render silence.
-void requireCarrier(PluginHost& host, const Options& options, const std::vector<TimedEvent>& events)
+void requireCarrier(Renderer& host, const Options& options, const std::vector<TimedEvent>& events)
 {
-    if (host.effect()->uniqueID != kVocoderId)
+    if (host.pluginId() != kVocoderId)
         return;
     const int mode = params::mode(host.parameter(kMode));
     if (mode != 0 && mode != 1)  // Vocoder and Carrier
@@ -143,16 +147,50 @@ void requireCarrier(PluginHost& host, const Options& options, const std::vector<
 // own plug-in (which reports none) where its voice comes out for the same
 // settings and rate: N + hop − 2 after the limiter's look-ahead in the
 // Vocoder mode, the look-ahead in Audio1, none in Carrier.
-long long alignment(PluginHost& host)
+long long alignment(Renderer& host)
 {
-    AEffect* e = host.effect();
-    if (e->initialDelay > 0)
-        return e->initialDelay;
-    if (e->uniqueID != kVocoderId)
+    if (host.reportedLatency() > 0)
+        return host.reportedLatency();
+    if (host.pluginId() != kVocoderId)
         return 0;
     return Engine::latencyOf(Dialect::vst2, params::mode(host.parameter(kMode)),
                              spectralsizes::pairFor(host.parameter(kFftSize), host.parameter(kHopSize)),
                              host.sampleRate());
+}
+
+// Whether the settings asked for need the engine linked in: a parameter
+// only the formats we design have, named in a --set or held by a preset.
+bool needsBuiltIn(const Options& options)
+{
+    if (options.builtIn)
+        return true;
+    if (!options.preset.empty()) {
+        if (const FactoryPreset* factory = findFactoryPreset(options.preset))
+            if (!factory->later.empty())
+                return true;
+    }
+    for (const std::string& setting : options.settings) {
+        const std::string name = trimmed(setting.substr(0, setting.find('=')));
+        char* end = nullptr;
+        const long index = std::strtol(name.c_str(), &end, 10);
+        if (!name.empty() && *end == 0 && index >= kVst2Parameters && index < kNumParameters)
+            return true;
+        for (int i = kVst2Parameters; i < kNumParameters; ++i)
+            if (strcasecmp(name.c_str(), kParameterTable[static_cast<size_t>(i)].title) == 0)
+                return true;
+    }
+    return false;
+}
+
+// The plug-in library, or the engine linked in when the settings need it.
+std::unique_ptr<Renderer> makeRenderer(const Options& options, float rate)
+{
+    if (!needsBuiltIn(options))
+        return std::make_unique<PluginHost>(locatePlugin(options.plugin), rate, options.block);
+    if (!options.plugin.empty())
+        throw HostError("--plugin " + options.plugin + " has only the VST 2 library's 28 parameters; the settings asked "
+                        "for need the built-in engine (leave out --plugin)");
+    return std::make_unique<EngineHost>(rate, options.block);
 }
 
 class Progress {
@@ -204,12 +242,13 @@ int render(const Options& options)
         return 0;
     }
     if (options.listParameters || !options.savePreset.empty()) {
-        PluginHost host(locatePlugin(options.plugin), 44100.0f, options.block);
+        const std::unique_ptr<Renderer> renderer = makeRenderer(options, 44100.0f);
+        Renderer& host = *renderer;
         configure(host, options);
         if (options.listParameters)
             printParameters(host);
         if (!options.savePreset.empty()) {
-            writeProgramFile(options.savePreset, currentProgram(host, host.effect()->uniqueID, host.effect()->version));
+            writeProgramFile(options.savePreset, currentProgram(host, host.pluginId(), host.pluginVersion()));
             if (!options.quiet)
                 std::printf("%s: the program \"%s\"\n", options.savePreset.c_str(), host.programName().c_str());
         }
@@ -242,13 +281,14 @@ int render(const Options& options)
     if (!options.notes.empty())
         events = heldNotes(options.notes, voice.frames());
 
-    PluginHost host(locatePlugin(options.plugin), static_cast<float>(rate), options.block);
+    const std::unique_ptr<Renderer> renderer = makeRenderer(options, static_cast<float>(rate));
+    Renderer& host = *renderer;
     configure(host, options);
     requireCarrier(host, options, events);
     const long long delay = options.align ? alignment(host) : 0;
     const long long tail = std::llround(options.tail * rate);
 
-    AudioWriter writer(options.output, rate, format);
+    AudioWriter writer(options.output, rate, format, host.stereo() ? 2 : 1);
     const auto block = static_cast<size_t>(options.block);
     std::vector<float> in1(block), in2(block), out1(block), out2(block);
     Progress progress(!options.quiet && isatty(STDERR_FILENO) && voice.frames() > 2LL * rate,
@@ -288,10 +328,10 @@ int render(const Options& options)
         done += static_cast<long long>(frames);
         const size_t from = static_cast<size_t>(std::min<long long>(skip, static_cast<long long>(frames)));
         skip -= static_cast<long long>(from);
-        writer.write(out1.data() + from, frames - from);
+        writer.write(out1.data() + from, out2.data() + from, frames - from);
         for (size_t i = from; i < frames; ++i) {
             const double v = out1[i];
-            peak = std::max(peak, std::fabs(v));
+            peak = std::max({peak, std::fabs(v), std::fabs(static_cast<double>(out2[i]))});
             power += v * v;
         }
         written += static_cast<long long>(frames - from);
@@ -316,7 +356,8 @@ int main(int argc, char** argv)
 {
     Options options;
     CLI::App app{"Renders audio through the Vocoder plug-in (or any VST 2.4 effect library) as a host would.\n"
-                 "Stereo input files are mixed to mono for their input; the output is mono at the voice's rate."};
+                 "Stereo input files are mixed to mono for their input; the output is mono at the voice's rate (stereo "
+                 "when the built-in engine's Width spreads the bands)."};
     app.add_option("--plugin", options.plugin,
                    "the plug-in library; without it, Vocoder.so is looked for beside this program, then in "
                    "../lib/vst from it, in the folders of $LXVST_PATH and $VST_PATH, in ~/.vst, "
@@ -339,6 +380,10 @@ int main(int argc, char** argv)
     app.add_option("--tail", options.tail, "seconds rendered past the end of the voice")->check(CLI::NonNegativeNumber);
     app.add_option("--block", options.block, "block length in samples (default 512)")->check(CLI::Range(1, 65536));
     app.add_flag("--align", options.align, "take off the plug-in's delay so the output lines up with the voice");
+    app.add_flag("--built-in", options.builtIn,
+                 "render with the engine linked into this program, as LV2, CLAP and the standalone program play it: "
+                 "every parameter (Engine, Bands, Flatten, ...), stereo output when Width spreads the bands; chosen "
+                 "by itself when a --set or a preset needs one of those parameters");
     app.add_option("--editor-png", options.editorPicture,
                    "write a picture of the editor as it looks with the --preset and --set values (the plug-in linked "
                    "into this program)")

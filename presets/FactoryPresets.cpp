@@ -16,6 +16,18 @@ namespace {
 // 0.6666667 is 96, 1 is 128. Each comment gives what the editor shows.
 // Only sizes of 256 and more: a host that loads a program in index order
 // sets FFT SIZE while the hop size is still 128, which rules out 128.
+//
+// The Clear engine's presets give the later parameters after the 28:
+// Bands 0 is 10 and 1 is 80 (x = (bands - 10) / 70); Formant 0.5 is none,
+// each 1/24 a semitone; Flatten, Sibilance, Mix and Width in hundredths.
+constexpr float kClear = 1.0f;
+constexpr PresetValue kClearVoice[] = {{kEngine, kClear}, {kBands, 1.0f}, {kSibilance, 0.6f}};
+constexpr PresetValue kClearChoir[] = {{kEngine, kClear}, {kBands, 40.0f / 70}, {kWidth, 0.4f}, {kSibilance, 0.3f}};
+constexpr PresetValue kDeepVoice[] = {{kEngine, kClear}, {kBands, 54.0f / 70}, {kFormant, 0.5f - 3.0f / 24}};
+constexpr PresetValue kClearWhisper[] = {{kEngine, kClear}, {kBands, 1.0f}, {kSibilance, 0.8f}};
+constexpr PresetValue kWidePad[] = {{kEngine, kClear}, {kBands, 30.0f / 70}, {kWidth, 1.0f}, {kFlatten, 0.8f}};
+constexpr PresetValue kClearRobot[] = {{kEngine, kClear}, {kBands, 20.0f / 70}, {kSibilance, 0.4f}};
+
 constexpr FactoryPreset kPresets[] = {
     {"Init", "the plug-in's own defaults: sine oscillators, the settings of a new instance",
      {0.0f, 0.0f, 0.5f, 0.0f, 0.03f, 0.16666667f, 0.0f,
@@ -76,6 +88,54 @@ constexpr FactoryPreset kPresets[] = {
       0.0f, 0.1f, 0.040040039f, 0.25010422f, 0.5f, 0.15f, 0.1f,
       0.67f, 0.6006006f, 0.6666667f, 1.0f, 1.0f, 0.67f, 0.4f,
       0.1f, 0.3f, 0.4f, 0.0f, 1.0f, 0.6666667f, 1.0f}},
+    // Clear, 80 bands: two sawtooths in unison; low cut 80 Hz, +3 dB at
+    // 3 kHz; limiter at 0 dB; 1.5:1 above -24 dB; 512 / 128.
+    {"Clear Voice", "Clear engine: the clearest speech, every consonant; chords or single notes",
+     {0.375f, 0.375f, 0.4f, 0.3f, 0.02f, 0.2f, 0.09f,
+      0.0f, 0.02f, 0.040040039f, 0.25010422f, 0.5f, 0.15f, 0.1f,
+      0.583f, 0.8f, 1.0f, 1.0f, 1.0f, 0.67f, 0.4f,
+      0.1f, 0.3f, 0.2f, 0.0f, 0.0f, 0.6666667f, 1.0f},
+     kClearVoice},
+    // Clear, 40 bands, 40 % wide: two sawtooths an octave apart; 120 ms /
+    // 480 ms; low cut 110 Hz; 1024 / 128 for smooth vowels.
+    {"Clear Choir", "Clear engine: a soft choir that sings the words; hold chords of three or four notes",
+     {0.375f, 0.375f, 0.35f, 0.5f, 0.6f, 0.8f, 0.09f,
+      0.0f, 0.03f, 0.024f, 0.05f, 0.555f, 0.15f, 0.1f,
+      0.55f, 0.5f, 1.0f, 1.0f, 1.0f, 0.6f, 0.4f,
+      0.3f, 0.6f, 0.16f, 0.0f, 0.0f, 1.0f, 1.0f},
+     kClearChoir},
+    // Clear, formants 3 semitones down: sawtooth with a square an octave
+    // down; low cut 50 Hz, +3 dB at 150 Hz; 1024 / 128 for the low notes.
+    {"Deep Voice", "Clear engine: a large, dark throat; low notes from C2 to C3 (--notes \"C2 G2\")",
+     {0.375f, 0.625f, 0.5f, 0.1f, 0.02f, 0.15f, 0.09f,
+      0.0f, 0.01f, 0.0065f, 0.1f, 0.583f, 0.15f, 0.1f,
+      0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 0.5f, 0.4f,
+      0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 1.0f, 1.0f},
+     kDeepVoice},
+    // Clear, 40 bands spread fully across the outputs: sawtooth and
+    // square a fifth apart; 250 ms / 600 ms; 1024 / 128.
+    {"Wide Pad", "Clear engine: a stereo pad, bands alternating left and right; long chords",
+     {0.375f, 0.625f, 0.4f, 0.3f, 0.75f, 0.9f, 0.09f,
+      0.5833f, 0.03f, 0.024f, 0.05f, 0.5f, 0.15f, 0.1f,
+      0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 0.6f, 0.4f,
+      0.3f, 0.6f, 0.16f, 0.0f, 0.0f, 1.0f, 1.0f},
+     kWidePad},
+    // Clear, 30 bands: square with a square an octave down; low cut 150 Hz,
+    // +4 dB at 1 kHz; 2:1 above -22 dB; 512 / 128.
+    {"Clear Robot", "Clear engine: a precise machine voice; play one low note (--notes C3)",
+     {0.625f, 0.625f, 0.5f, 0.1f, 0.01f, 0.08f, 0.09f,
+      0.0f, 0.045f, 0.049f, 0.1f, 0.61f, 0.15f, 0.1f,
+      0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 0.5f, 0.45f,
+      0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 0.6666667f, 1.0f},
+     kClearRobot},
+    // Clear, 80 bands: white noise alone, its flat spectrum shaped by the
+    // voice; low cut 100 Hz; 512 / 128.
+    {"Clear Whisper", "Clear engine: an intelligible whisper; any one note",
+     {1.0f, 1.0f, 0.0f, 0.3f, 0.05f, 0.3f, 0.09f,
+      0.0f, 0.027f, 0.040040039f, 0.25010422f, 0.5f, 0.25f, 0.1f,
+      0.5f, 0.8f, 1.0f, 1.0f, 1.0f, 0.67f, 0.4f,
+      0.1f, 0.3f, 0.42f, 0.0f, 0.0f, 0.6666667f, 1.0f},
+     kClearWhisper},
 };
 
 bool sameName(std::string_view a, std::string_view b)

@@ -6,6 +6,7 @@
 #include "editor/VocoderGui.h"
 #include "host/ProgramFile.h"
 #include "host/Settings.h"
+#include "host/StoreAccess.h"
 #include "parameters/Identity.h"
 #include "platform/Window.h"
 
@@ -24,38 +25,6 @@ namespace {
 volatile std::sig_atomic_t quitSignal = 0;
 
 void onSignal(int signal) { quitSignal = signal; }
-
-// The engine's parameters as the command line and the settings file reach them.
-class StoreAccess final : public ParameterAccess {
-public:
-    explicit StoreAccess(ParameterStore& store) : store_(store) {}
-
-    int parameterCount() const override { return kNumParameters; }
-    std::string parameterName(int index) const override
-    {
-        const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
-        return spec.name ? spec.name : spec.title;
-    }
-    std::string parameterDisplay(int index) const override
-    {
-        char text[256] = {};
-        store_.display(index, text);
-        return trimmed(text);
-    }
-    std::string parameterLabel(int index) const override
-    {
-        const char* label = kParameterTable[static_cast<size_t>(index)].label;
-        return label ? label : "";
-    }
-    float parameter(int index) const override { return store_.value(index); }
-    void setParameter(int index, float value) override { store_.set(index, value); }
-    std::string programName() const override { return programName_; }
-    void setProgramName(const std::string& name) override { programName_ = name; }
-
-private:
-    ParameterStore& store_;
-    std::string programName_ = "Init";
-};
 
 // The editor in a top-level window, its gestures from window events; edits
 // go straight to the engine's parameters.
