@@ -106,7 +106,7 @@ void BandVocoder::Layout::build(int bands, double minimumSpacing, int bins, doub
         count = 2;
     }
     map(split.data(), bins, binHz, 1.0);
-    std::array<double, kMaxBands> weight{};
+    weight.fill(0.0);
     for (int k = 0; k < bins; ++k) {
         const Split s = split[static_cast<size_t>(k)];
         weight[static_cast<size_t>(s.band)] += 1.0 - s.t;
@@ -176,16 +176,7 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
         formantChanged_ = false;
     }
 
-    // The carrier: its bands, and its broadband level smoothed.
-    carrierLayout_.measure(carrier, bins, carrierPower_.data());
-    double carrierTotal = 0.0;
-    for (int k = 0; k < bins; ++k)
-        carrierTotal += power(carrier[k]);
-    const double meanPower = carrierTotal / bins;
-    const double levelCoefficient = meanPower > carrierLevel_ ? levelRise_ : levelFall_;
-    carrierLevel_ = meanPower + levelCoefficient * (carrierLevel_ - meanPower);
-
-    // The voice: its bands and how noise-like it is, unless held.
+    // The voice: its bands (in both layouts) and how noise-like it is, unless held.
     double noisy = 0.0;
     if (!freeze_ || !heldValid_) {
         voiceLayout_.measure(voice, bins, voicePower_.data());
@@ -200,10 +191,20 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
             noisy = std::clamp((high / total - kNoiseShareLow) / (kNoiseShareHigh - kNoiseShareLow), 0.0, 1.0);
     }
     sibilanceWeight_ = noisy + sibilanceCoefficient_ * (sibilanceWeight_ - noisy);
+
+    // The carrier: its bands, and its broadband level (mean power per bin),
+    // smoothed, which the output keeps as far as the envelope is divided out.
+    carrierLayout_.measure(carrier, bins, carrierPower_.data());
+    double carrierTotal = 0.0;
+    for (int k = 0; k < bins; ++k)
+        carrierTotal += power(carrier[k]);
+    const double target = carrierTotal / bins;
+    const double levelCoefficient = target > carrierLevel_ ? levelRise_ : levelFall_;
+    carrierLevel_ = target + levelCoefficient * (carrierLevel_ - target);
     const double sibilance = freeze_ ? 0.0 : sibilance_ * sibilanceWeight_;
 
     // Per carrier band: the gain that divides its envelope out as far as
-    // Flatten asks, and the level the voice's own high band takes.
+    // Flatten asks.
     const double level = carrierLevel_;
     const double floor = level * kDeepestBand + 1e-30;
     const double exponent = 0.5 * flatten_;
@@ -211,12 +212,13 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
         const double p = std::max(carrierPower_[static_cast<size_t>(b)], floor);
         const double gain = exponent > 0.0 ? std::pow(level / p, exponent) : 1.0;
         carrierGain_[static_cast<size_t>(b)] = gain;
-        sibilanceLevel_[static_cast<size_t>(b)] = gain * std::sqrt(p);
     }
+    // The voice's own high band comes through at the carrier's broadband
+    // level, whatever the carrier holds up there.
+    const double through = std::sqrt(level);
 
     const double* voiceBands = voicePower_.data();
     const double* gains = carrierGain_.data();
-    const double* levels = sibilanceLevel_.data();
     const Split* voiceRead = voiceRead_.data();
     const Split* carrierSplit = carrierLayout_.split.data();
     const double width = right ? width_ : 0.0;
@@ -230,9 +232,8 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
         double im = carrier[k][1] * scale;
         if (sibilance > 0.0 && k >= sibilanceFrom_) {
             const double share = sibilance * highBand_[static_cast<size_t>(k)];
-            const double through = share * ((1.0 - c.t) * levels[c.band] + c.t * levels[c.band + 1]);
-            re = (1.0 - share) * re + through * voice[k][0];
-            im = (1.0 - share) * im + through * voice[k][1];
+            re = (1.0 - share) * re + share * through * voice[k][0];
+            im = (1.0 - share) * im + share * through * voice[k][1];
         }
         if (right) {
             const double toLeft = leftShare_[static_cast<size_t>(k)];

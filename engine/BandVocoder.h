@@ -44,6 +44,11 @@ public:
     double width() const { return width_; }
     // Whether render writes two different spectra.
     bool stereo() const { return width_ > 0.0; }
+    // The voice's bands as the last frame laid them out: how many, and
+    // each one's centre in Hz (fewer than asked where the transform's bins
+    // are too coarse for them).
+    int bandsInUse() const { return voiceLayout_.count; }
+    double bandCentre(int band) const { return voiceLayout_.centre[static_cast<size_t>(band)]; }
 
     // One frame. voice and carrier hold N / 2 + 1 bins; left receives the
     // result and may be the voice's own array (each bin is read before it is
@@ -62,6 +67,7 @@ private:
     struct Layout {
         int count = 0;
         std::array<double, kMaxBands> centre{};
+        std::array<double, kMaxBands> weight{};  // the bins' shares of each band
         std::array<double, kMaxBands> inverseWeight{};
         std::array<Split, kMaxBins> split{};
         void build(int bands, double minimumSpacing, int bins, double binHz);
@@ -97,7 +103,6 @@ private:
     std::array<double, kMaxBands> voicePower_{};
     std::array<double, kMaxBands> carrierPower_{};
     std::array<double, kMaxBands> carrierGain_{};
-    std::array<double, kMaxBands> sibilanceLevel_{};
     double carrierLevel_ = 0.0;   // smoothed mean power per bin
     double levelRise_ = 0.0;      // per-frame coefficients of that smoothing
     double levelFall_ = 0.0;

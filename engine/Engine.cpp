@@ -78,10 +78,11 @@ void Engine::process(const float* modulator, const float* carrier, float* out1, 
         // Settings that arrived between the reset and this first block (the
         // ports or state a host gives a new instance) count as set before the
         // reset, as a VST 2 host sets them before resuming: the limiter
-        // starts from its new threshold. The VST 2 library keeps the state
-        // its reset gave.
+        // starts from its new threshold, the engine chosen plays without a
+        // crossfade. The VST 2 library keeps the state its reset gave.
         limiter_.resetState();
         compressor_.resetState();
+        blend_ = clearEngine_ ? 1.0 : 0.0;
         settled_ = true;
     }
     for (int at = 0; at < frames; at += reservedBlock_) {

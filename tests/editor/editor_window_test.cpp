@@ -93,7 +93,7 @@ TEST_F(EditorWindow, FortyNineViewsInTableOrderWithTheirParametersValues)
         }
     }
     EXPECT_EQ(editor.gui().control(kAttack)->getValue(), 0.25f);
-    for (VstInt32 i = 0; i < kNumParameters; ++i)
+    for (VstInt32 i = 0; i < kVst2Parameters; ++i)
         EXPECT_NE(editor.gui().control(i), nullptr) << "parameter " << i;
     EXPECT_TRUE(editor.gui().control(kOsc2Volume)->isKindOf("CAnimKnob"));
     editor.close();

@@ -4,6 +4,7 @@
 // inside processReplacing, processEvents or setParameter, LV2's run or
 // CLAP's process.
 #include "ClapTestHost.h"
+#include "formats/lv2/Lv2Ports.h"
 #include "formats/vst2/aeffectx.h"
 
 #include <lv2/atom/atom.h>
@@ -237,7 +238,7 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
     ASSERT_NE(plugin, nullptr);
 
     std::vector<float> in(65536, 0.1f), left(65536), right(65536);
-    std::array<float, 34> controls{};
+    std::array<float, lv2ports::kPortCount> controls{};
     float latency = 0.0f;
     alignas(8) std::array<std::uint8_t, 256> events{};
     auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(events.data());
@@ -249,7 +250,7 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
     descriptor->connect_port(plugin, 3, right.data());
     descriptor->connect_port(plugin, 4, sequence);
     descriptor->connect_port(plugin, 5, &latency);
-    for (uint32_t i = 6; i < 34; ++i)
+    for (uint32_t i = lv2ports::kFirstParameter; i < controls.size(); ++i)
         descriptor->connect_port(plugin, i, &controls[i]);
     descriptor->activate(plugin);
     const auto runWith = [&](uint32_t frames, int round) {
@@ -260,7 +261,7 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
         const std::uint8_t note[] = {static_cast<std::uint8_t>(round % 2 ? 0x80 : 0x90), 60, 100};
         std::memcpy(event + 1, note, 3);
         sequence->atom.size = sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + 8;
-        for (uint32_t i = 6; i < 34; ++i)
+        for (uint32_t i = lv2ports::kFirstParameter; i < controls.size(); ++i)
             controls[i] = static_cast<float>((round * 7 + static_cast<int>(i)) % 5);
         descriptor->run(plugin, frames);
     };
@@ -291,8 +292,8 @@ TEST(RealtimeClap, ProcessNeverTouchesTheHeap)
     for (size_t round = 0; round < lists.size(); ++round) {
         const std::uint32_t frames = lengths[round % std::size(lengths)];
         lists[round].note(round % 2 ? CLAP_EVENT_NOTE_OFF : CLAP_EVENT_NOTE_ON, frames / 3, 60, 0.8);
-        for (clap_id id = 0; id < 28; ++id)
-            lists[round].paramValue(frames * id / 28, id, static_cast<double>((round * 7 + id) % 3) / 2.0);
+        for (clap_id id = 0; id < kNumParameters; ++id)
+            lists[round].paramValue(frames * id / kNumParameters, id, static_cast<double>((round * 7 + id) % 3) / 2.0);
     }
     EventList none;
     plugin.process(in.data(), in.data(), left.data(), right.data(), 512, none);

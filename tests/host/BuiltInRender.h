@@ -1,0 +1,23 @@
+// The engine as the formats we design run it, and as vocoder-render's
+// built-in engine does: every parameter, both outputs.
+#pragma once
+
+#include "Vst2Render.h"
+
+#include <vector>
+
+struct Stereo {
+    std::vector<float> left, right;
+};
+
+// Settings before the first block, blocks of `block` samples, notes at their
+// offsets, changes at the start of the block they fall in.
+Stereo renderBuiltIn(const Scenario& s, const Signals& in, int block, float rate = 44100.0f);
+
+// The audio carrier through the Clear engine with every control of its own
+// away from its default (Freeze off).
+Scenario clearScenario();
+
+// The largest difference between two signals of one length (infinity for
+// lengths that differ).
+float largestDifference(const std::vector<float>& a, const std::vector<float>& b);
