@@ -205,6 +205,39 @@ void engineAlone(benchmark::State& state, int block)
     setCounters(state, timer.ns() / (static_cast<double>(blocks) * block));
 }
 
+// The engine as the formats we design run it, Classic or Clear (with Width
+// spreading the bands or not), the audio carrier or the synthesiser with
+// `voices` held notes, at N / 128.
+void engineExtended(benchmark::State& state, bool clear, bool wide, int voices, int n, int block)
+{
+    Engine engine(Dialect::extended);
+    ParameterStore& p = engine.parameters();
+    p.set(kCarrier, voices < 0 ? 1.0f : 0.0f);
+    p.set(kOsc1, 0.375f);
+    p.set(kFftSize, n == 1024 ? 1.0f : 2.0f / 3.0f);
+    p.set(kHopSize, 1.0f);
+    p.set(kEngine, clear ? 1.0f : 0.0f);
+    p.set(kWidth, wide ? 1.0f : 0.0f);
+    engine.prepare(static_cast<float>(kRate), block);
+    for (int i = 0; i < voices; ++i)
+        engine.queueEvent({0, {0x90, static_cast<std::uint8_t>(36 + 3 * i), 100}});
+    Inputs input(block);
+    std::vector<float> out1(input.modulator.size()), out2(out1.size());
+    for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
+        input.fill();
+        engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
+    }
+    input.fill();
+    long blocks = 0;
+    const Timer timer;
+    for (auto _ : state) {
+        engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
+        benchmark::DoNotOptimize(out1.data());
+        ++blocks;
+    }
+    setCounters(state, timer.ns() / (static_cast<double>(blocks) * block));
+}
+
 const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};
 const int kBlocks[] = {64, 512, 4096};
 const int kCarriers[] = {-1, 0, 4, 16};
@@ -216,6 +249,18 @@ void registerAll()
                                      [n = n, hop = hop](benchmark::State& state) { fftBound(state, n, hop); });
     benchmark::RegisterBenchmark("engine/audio/512/128/block512",
                                  [](benchmark::State& state) { engineAlone(state, 512); });
+    for (const char* kind : {"classic", "clear", "clear_wide"})
+        for (int voices : {-1, 16})
+            for (int n : {512, 1024}) {
+                const std::string name = std::string("engine/") + kind + "/" +
+                                         (voices < 0 ? std::string("audio") : "synth" + std::to_string(voices)) + "/" +
+                                         std::to_string(n) + "/128/block512";
+                const bool clear = std::string(kind) != "classic";
+                const bool wide = std::string(kind) == "clear_wide";
+                benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
+                    engineExtended(state, clear, wide, voices, n, 512);
+                });
+            }
     for (int mode = 0; mode < 3; ++mode)
         for (int voices : kCarriers)
             for (const auto& [n, hop] : kSizes) {

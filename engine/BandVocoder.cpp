@@ -84,6 +84,7 @@ void BandVocoder::clear()
     sibilanceWeight_ = 0.0;
     heldValid_ = false;
     voicePower_.fill(0.0);
+    voiceAmplitude_.fill(0.0);
 }
 
 void BandVocoder::Layout::build(int bands, double minimumSpacing, int bins, double binHz)
@@ -132,17 +133,37 @@ void BandVocoder::Layout::map(Split* out, int bins, double binHz, double ratio) 
     }
 }
 
-void BandVocoder::Layout::measure(const fftw_complex* spectrum, int bins, double* bandPower) const
+// Returns the spectrum's total power and, in `above`, that of bins from `from` on.
+double BandVocoder::Layout::measure(const fftw_complex* spectrum, int bins, double* bandPower, int from,
+                                    double* above) const
 {
     std::fill(bandPower, bandPower + count, 0.0);
+    double total = 0.0, high = 0.0;
+    // Bins come in band order: the two bands a bin feeds are summed in
+    // registers and stored when the bins move on to the next pair.
+    int band = split[0].band;
+    double lower = 0.0, upper = 0.0;
     for (int k = 0; k < bins; ++k) {
         const Split s = split[static_cast<size_t>(k)];
         const double p = power(spectrum[k]);
-        bandPower[s.band] += (1.0 - s.t) * p;
-        bandPower[s.band + 1] += s.t * p;
+        if (s.band != band) {
+            bandPower[band] += lower;
+            bandPower[band + 1] += upper;
+            band = s.band;
+            lower = upper = 0.0;
+        }
+        lower += (1.0 - s.t) * p;
+        upper += s.t * p;
+        total += p;
+        high += k >= from ? p : 0.0;
     }
+    bandPower[band] += lower;
+    bandPower[band + 1] += upper;
     for (int b = 0; b < count; ++b)
         bandPower[b] *= inverseWeight[static_cast<size_t>(b)];
+    if (above)
+        *above = high;
+    return total;
 }
 
 void BandVocoder::rebuild()
@@ -179,14 +200,11 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
     // The voice: its bands (in both layouts) and how noise-like it is, unless held.
     double noisy = 0.0;
     if (!freeze_ || !heldValid_) {
-        voiceLayout_.measure(voice, bins, voicePower_.data());
+        double high = 0.0;
+        const double total = voiceLayout_.measure(voice, bins, voicePower_.data(), sibilanceFrom_, &high);
+        for (int b = 0; b < voiceLayout_.count; ++b)
+            voiceAmplitude_[static_cast<size_t>(b)] = std::sqrt(voicePower_[static_cast<size_t>(b)]);
         heldValid_ = true;
-        double total = 0.0, high = 0.0;
-        for (int k = 0; k < bins; ++k) {
-            const double p = power(voice[k]);
-            total += p;
-            high += k >= sibilanceFrom_ ? p : 0.0;
-        }
         if (total > 0.0)
             noisy = std::clamp((high / total - kNoiseShareLow) / (kNoiseShareHigh - kNoiseShareLow), 0.0, 1.0);
     }
@@ -194,11 +212,7 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
 
     // The carrier: its bands, and its broadband level (mean power per bin),
     // smoothed, which the output keeps as far as the envelope is divided out.
-    carrierLayout_.measure(carrier, bins, carrierPower_.data());
-    double carrierTotal = 0.0;
-    for (int k = 0; k < bins; ++k)
-        carrierTotal += power(carrier[k]);
-    const double target = carrierTotal / bins;
+    const double target = carrierLayout_.measure(carrier, bins, carrierPower_.data(), bins, nullptr) / bins;
     const double levelCoefficient = target > carrierLevel_ ? levelRise_ : levelFall_;
     carrierLevel_ = target + levelCoefficient * (carrierLevel_ - target);
     const double sibilance = freeze_ ? 0.0 : sibilance_ * sibilanceWeight_;
@@ -210,14 +224,15 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
     const double exponent = 0.5 * flatten_;
     for (int b = 0; b < carrierLayout_.count; ++b) {
         const double p = std::max(carrierPower_[static_cast<size_t>(b)], floor);
-        const double gain = exponent > 0.0 ? std::pow(level / p, exponent) : 1.0;
+        // Flatten at 100 % (the default) takes a square root, far cheaper than pow.
+        const double gain = exponent == 0.5 ? std::sqrt(level / p) : exponent > 0.0 ? std::pow(level / p, exponent) : 1.0;
         carrierGain_[static_cast<size_t>(b)] = gain;
     }
     // The voice's own high band comes through at the carrier's broadband
     // level, whatever the carrier holds up there.
     const double through = std::sqrt(level);
 
-    const double* voiceBands = voicePower_.data();
+    const double* voiceBands = voiceAmplitude_.data();
     const double* gains = carrierGain_.data();
     const Split* voiceRead = voiceRead_.data();
     const Split* carrierSplit = carrierLayout_.split.data();
@@ -225,7 +240,7 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
     for (int k = 0; k < bins; ++k) {
         const Split v = voiceRead[k];
         const Split c = carrierSplit[k];
-        const double envelope = std::sqrt((1.0 - v.t) * voiceBands[v.band] + v.t * voiceBands[v.band + 1]);
+        const double envelope = (1.0 - v.t) * voiceBands[v.band] + v.t * voiceBands[v.band + 1];
         const double gain = (1.0 - c.t) * gains[c.band] + c.t * gains[c.band + 1];
         const double scale = envelope * gain;
         double re = carrier[k][0] * scale;

@@ -74,7 +74,7 @@ private:
         // The splits of bins read at frequency f / ratio.
         void map(Split* out, int bins, double binHz, double ratio) const;
         // Mean power per bin of each band.
-        void measure(const fftw_complex* spectrum, int bins, double* power) const;
+        double measure(const fftw_complex* spectrum, int bins, double* power, int from, double* above) const;
     };
 
     void rebuild();
@@ -101,6 +101,7 @@ private:
     int sibilanceFrom_ = 0;                    // the first bin above 3 kHz
 
     std::array<double, kMaxBands> voicePower_{};
+    std::array<double, kMaxBands> voiceAmplitude_{};  // the square roots, interpolated across bins
     std::array<double, kMaxBands> carrierPower_{};
     std::array<double, kMaxBands> carrierGain_{};
     double carrierLevel_ = 0.0;   // smoothed mean power per bin

@@ -37,9 +37,9 @@ int main(int argc, char** argv)
             throw HostError("the files' rates differ");
         const int maxLag = argc == 4 ? std::atoi(argv[3]) : 4096;
         const VoiceMatch m = matchVoice(voice, output, voiceRate, maxLag);
-        std::printf("correlation %.3f at lag %d, above 1 kHz %.3f (voice %.3f, ratio %.2f), pauses %.1f dB below, "
+        std::printf("shape %.3f, contour %.3f at lag %d, above 1 kHz %.3f (voice %.3f, ratio %.2f), pauses %.1f dB below, "
                     "peak %.1f dBFS\n",
-                    m.correlation, m.lag, m.outputHighShare, m.voiceHighShare,
+                    m.shape, m.correlation, m.lag, m.outputHighShare, m.voiceHighShare,
                     m.voiceHighShare > 0 ? m.outputHighShare / m.voiceHighShare : 0.0, m.pauseDb,
                     m.peak > 0 ? 20.0 * std::log10(m.peak) : -INFINITY);
         return 0;

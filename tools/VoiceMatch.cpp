@@ -137,6 +137,9 @@ VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> outpu
         match.peak = std::max(match.peak, static_cast<double>(std::fabs(s)));
 
     // Coarse lags every 1 ms, then every sample around the best.
+    // Each band over the frames (the contour), and each frame over the
+    // bands (the spectral shape: are the formants where the voice has them?).
+    double shape = 0.0;
     const auto score = [&](int lag) {
         const Frames o = analyse(output, static_cast<size_t>(lag), count, sampleRate);
         double sum = 0.0;
@@ -147,6 +150,12 @@ VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> outpu
                 c.push_back(o.bandDb[f][static_cast<size_t>(b)]);
             }
             sum += pearson(a, c);
+        }
+        shape = 0.0;
+        for (size_t f : speech) {
+            const std::vector<double> a(v.bandDb[f].begin(), v.bandDb[f].end());
+            const std::vector<double> c(o.bandDb[f].begin(), o.bandDb[f].end());
+            shape += pearson(a, c) / static_cast<double>(speech.size());
         }
         return sum / kBands;
     };
@@ -165,6 +174,8 @@ VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> outpu
         }
     match.correlation = best;
     match.lag = bestLag;
+    score(bestLag);
+    match.shape = shape;
 
     const Frames o = analyse(output, static_cast<size_t>(bestLag), count, sampleRate);
     double voiceHigh = 0, voiceAll = 0, outHigh = 0, outAll = 0, speechPower = 0, pausePower = 0;

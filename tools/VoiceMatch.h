@@ -1,14 +1,16 @@
 // How closely an output follows a spoken voice, in numbers: the voice's and
 // the output's third-octave band envelopes (315 Hz to 5 kHz, 32 ms frames
-// every 8 ms, levels in dB) correlated band by band over the frames where the
-// voice speaks, averaged over the bands, at the lag that matches best; the
+// every 8 ms, levels in dB) over the frames where the voice speaks, correlated
+// frame by frame across the bands (the spectral shape) and band by band over
+// the frames (the contour), at the lag where the contour matches best; the
 // share of energy above 1 kHz in both; how far pauses stay below speech.
 #pragma once
 
 #include <span>
 
 struct VoiceMatch {
-    double correlation = 0.0;  // mean over the bands, at the best lag
+    double shape = 0.0;        // mean over the frames of the correlation across the bands
+    double correlation = 0.0;  // mean over the bands of the correlation over the frames, at the best lag
     int lag = 0;               // samples the output is late by, at that lag
     double voiceHighShare = 0.0;   // of the voice's energy in speech, the share above 1 kHz
     double outputHighShare = 0.0;  // the same of the output, at the lag
