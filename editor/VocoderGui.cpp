@@ -9,6 +9,7 @@
 #include "toolkit/CSplashScreen.h"
 #include "toolkit/Controls.h"
 
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -216,7 +217,7 @@ void VocoderGui::takeOverChanges()
 {
     ChangeMask changed = changed_.exchange(0, std::memory_order_acquire);
     while (changed) {
-        const int index = __builtin_ctz(changed);
+        const int index = std::countr_zero(changed);
         changed &= changed - 1;
         if (CControl* c = controls_[static_cast<size_t>(index)])
             c->setValue(host_.parameterValue(index));
