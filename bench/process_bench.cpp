@@ -182,12 +182,9 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
-// The Vocoder mode with the audio carrier through the engine directly.
-void engineAlone(benchmark::State& state, int block)
+// A prepared engine's blocks, after a second to settle.
+void timeEngine(benchmark::State& state, Engine& engine, int block)
 {
-    Engine engine;
-    engine.parameters().set(kCarrier, 1.0f);
-    engine.prepare(static_cast<float>(kRate), block);
     Inputs input(block);
     std::vector<float> out1(input.modulator.size()), out2(out1.size());
     for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
@@ -203,6 +200,15 @@ void engineAlone(benchmark::State& state, int block)
         ++blocks;
     }
     setCounters(state, timer.ns() / (static_cast<double>(blocks) * block));
+}
+
+// The Vocoder mode with the audio carrier through the engine directly.
+void engineAlone(benchmark::State& state, int block)
+{
+    Engine engine;
+    engine.parameters().set(kCarrier, 1.0f);
+    engine.prepare(static_cast<float>(kRate), block);
+    timeEngine(state, engine, block);
 }
 
 // The engine as the formats we design run it, Classic or Clear (with Width
@@ -221,21 +227,7 @@ void engineExtended(benchmark::State& state, bool clear, bool wide, int voices, 
     engine.prepare(static_cast<float>(kRate), block);
     for (int i = 0; i < voices; ++i)
         engine.queueEvent({0, {0x90, static_cast<std::uint8_t>(36 + 3 * i), 100}});
-    Inputs input(block);
-    std::vector<float> out1(input.modulator.size()), out2(out1.size());
-    for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
-        input.fill();
-        engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
-    }
-    input.fill();
-    long blocks = 0;
-    const Timer timer;
-    for (auto _ : state) {
-        engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
-        benchmark::DoNotOptimize(out1.data());
-        ++blocks;
-    }
-    setCounters(state, timer.ns() / (static_cast<double>(blocks) * block));
+    timeEngine(state, engine, block);
 }
 
 const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};

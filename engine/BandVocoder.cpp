@@ -50,8 +50,6 @@ void BandVocoder::configure(int fftSize, int hop, float sampleRate)
         layoutChanged_ = true;
     bins_ = bins;
     binHz_ = binHz;
-    hop_ = hop;
-    sampleRate_ = sampleRate;
     levelRise_ = perHop(kLevelRiseMs, hop, sampleRate);
     levelFall_ = perHop(kLevelFallMs, hop, sampleRate);
     sibilanceCoefficient_ = perHop(kSibilanceMs, hop, sampleRate);
@@ -197,7 +195,7 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
         formantChanged_ = false;
     }
 
-    // The voice: its bands (in both layouts) and how noise-like it is, unless held.
+    // The voice: its bands and how noise-like it is, unless held.
     double noisy = 0.0;
     if (!freeze_ || !heldValid_) {
         double high = 0.0;

@@ -40,7 +40,6 @@ public:
     double flatten() const { return flatten_; }
     double formant() const { return formant_; }
     double sibilance() const { return sibilance_; }
-    bool frozen() const { return freeze_; }
     double width() const { return width_; }
     // Whether render writes two different spectra.
     bool stereo() const { return width_ > 0.0; }
@@ -81,8 +80,6 @@ private:
 
     int bins_ = 257;
     double binHz_ = 44100.0 / 512;
-    int hop_ = 128;
-    float sampleRate_ = 44100.0f;
     int bands_ = 40;
     double flatten_ = 1.0;
     double formant_ = 0.0;

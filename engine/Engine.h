@@ -82,7 +82,6 @@ public:
     const SimpleCompRms& compressor() const { return compressor_; }
     const Equaliser& equaliser() const { return equaliser_; }
     const BandVocoder& bandVocoder() const { return bandVocoder_; }
-    bool clearEngine() const { return clearEngine_; }
     float mix() const { return mix_; }
     const EventQueue& eventQueue() const { return eventQueue_; }
     int mode() const { return mode_; }

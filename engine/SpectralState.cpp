@@ -97,11 +97,16 @@ void SpectralState::release()
     modulatorSpectrum_ = carrierSpectrum_ = bandSpectrum_ = rightSpectrum_ = nullptr;
 }
 
-void SpectralState::frame(const float* carrier, const float* modulator)
+void SpectralState::analyse(const float* carrier, const float* modulator)
 {
     kernels::windowFrames(carrier, modulator, window_.data(), carrierFrame_, modulatorFrame_, n_);
     fftw_execute(carrierPlan_);
     fftw_execute(modulatorPlan_);
+}
+
+void SpectralState::frame(const float* carrier, const float* modulator)
+{
+    analyse(carrier, modulator);
     // M_k <- |M_k| * C_k: the carrier keeps its phase and takes the product of
     // the magnitudes. The Nyquist bin follows the same rule, so nothing of the
     // modulator reaches the output unmultiplied.
@@ -112,9 +117,7 @@ void SpectralState::frame(const float* carrier, const float* modulator)
 void SpectralState::frame(const float* carrier, const float* modulator, BandVocoder& shaper, double blend,
                           bool stereo)
 {
-    kernels::windowFrames(carrier, modulator, window_.data(), carrierFrame_, modulatorFrame_, n_);
-    fftw_execute(carrierPlan_);
-    fftw_execute(modulatorPlan_);
+    analyse(carrier, modulator);
     fftw_complex* right = stereo ? rightSpectrum_ : nullptr;
     const int bins = n_ / 2 + 1;
     if (blend >= 1.0) {

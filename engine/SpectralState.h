@@ -36,6 +36,8 @@ public:
     void clear();
 
 private:
+    // Windows both inputs and transforms them into their spectra.
+    void analyse(const float* carrier, const float* modulator);
     void release();
 
     int n_;
