@@ -28,8 +28,14 @@ std::array<float, Last - First + 1> makeTable()
     return table;
 }
 
-const std::array<float, kHighestKey - kLowestKey + 1> extendedTable =
-    makeTable<kLowestKey, kHighestKey>();
+// Built on first use: libraries loaded on several threads at once then
+// share it through the guard of a local static, which every checker sees,
+// rather than through the loader's own lock.
+const std::array<float, kHighestKey - kLowestKey + 1>& extendedTable()
+{
+    static const std::array<float, kHighestKey - kLowestKey + 1> table = makeTable<kLowestKey, kHighestKey>();
+    return table;
+}
 
 // Sine kernel in float: x = n·π/2 + r with |r| ≤ π/4, π/2 in three parts
 // (the first two products exact) and r carried as r + lo through two exact
@@ -78,13 +84,13 @@ inline float wrapPhase(float phase)
 const std::array<float, 128> frequencyTable = [] {
     std::array<float, 128> table{};
     for (int key = 0; key < 128; ++key)
-        table[static_cast<size_t>(key)] = extendedTable[static_cast<size_t>(key - kLowestKey)];
+        table[static_cast<size_t>(key)] = extendedTable()[static_cast<size_t>(key - kLowestKey)];
     return table;
 }();
 
 float keyFrequency(int key)
 {
-    return extendedTable[static_cast<size_t>(std::clamp(key, kLowestKey, kHighestKey) - kLowestKey)];
+    return extendedTable()[static_cast<size_t>(std::clamp(key, kLowestKey, kHighestKey) - kLowestKey)];
 }
 
 float sineOf(float x) { return sineKernel(x); }
