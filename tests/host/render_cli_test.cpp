@@ -1,5 +1,6 @@
 // vocoder-render as users run it: a separate process, its files, its exit
 // code and its messages.
+#include "BuiltInRender.h"
 #include "TestHost.h"
 #include "presets/FactoryPresets.h"
 #include "tools/VoiceMatch.h"
@@ -58,8 +59,8 @@ void writeWav(const fs::path& path, const std::vector<float>& samples, int rate 
     sf_close(file);
 }
 
-// The samples, a stereo file's channels mixed by their mean.
-std::vector<float> readWav(const fs::path& path)
+// Each channel's samples.
+std::vector<std::vector<float>> readChannels(const fs::path& path)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
@@ -69,12 +70,21 @@ std::vector<float> readWav(const fs::path& path)
     std::vector<float> samples(static_cast<size_t>(info.frames * info.channels));
     sf_readf_float(file, samples.data(), info.frames);
     sf_close(file);
-    if (info.channels == 2) {
-        for (size_t i = 0; i < samples.size() / 2; ++i)
-            samples[i] = 0.5f * (samples[2 * i] + samples[2 * i + 1]);
-        samples.resize(samples.size() / 2);
-    }
-    return samples;
+    const auto channels = static_cast<size_t>(info.channels);
+    std::vector<std::vector<float>> out(channels, std::vector<float>(samples.size() / channels));
+    for (size_t i = 0; i < samples.size(); ++i)
+        out[i % channels][i / channels] = samples[i];
+    return out;
+}
+
+// The samples, a stereo file's channels mixed by their mean.
+std::vector<float> readWav(const fs::path& path)
+{
+    std::vector<std::vector<float>> channels = readChannels(path);
+    if (channels.size() == 2)
+        for (size_t i = 0; i < channels[0].size(); ++i)
+            channels[0][i] = 0.5f * (channels[0][i] + channels[1][i]);
+    return channels.empty() ? std::vector<float>{} : channels[0];
 }
 
 class RenderCli : public ::testing::Test {
@@ -152,6 +162,27 @@ TEST_F(RenderCli, RendersWhatTheTestHostRenders)
         e->processReplacing(e, inputs, outputs, frames);
     }
     EXPECT_EQ(rendered, expected);
+}
+
+// The Clear engine's settings play in the built-in engine, in stereo when
+// Width spreads the bands, as the engine renders them.
+TEST_F(RenderCli, RendersTheClearEngineAsTheEngineDoes)
+{
+    const Signals in = testSignals(44100);
+    writeWav(dir / "voice.wav", in.voice);
+    writeWav(dir / "carrier.wav", in.carrier);
+    const Scenario s = clearScenario();
+    std::string settings;
+    for (const auto& [index, value] : s.settings)
+        settings += " --set " + std::to_string(index) + "=" + std::to_string(value);
+    const Result result = runRender("--quiet --format float --block 256" + settings + " --modulator " + at("voice.wav") +
+                                    " --carrier " + at("carrier.wav") + " -o " + at("out.wav"));
+    ASSERT_EQ(result.code, 0) << result.output;
+    const std::vector<std::vector<float>> rendered = readChannels(dir / "out.wav");
+    ASSERT_EQ(rendered.size(), 2u);
+    const Stereo expected = renderBuiltIn(s, in, 256);
+    EXPECT_LT(largestDifference(rendered[0], expected.left), 1e-6f);
+    EXPECT_LT(largestDifference(rendered[1], expected.right), 1e-6f);
 }
 
 TEST_F(RenderCli, MidiNotesSoundAtTheirSampleUnderTempoChanges)

@@ -1,12 +1,13 @@
 // The standalone program as users run it, on the JACK server the test
 // command starts (JACK_DEFAULT_SERVER): clients of our own play a voice, a
 // carrier and notes into `vocoder --no-gui` and record its outputs, which
-// equal the VST 2 library's render; the ports report the delay an impulse
+// equal the VST 2 library's render (the Clear engine's: the built-in
+// engine's render); the ports report the delay an impulse
 // shows; the settings file round-trips; errors a user meets; the window.
 // Without a server these tests skip, unless VOCODER_REQUIRE_JACK is set.
 #include "../platform/TestDisplay.h"  // gtest before Xlib
 
-#include "Vst2Render.h"
+#include "BuiltInRender.h"
 #include "host/HostError.h"
 #include "host/ProgramFile.h"
 #include "parameters/Identity.h"
@@ -182,9 +183,9 @@ public:
         }
         return false;
     }
-    // Plays the signals once, with the notes, and returns the recording,
-    // aligned with what was played.
-    std::vector<float> playAndRecord()
+    // Plays the signals once, with the notes, and returns both outputs'
+    // recordings, aligned with what was played.
+    Stereo playAndRecord()
     {
         go_ = true;
         for (auto end = std::chrono::steady_clock::now() + 30s; !done_;) {
@@ -194,14 +195,16 @@ public:
             }
             std::this_thread::sleep_for(20ms);
         }
-        EXPECT_EQ(recordedLeft_, recordedRight_);
         const long shift = static_cast<long>(recordStart_ - playStart_);
-        std::vector<float> out(in_.voice.size());
-        for (size_t i = 0; i < out.size(); ++i) {
-            const long at = static_cast<long>(i) - shift;
-            out[i] = at >= 0 && at < static_cast<long>(recordedLeft_.size()) ? recordedLeft_[static_cast<size_t>(at)] : 0;
-        }
-        return out;
+        const auto aligned = [&](const std::vector<float>& recorded) {
+            std::vector<float> out(in_.voice.size());
+            for (size_t i = 0; i < out.size(); ++i) {
+                const long at = static_cast<long>(i) - shift;
+                out[i] = at >= 0 && at < static_cast<long>(recorded.size()) ? recorded[static_cast<size_t>(at)] : 0;
+            }
+            return out;
+        };
+        return {aligned(recordedLeft_), aligned(recordedRight_)};
     }
     jack_latency_range_t outputLatency() const
     {
@@ -268,14 +271,6 @@ private:
     std::vector<float> recordedLeft_, recordedRight_;
 };
 
-float largestDifference(const std::vector<float>& a, const std::vector<float>& b)
-{
-    float largest = a.size() == b.size() ? 0.0f : INFINITY;
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        largest = std::max(largest, std::fabs(a[i] - b[i]));
-    return largest;
-}
-
 float settingOf(const fs::path& config, int index)
 {
     return readProgramFile((config / "vocoder" / "settings.fxp").string(), kVocoderUniqueId, kNumParameters)
@@ -297,10 +292,11 @@ TEST(Standalone, PlaysAsTheVst2LibraryRendersWithAudioOrNotes)
         Program vocoder(config, {"--no-gui", "--name", "VocoderAudio", "--set", "Carrier=Audio2"});
         Rig rig(in);
         ASSERT_TRUE(rig.connect("VocoderAudio")) << vocoder.errors();
-        const std::vector<float> played = rig.playAndRecord();
+        const Stereo played = rig.playAndRecord();
+        EXPECT_EQ(played.left, played.right);
         const std::vector<float> vst2 = renderVst2({{{kCarrier, 1.0f}}, {}, {}}, in, 256);
-        EXPECT_LT(largestDifference(played, vst2), 1e-6f);
-        EXPECT_GT(*std::max_element(played.begin(), played.end()), 0.01f);
+        EXPECT_LT(largestDifference(played.left, vst2), 1e-6f);
+        EXPECT_GT(*std::max_element(played.left.begin(), played.left.end()), 0.01f);
         EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
     {
@@ -309,12 +305,37 @@ TEST(Standalone, PlaysAsTheVst2LibraryRendersWithAudioOrNotes)
         Program vocoder(config, {"--no-gui", "--name", "VocoderNotes", "--set", "Carrier=Synth"});
         Rig rig(in, notes);
         ASSERT_TRUE(rig.connect("VocoderNotes")) << vocoder.errors();
-        const std::vector<float> played = rig.playAndRecord();
+        const Stereo played = rig.playAndRecord();
+        EXPECT_EQ(played.left, played.right);
         const std::vector<float> vst2 = renderVst2({{{kCarrier, 0.0f}}, notes, {}}, in, 256);
-        EXPECT_LT(largestDifference(played, vst2), 1e-6f);
-        EXPECT_GT(*std::max_element(played.begin(), played.end()), 0.01f);
+        EXPECT_LT(largestDifference(played.left, vst2), 1e-6f);
+        EXPECT_GT(*std::max_element(played.left.begin(), played.left.end()), 0.01f);
         EXPECT_EQ(vocoder.stop(SIGINT), 0) << vocoder.errors();
     }
+}
+
+// The Clear engine with every control of its own set, Width among them:
+// both outputs are what the built-in engine renders.
+TEST(Standalone, TheClearEngineSoundsAsTheBuiltInEngine)
+{
+    REQUIRE_JACK();
+    const fs::path config = freshFolder("clear");
+    const Signals in = testSignals(44100);
+    const Scenario s = clearScenario();
+    std::vector<std::string> args{"--no-gui", "--name", "VocoderClear"};
+    for (const auto& [index, value] : s.settings) {
+        args.push_back("--set");
+        args.push_back(std::to_string(index) + "=" + std::to_string(value));
+    }
+    Program vocoder(config, args);
+    Rig rig(in);
+    ASSERT_TRUE(rig.connect("VocoderClear")) << vocoder.errors();
+    const Stereo played = rig.playAndRecord();
+    const Stereo expected = renderBuiltIn(s, in, 256);
+    EXPECT_LT(largestDifference(played.left, expected.left), 1e-4f);
+    EXPECT_LT(largestDifference(played.right, expected.right), 1e-4f);
+    EXPECT_GT(largestDifference(played.left, played.right), 1e-3f) << "Width spreads the bands";
+    EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
 }
 
 // The outputs' latency range is where the voice comes out: the centre of a
@@ -332,7 +353,7 @@ TEST(Standalone, PortLatencyIsWhereTheVoiceComesOut)
                                  "High Cut=1", "--set", size});
         Rig rig(in);
         ASSERT_TRUE(rig.connect(name)) << vocoder.errors();
-        const std::vector<float> played = rig.playAndRecord();
+        const std::vector<float> played = rig.playAndRecord().left;
         const jack_latency_range_t latency = rig.outputLatency();
         EXPECT_EQ(latency.min, latency.max);
         EXPECT_NEAR(static_cast<double>(latency.max), voiceDelayOf(played, at), 2.0) << size;
