@@ -25,8 +25,8 @@ std::vector<float> readAll(const std::string& path, int& rate)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: voice-match VOICE OUTPUT [MAX_LAG_SAMPLES]\n");
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr, "usage: voice-match VOICE OUTPUT [MAX_LAG_SAMPLES [FORMANT_SEMITONES]]\n");
         return 2;
     }
     try {
@@ -35,8 +35,9 @@ int main(int argc, char** argv)
         const std::vector<float> output = readAll(argv[2], outputRate);
         if (voiceRate != outputRate)
             throw HostError("the files' rates differ");
-        const int maxLag = argc == 4 ? std::atoi(argv[3]) : 4096;
-        const VoiceMatch m = matchVoice(voice, output, voiceRate, maxLag);
+        const int maxLag = argc >= 4 ? std::atoi(argv[3]) : 4096;
+        const double formant = argc == 5 ? std::atof(argv[4]) : 0.0;
+        const VoiceMatch m = matchVoice(voice, output, voiceRate, maxLag, formant);
         std::printf("shape %.3f, contour %.3f at lag %d, above 1 kHz %.3f (voice %.3f, ratio %.2f), pauses %.1f dB below, "
                     "peak %.1f dBFS\n",
                     m.shape, m.correlation, m.lag, m.outputHighShare, m.voiceHighShare,

@@ -51,7 +51,8 @@ struct Frames {
     std::vector<double> high, all;                   // per frame, power above 1 kHz and in all
 };
 
-Frames analyse(std::span<const float> x, size_t offset, size_t count, double rate)
+// The bands' centres are scaled by `scale` (1 for the voice).
+Frames analyse(std::span<const float> x, size_t offset, size_t count, double rate, double scale = 1.0)
 {
     const auto length = static_cast<size_t>(kFrameSeconds * rate);
     const auto step = static_cast<size_t>(kStepSeconds * rate);
@@ -64,8 +65,9 @@ Frames analyse(std::span<const float> x, size_t offset, size_t count, double rat
     std::array<std::pair<size_t, size_t>, kBands> edges{};
     const double binHz = rate / static_cast<double>(n);
     for (int b = 0; b < kBands; ++b)
-        edges[static_cast<size_t>(b)] = {static_cast<size_t>(std::ceil(kCentres[b] * std::pow(2.0, -1.0 / 6) / binHz)),
-                                         static_cast<size_t>(std::floor(kCentres[b] * std::pow(2.0, 1.0 / 6) / binHz))};
+        edges[static_cast<size_t>(b)] = {
+            static_cast<size_t>(std::ceil(scale * kCentres[b] * std::pow(2.0, -1.0 / 6) / binHz)),
+            static_cast<size_t>(std::floor(scale * kCentres[b] * std::pow(2.0, 1.0 / 6) / binHz))};
     const auto highFrom = static_cast<size_t>(1000.0 / binHz);
     Frames frames;
     std::vector<std::complex<double>> a(n);
@@ -118,8 +120,10 @@ double pearson(const std::vector<double>& a, const std::vector<double>& b)
 
 }  // namespace
 
-VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> output, double sampleRate, int maxLag)
+VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> output, double sampleRate, int maxLag,
+                      double formantSemitones)
 {
+    const double scale = std::pow(2.0, formantSemitones / 12.0);
     VoiceMatch match;
     const size_t count = voice.size();
     const Frames v = analyse(voice, 0, count, sampleRate);
@@ -141,7 +145,7 @@ VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> outpu
     // bands (the spectral shape: are the formants where the voice has them?).
     double shape = 0.0;
     const auto score = [&](int lag) {
-        const Frames o = analyse(output, static_cast<size_t>(lag), count, sampleRate);
+        const Frames o = analyse(output, static_cast<size_t>(lag), count, sampleRate, scale);
         double sum = 0.0;
         for (int b = 0; b < kBands; ++b) {
             std::vector<double> a, c;
@@ -177,7 +181,7 @@ VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> outpu
     score(bestLag);
     match.shape = shape;
 
-    const Frames o = analyse(output, static_cast<size_t>(bestLag), count, sampleRate);
+    const Frames o = analyse(output, static_cast<size_t>(bestLag), count, sampleRate, scale);
     double voiceHigh = 0, voiceAll = 0, outHigh = 0, outAll = 0, speechPower = 0, pausePower = 0;
     for (size_t f : speech) {
         voiceHigh += v.high[f];

@@ -18,6 +18,8 @@ struct VoiceMatch {
     double peak = 0.0;     // the output's largest magnitude
 };
 
-// Lags from 0 to maxLag samples are tried. Rates of 8 kHz and more.
+// Lags from 0 to maxLag samples are tried. Rates of 8 kHz and more. An
+// output whose formants were moved by `formantSemitones` is measured in
+// bands moved as far, so the shift itself costs nothing.
 VoiceMatch matchVoice(std::span<const float> voice, std::span<const float> output, double sampleRate,
-                      int maxLag = 4096);
+                      int maxLag = 4096, double formantSemitones = 0.0);

@@ -20,289 +20,263 @@ namespace {
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 512;
 
-std::vector<float> noise(size_t n, unsigned seed, float level = 0.3f) {
-  std::mt19937 random(seed);
-  std::uniform_real_distribution<float> uniform(-level, level);
-  std::vector<float> x(n);
-  for (float &v : x)
-    v = uniform(random);
-  return x;
+std::vector<float> noise(size_t n, unsigned seed, float level = 0.3f)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> uniform(-level, level);
+    std::vector<float> x(n);
+    for (float& v : x)
+        v = uniform(random);
+    return x;
 }
 
 // A two-pole resonance at `hz` with bandwidth `bandwidth`, unity peak gain.
-std::vector<float> resonate(const std::vector<float> &x, double hz,
-                            double bandwidth) {
-  const double r = std::exp(-std::numbers::pi * bandwidth / kRate);
-  const double a1 = -2.0 * r * std::cos(2.0 * std::numbers::pi * hz / kRate),
-               a2 = r * r;
-  const double gain =
-      (1.0 - r) *
-      std::sqrt(1.0 - 2.0 * r * std::cos(4.0 * std::numbers::pi * hz / kRate) +
-                r * r);
-  std::vector<float> y(x.size());
-  double y1 = 0.0, y2 = 0.0;
-  for (size_t i = 0; i < x.size(); ++i) {
-    const double v = gain * x[i] - a1 * y1 - a2 * y2;
-    y2 = y1;
-    y1 = v;
-    y[i] = static_cast<float>(v);
-  }
-  return y;
+std::vector<float> resonate(const std::vector<float>& x, double hz, double bandwidth)
+{
+    const double r = std::exp(-std::numbers::pi * bandwidth / kRate);
+    const double a1 = -2.0 * r * std::cos(2.0 * std::numbers::pi * hz / kRate), a2 = r * r;
+    const double gain = (1.0 - r) * std::sqrt(1.0 - 2.0 * r * std::cos(4.0 * std::numbers::pi * hz / kRate) + r * r);
+    std::vector<float> y(x.size());
+    double y1 = 0.0, y2 = 0.0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double v = gain * x[i] - a1 * y1 - a2 * y2;
+        y2 = y1;
+        y1 = v;
+        y[i] = static_cast<float>(v);
+    }
+    return y;
 }
 
-std::vector<float> sum(const std::vector<float> &a, const std::vector<float> &b,
-                       float bGain = 1.0f) {
-  std::vector<float> y(a.size());
-  for (size_t i = 0; i < a.size(); ++i)
-    y[i] = a[i] + bGain * b[i];
-  return y;
+std::vector<float> sum(const std::vector<float>& a, const std::vector<float>& b, float bGain = 1.0f)
+{
+    std::vector<float> y(a.size());
+    for (size_t i = 0; i < a.size(); ++i)
+        y[i] = a[i] + bGain * b[i];
+    return y;
 }
 
 // Mean power spectrum over 4096-sample Hann frames of x[from, to), in dB per
 // bin.
-std::vector<double> spectrumDb(const std::vector<float> &x, size_t from,
-                               size_t to) {
-  constexpr int n = 4096;
-  std::vector<double> frame(n), power(n / 2 + 1, 1e-30);
-  std::vector<fftw_complex> bins(n / 2 + 1);
-  const fftw_plan plan =
-      fftw_plan_dft_r2c_1d(n, frame.data(), bins.data(), FFTW_ESTIMATE);
-  for (size_t start = from; start + n <= to; start += n / 2) {
-    for (int i = 0; i < n; ++i)
-      frame[static_cast<size_t>(i)] =
-          x[start + static_cast<size_t>(i)] *
-          (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n));
-    fftw_execute(plan);
-    for (int k = 0; k <= n / 2; ++k)
-      power[static_cast<size_t>(k)] +=
-          bins[static_cast<size_t>(k)][0] * bins[static_cast<size_t>(k)][0] +
-          bins[static_cast<size_t>(k)][1] * bins[static_cast<size_t>(k)][1];
-  }
-  fftw_destroy_plan(plan);
-  for (double &p : power)
-    p = 10.0 * std::log10(p);
-  return power;
+std::vector<double> spectrumDb(const std::vector<float>& x, size_t from, size_t to)
+{
+    constexpr int n = 4096;
+    std::vector<double> frame(n), power(n / 2 + 1, 1e-30);
+    std::vector<fftw_complex> bins(n / 2 + 1);
+    const fftw_plan plan = fftw_plan_dft_r2c_1d(n, frame.data(), bins.data(), FFTW_ESTIMATE);
+    for (size_t start = from; start + n <= to; start += n / 2) {
+        for (int i = 0; i < n; ++i)
+            frame[static_cast<size_t>(i)] =
+                x[start + static_cast<size_t>(i)] * (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * i / n));
+        fftw_execute(plan);
+        for (int k = 0; k <= n / 2; ++k)
+            power[static_cast<size_t>(k)] += bins[static_cast<size_t>(k)][0] * bins[static_cast<size_t>(k)][0] +
+                                             bins[static_cast<size_t>(k)][1] * bins[static_cast<size_t>(k)][1];
+    }
+    fftw_destroy_plan(plan);
+    for (double& p : power)
+        p = 10.0 * std::log10(p);
+    return power;
 }
 
 // The mean level in dB of a spectrum from spectrumDb between two frequencies.
-double bandDb(const std::vector<double> &db, double low, double high) {
-  const double binHz = kRate / 4096;
-  double power = 0.0;
-  int count = 0;
-  for (auto k = static_cast<size_t>(std::ceil(low / binHz));
-       k <= static_cast<size_t>(high / binHz); ++k, ++count)
-    power += std::pow(10.0, db[k] / 10.0);
-  return 10.0 * std::log10(power / count);
+double bandDb(const std::vector<double>& db, double low, double high)
+{
+    const double binHz = kRate / 4096;
+    double power = 0.0;
+    int count = 0;
+    for (auto k = static_cast<size_t>(std::ceil(low / binHz)); k <= static_cast<size_t>(high / binHz); ++k, ++count)
+        power += std::pow(10.0, db[k] / 10.0);
+    return 10.0 * std::log10(power / count);
 }
 
 // The frequency of the loudest third of an octave between low and high.
-double peakHz(const std::vector<double> &db, double low, double high) {
-  double best = -1e9, at = low;
-  for (double hz = low; hz <= high; hz *= 1.01)
-    if (const double level = bandDb(db, hz * 0.94, hz * 1.06); level > best) {
-      best = level;
-      at = hz;
-    }
-  return at;
+double peakHz(const std::vector<double>& db, double low, double high)
+{
+    double best = -1e9, at = low;
+    for (double hz = low; hz <= high; hz *= 1.01)
+        if (const double level = bandDb(db, hz * 0.94, hz * 1.06); level > best) {
+            best = level;
+            at = hz;
+        }
+    return at;
 }
 
 // The Vocoder mode on an audio carrier, the Clear engine with its envelope
 // as the only shaping: no filters, no compression, no limiting, no
 // sibilance unless asked; settings then changes at block starts.
 struct Settings {
-  std::vector<std::pair<int, float>> settings;
-  std::vector<std::pair<size_t, std::pair<int, float>>> changes = {};
+    std::vector<std::pair<int, float>> settings;
+    std::vector<std::pair<size_t, std::pair<int, float>>> changes = {};
 };
 
 struct Output {
-  std::vector<float> left, right;
-  int latency;
+    std::vector<float> left, right;
+    int latency;
 };
 
-Output render(const std::vector<float> &voice,
-              const std::vector<float> &carrier, const Settings &run) {
-  Engine engine(Dialect::extended);
-  engine.prepare(static_cast<float>(kRate), kBlock);
-  ParameterStore &p = engine.parameters();
-  for (const auto &[index, value] :
-       std::vector<std::pair<int, float>>{{kCarrier, 1.0f},
-                                          {kEngine, 1.0f},
-                                          {kLowCut, 0.0f},
-                                          {kHighCut, 1.0f},
-                                          {kAudioLimiter, 1.0f},
-                                          {kVocoderRatio, 1.0f},
-                                          {kSibilance, 0.0f},
-                                          {kBands, 1.0f}})
-    p.set(index, value);
-  for (const auto &[index, value] : run.settings)
-    p.set(index, value);
-  Output out{std::vector<float>(voice.size()), std::vector<float>(voice.size()),
-             engine.latency()};
-  for (size_t start = 0; start < voice.size(); start += kBlock) {
-    for (const auto &[at, change] : run.changes)
-      if (at >= start && at < start + kBlock)
-        p.set(change.first, change.second);
-    const int length =
-        static_cast<int>(std::min<size_t>(kBlock, voice.size() - start));
-    engine.process(voice.data() + start, carrier.data() + start,
-                   out.left.data() + start, out.right.data() + start, length);
-  }
-  return out;
+Output render(const std::vector<float>& voice, const std::vector<float>& carrier, const Settings& run)
+{
+    Engine engine(Dialect::extended);
+    engine.prepare(static_cast<float>(kRate), kBlock);
+    ParameterStore& p = engine.parameters();
+    for (const auto& [index, value] : std::vector<std::pair<int, float>>{{kCarrier, 1.0f},
+                                                                         {kEngine, 1.0f},
+                                                                         {kLowCut, 0.0f},
+                                                                         {kHighCut, 1.0f},
+                                                                         {kAudioLimiter, 1.0f},
+                                                                         {kVocoderRatio, 1.0f},
+                                                                         {kSibilance, 0.0f},
+                                                                         {kBands, 1.0f}})
+        p.set(index, value);
+    for (const auto& [index, value] : run.settings)
+        p.set(index, value);
+    Output out{std::vector<float>(voice.size()), std::vector<float>(voice.size()), engine.latency()};
+    for (size_t start = 0; start < voice.size(); start += kBlock) {
+        for (const auto& [at, change] : run.changes)
+            if (at >= start && at < start + kBlock)
+                p.set(change.first, change.second);
+        const int length = static_cast<int>(std::min<size_t>(kBlock, voice.size() - start));
+        engine.process(voice.data() + start, carrier.data() + start, out.left.data() + start, out.right.data() + start,
+                       length);
+    }
+    return out;
 }
 
 const std::vector<float> kFlatCarrier = noise(3 * 44100, 7);
 
-} // namespace
+}  // namespace
 
 // Noise through resonances at 700 Hz and 2.2 kHz over a floor: on a white
 // noise carrier the output's spectrum is the voice's, within 2 dB in every
 // third of an octave from 250 Hz to 8 kHz (after the overall level).
-TEST(ClearEngine, ImposesTheVoicesEnvelopeOnAFlatCarrier) {
-  // Independent noises, so that the resonances add in power.
-  const size_t n = kFlatCarrier.size();
-  const std::vector<float> voice =
-      sum(sum(resonate(noise(n, 1), 700.0, 120.0),
-              resonate(noise(n, 11), 2200.0, 200.0), 0.7f),
-          noise(n, 12), 0.05f);
-  const Output out = render(voice, kFlatCarrier, {});
-  const size_t from = 22050, to = voice.size();
-  const std::vector<double> in =
-      spectrumDb(voice, from - static_cast<size_t>(out.latency),
-                 to - static_cast<size_t>(out.latency));
-  const std::vector<double> shaped = spectrumDb(out.left, from, to);
-  std::vector<double> error;
-  for (double hz = 250.0; hz <= 8000.0; hz *= std::pow(2.0, 1.0 / 3))
-    error.push_back(bandDb(shaped, hz / 1.12, hz * 1.12) -
-                    bandDb(in, hz / 1.12, hz * 1.12));
-  double mean = 0.0;
-  for (double e : error)
-    mean += e / static_cast<double>(error.size());
-  for (size_t i = 0; i < error.size(); ++i)
-    EXPECT_NEAR(error[i], mean, 2.0)
-        << "third-octave band " << i << " from 250 Hz";
-  // The resonances stand out of the floor in the output as in the voice.
-  EXPECT_GT(bandDb(shaped, 650, 750) - bandDb(shaped, 4500, 5500), 20.0);
+TEST(ClearEngine, ImposesTheVoicesEnvelopeOnAFlatCarrier)
+{
+    // Independent noises, so that the resonances add in power.
+    const size_t n = kFlatCarrier.size();
+    const std::vector<float> voice =
+        sum(sum(resonate(noise(n, 1), 700.0, 120.0), resonate(noise(n, 11), 2200.0, 200.0), 0.7f), noise(n, 12), 0.05f);
+    const Output out = render(voice, kFlatCarrier, {});
+    const size_t from = 22050, to = voice.size();
+    const std::vector<double> in =
+        spectrumDb(voice, from - static_cast<size_t>(out.latency), to - static_cast<size_t>(out.latency));
+    const std::vector<double> shaped = spectrumDb(out.left, from, to);
+    std::vector<double> error;
+    for (double hz = 250.0; hz <= 8000.0; hz *= std::pow(2.0, 1.0 / 3))
+        error.push_back(bandDb(shaped, hz / 1.12, hz * 1.12) - bandDb(in, hz / 1.12, hz * 1.12));
+    double mean = 0.0;
+    for (double e : error)
+        mean += e / static_cast<double>(error.size());
+    for (size_t i = 0; i < error.size(); ++i)
+        EXPECT_NEAR(error[i], mean, 2.0) << "third-octave band " << i << " from 250 Hz";
+    // The resonances stand out of the floor in the output as in the voice.
+    EXPECT_GT(bandDb(shaped, 650, 750) - bandDb(shaped, 4500, 5500), 20.0);
 }
 
 // Formant +12 moves a resonance at 1 kHz to 2 kHz (within 5 %), -12 to 500 Hz.
-TEST(ClearEngine, FormantMovesTheEnvelopeAnOctave) {
-  const std::vector<float> source = noise(kFlatCarrier.size(), 2);
-  const std::vector<float> voice =
-      sum(resonate(source, 1000.0, 100.0), source, 0.02f);
-  for (const auto &[formant, expected] :
-       {std::pair{0.5f, 1000.0}, {1.0f, 2000.0}, {0.0f, 500.0}}) {
-    const Output out = render(voice, kFlatCarrier, {{{kFormant, formant}}});
-    const double found =
-        peakHz(spectrumDb(out.left, 22050, voice.size()), 300.0, 5000.0);
-    EXPECT_NEAR(found, expected, 0.05 * expected) << "Formant " << formant;
-  }
+TEST(ClearEngine, FormantMovesTheEnvelopeAnOctave)
+{
+    const std::vector<float> source = noise(kFlatCarrier.size(), 2);
+    const std::vector<float> voice = sum(resonate(source, 1000.0, 100.0), source, 0.02f);
+    for (const auto& [formant, expected] : {std::pair{0.5f, 1000.0}, {1.0f, 2000.0}, {0.0f, 500.0}}) {
+        const Output out = render(voice, kFlatCarrier, {{{kFormant, formant}}});
+        const double found = peakHz(spectrumDb(out.left, 22050, voice.size()), 300.0, 5000.0);
+        EXPECT_NEAR(found, expected, 0.05 * expected) << "Formant " << formant;
+    }
 }
 
 // Freeze on while the voice's resonance moves from 1 kHz to 3 kHz: the
 // output keeps the resonance at 1 kHz; without it the resonance moves.
-TEST(ClearEngine, FreezeHoldsTheEnvelopeWhileTheVoiceChanges) {
-  const std::vector<float> source = noise(kFlatCarrier.size(), 3);
-  const std::vector<float> low = resonate(source, 1000.0, 100.0),
-                           high = resonate(source, 3000.0, 150.0);
-  std::vector<float> voice(source.size());
-  const size_t half = voice.size() / 2;
-  for (size_t i = 0; i < voice.size(); ++i)
-    voice[i] = i < half ? low[i] : high[i];
-  const auto secondHalfPeak = [&](const Settings &run) {
-    return peakHz(spectrumDb(render(voice, kFlatCarrier, run).left, half + 8192,
-                             voice.size()),
-                  500.0, 5000.0);
-  };
-  EXPECT_NEAR(secondHalfPeak({{}, {{half - 4096, {kFreeze, 1.0f}}}}), 1000.0,
-              50.0);
-  EXPECT_NEAR(secondHalfPeak({}), 3000.0, 150.0);
+TEST(ClearEngine, FreezeHoldsTheEnvelopeWhileTheVoiceChanges)
+{
+    const std::vector<float> source = noise(kFlatCarrier.size(), 3);
+    const std::vector<float> low = resonate(source, 1000.0, 100.0), high = resonate(source, 3000.0, 150.0);
+    std::vector<float> voice(source.size());
+    const size_t half = voice.size() / 2;
+    for (size_t i = 0; i < voice.size(); ++i)
+        voice[i] = i < half ? low[i] : high[i];
+    const auto secondHalfPeak = [&](const Settings& run) {
+        return peakHz(spectrumDb(render(voice, kFlatCarrier, run).left, half + 8192, voice.size()), 500.0, 5000.0);
+    };
+    EXPECT_NEAR(secondHalfPeak({{}, {{half - 4096, {kFreeze, 1.0f}}}}), 1000.0, 50.0);
+    EXPECT_NEAR(secondHalfPeak({}), 3000.0, 150.0);
 }
 
 // Width 0: both outputs the same, sample for sample. Width 100 %, 10 bands:
 // at the centres of even-numbered bands the left output is at least 15 dB above
 // the right, at odd ones the right above the left; their sum is the middle.
-TEST(ClearEngine, WidthSendsAlternateBandsToAlternateSides) {
-  const std::vector<float> voice = noise(kFlatCarrier.size(), 4);
-  const Output middle = render(voice, kFlatCarrier, {{{kBands, 0.0f}}});
-  EXPECT_TRUE(middle.left == middle.right);
+TEST(ClearEngine, WidthSendsAlternateBandsToAlternateSides)
+{
+    const std::vector<float> voice = noise(kFlatCarrier.size(), 4);
+    const Output middle = render(voice, kFlatCarrier, {{{kBands, 0.0f}}});
+    EXPECT_TRUE(middle.left == middle.right);
 
-  const Output wide =
-      render(voice, kFlatCarrier, {{{kBands, 0.0f}, {kWidth, 1.0f}}});
-  const std::vector<double> left = spectrumDb(wide.left, 22050, voice.size());
-  const std::vector<double> right = spectrumDb(wide.right, 22050, voice.size());
-  // The bands the engine lays out for 10 at 512 / 44.1 kHz.
-  BandVocoder bands;
-  bands.setBands(10);
-  std::vector<fftw_complex> silent(BandVocoder::kMaxBins);
-  for (auto &z : silent)
-    z[0] = z[1] = 0.0;
-  bands.render(silent.data(), silent.data(), silent.data(), nullptr);
-  ASSERT_EQ(bands.bandsInUse(), 10);
-  // From the third band up: below, a band is narrower than the transform's main
-  // lobe.
-  for (int b = 2; b < 9; ++b) {
-    const double hz = bands.bandCentre(b);
-    const double leftOverRight = bandDb(left, hz * 0.97, hz * 1.03) -
-                                 bandDb(right, hz * 0.97, hz * 1.03);
-    EXPECT_GT(b % 2 == 0 ? leftOverRight : -leftOverRight, 15.0)
-        << "band " << b << " at " << hz << " Hz";
-  }
-  std::vector<float> folded(voice.size());
-  for (size_t i = 0; i < voice.size(); ++i)
-    folded[i] = wide.left[i] + wide.right[i];
-  const std::vector<double> mono = spectrumDb(middle.left, 22050, voice.size());
-  const std::vector<double> sumDb = spectrumDb(folded, 22050, voice.size());
-  for (double hz : {300.0, 1000.0, 3000.0})
-    EXPECT_NEAR(bandDb(sumDb, hz / 1.12, hz * 1.12),
-                bandDb(mono, hz / 1.12, hz * 1.12), 1.0)
-        << hz;
+    const Output wide = render(voice, kFlatCarrier, {{{kBands, 0.0f}, {kWidth, 1.0f}}});
+    const std::vector<double> left = spectrumDb(wide.left, 22050, voice.size());
+    const std::vector<double> right = spectrumDb(wide.right, 22050, voice.size());
+    // The bands the engine lays out for 10 at 512 / 44.1 kHz.
+    BandVocoder bands;
+    bands.setBands(10);
+    std::vector<fftw_complex> silent(BandVocoder::kMaxBins);
+    for (auto& z : silent)
+        z[0] = z[1] = 0.0;
+    bands.render(silent.data(), silent.data(), silent.data(), nullptr);
+    ASSERT_EQ(bands.bandsInUse(), 10);
+    // From the third band up: below, a band is narrower than the transform's main
+    // lobe.
+    for (int b = 2; b < 9; ++b) {
+        const double hz = bands.bandCentre(b);
+        const double leftOverRight = bandDb(left, hz * 0.97, hz * 1.03) - bandDb(right, hz * 0.97, hz * 1.03);
+        EXPECT_GT(b % 2 == 0 ? leftOverRight : -leftOverRight, 15.0) << "band " << b << " at " << hz << " Hz";
+    }
+    std::vector<float> folded(voice.size());
+    for (size_t i = 0; i < voice.size(); ++i)
+        folded[i] = wide.left[i] + wide.right[i];
+    const std::vector<double> mono = spectrumDb(middle.left, 22050, voice.size());
+    const std::vector<double> sumDb = spectrumDb(folded, 22050, voice.size());
+    for (double hz : {300.0, 1000.0, 3000.0})
+        EXPECT_NEAR(bandDb(sumDb, hz / 1.12, hz * 1.12), bandDb(mono, hz / 1.12, hz * 1.12), 1.0) << hz;
 }
 
 // Sibilance on a dark carrier (a 220 Hz sine): a fricative (noise above
 // 4 kHz) comes through above 4 kHz at least 20 dB louder than without it;
 // a vowel (a 150 Hz pulse through formants at 500 Hz and 1.5 kHz) does not
 // change there by more than 1 dB.
-TEST(ClearEngine, SibilancePassesAFricativesHighBandAndNotAVowels) {
-  std::vector<float> sine(kFlatCarrier.size());
-  for (size_t i = 0; i < sine.size(); ++i)
-    sine[i] =
-        static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 220.0 *
-                                          static_cast<double>(i) / kRate));
-  const std::vector<float> hiss = noise(sine.size(), 5);
-  const std::vector<float> fricative =
-      sum(resonate(hiss, 6000.0, 2500.0), resonate(hiss, 4500.0, 1500.0));
-  std::vector<float> pulses(sine.size());
-  for (size_t i = 0; i < pulses.size(); i += static_cast<size_t>(kRate / 150.0))
-    pulses[i] = 1.0f;
-  const std::vector<float> vowel =
-      sum(resonate(pulses, 500.0, 80.0), resonate(pulses, 1500.0, 120.0), 0.5f);
-  const auto highDb = [&](const std::vector<float> &voice, float sibilance) {
-    const Output out =
-        render(voice, sine, {{{kFlatten, 0.0f}, {kSibilance, sibilance}}});
-    return bandDb(spectrumDb(out.left, 22050, voice.size()), 4000.0, 10000.0);
-  };
-  EXPECT_GT(highDb(fricative, 1.0f) - highDb(fricative, 0.0f), 20.0);
-  EXPECT_NEAR(highDb(vowel, 1.0f), highDb(vowel, 0.0f), 1.0);
+TEST(ClearEngine, SibilancePassesAFricativesHighBandAndNotAVowels)
+{
+    std::vector<float> sine(kFlatCarrier.size());
+    for (size_t i = 0; i < sine.size(); ++i)
+        sine[i] = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 220.0 * static_cast<double>(i) / kRate));
+    const std::vector<float> hiss = noise(sine.size(), 5);
+    const std::vector<float> fricative = sum(resonate(hiss, 6000.0, 2500.0), resonate(hiss, 4500.0, 1500.0));
+    std::vector<float> pulses(sine.size());
+    for (size_t i = 0; i < pulses.size(); i += static_cast<size_t>(kRate / 150.0))
+        pulses[i] = 1.0f;
+    const std::vector<float> vowel = sum(resonate(pulses, 500.0, 80.0), resonate(pulses, 1500.0, 120.0), 0.5f);
+    const auto highDb = [&](const std::vector<float>& voice, float sibilance) {
+        const Output out = render(voice, sine, {{{kFlatten, 0.0f}, {kSibilance, sibilance}}});
+        return bandDb(spectrumDb(out.left, 22050, voice.size()), 4000.0, 10000.0);
+    };
+    EXPECT_GT(highDb(fricative, 1.0f) - highDb(fricative, 0.0f), 20.0);
+    EXPECT_NEAR(highDb(vowel, 1.0f), highDb(vowel, 0.0f), 1.0);
 }
 
 // Mix 0: both outputs are the voice delayed by the reported latency, sample
 // for sample, at every size pair and in either engine.
-TEST(ClearEngine, MixZeroIsTheVoiceDelayedByTheLatency) {
-  const std::vector<float> voice = noise(20000, 6);
-  for (const auto &[engine, fft, hop] : {std::tuple{1.0f, 2 / 3.0f, 1.0f},
-                                         {0.0f, 1.0f, 0.0f},
-                                         {1.0f, 0.0f, 2 / 3.0f}}) {
-    const Output out = render(
-        voice, kFlatCarrier,
-        {{{kMix, 0.0f}, {kEngine, engine}, {kFftSize, fft}, {kHopSize, hop}}});
-    ASSERT_GT(out.latency, 0);
-    const auto delay = static_cast<size_t>(out.latency);
-    for (size_t i = 0; i < voice.size(); ++i) {
-      const float expected = i < delay ? 0.0f : voice[i - delay];
-      ASSERT_EQ(out.left[i], expected) << i;
-      ASSERT_EQ(out.right[i], expected) << i;
+TEST(ClearEngine, MixZeroIsTheVoiceDelayedByTheLatency)
+{
+    const std::vector<float> voice = noise(20000, 6);
+    for (const auto& [engine, fft, hop] :
+         {std::tuple{1.0f, 2 / 3.0f, 1.0f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 2 / 3.0f}}) {
+        const Output out =
+            render(voice, kFlatCarrier, {{{kMix, 0.0f}, {kEngine, engine}, {kFftSize, fft}, {kHopSize, hop}}});
+        ASSERT_GT(out.latency, 0);
+        const auto delay = static_cast<size_t>(out.latency);
+        for (size_t i = 0; i < voice.size(); ++i) {
+            const float expected = i < delay ? 0.0f : voice[i - delay];
+            ASSERT_EQ(out.left[i], expected) << i;
+            ASSERT_EQ(out.right[i], expected) << i;
+        }
     }
-  }
 }
 
 // Classic to Clear and back on a steady voice and a sawtooth chord: no
@@ -312,47 +286,42 @@ TEST(ClearEngine, MixZeroIsTheVoiceDelayedByTheLatency) {
 // a sawtooth chord under this noise vowel is lower (on speech, where the
 // product of two fine structures loses as much, the two engines' levels
 // agree within a dB).
-TEST(ClearEngine, SwitchingEnginesHasNoStep) {
-  const size_t n = kFlatCarrier.size();
-  // Formants at 500 Hz, 1.5 kHz and 2.5 kHz over a floor, as a vowel's.
-  const std::vector<float> voice =
-      sum(sum(resonate(noise(n, 8), 500.0, 100.0),
-              resonate(noise(n, 13), 1500.0, 150.0), 0.5f),
-          sum(resonate(noise(n, 14), 2500.0, 200.0), noise(n, 9), 0.1f), 0.3f);
-  std::vector<float> chord(n);
-  for (size_t i = 0; i < n; ++i)
-    for (double hz : {130.81, 164.81, 196.0})
-      chord[i] += static_cast<float>(
-          0.15 * (std::fmod(hz * static_cast<double>(i) / kRate, 1.0) - 0.5));
-  const size_t toClear = 44100, toClassic = 88200;
-  for (const float flatten : {0.0f, 1.0f}) {
-    const Output out =
-        render(voice, chord,
-               {{{kEngine, 0.0f}, {kBands, 0.5f}, {kFlatten, flatten}},
-                {{toClear, {kEngine, 1.0f}}, {toClassic, {kEngine, 0.0f}}}});
-    const auto largestStep = [&](size_t from, size_t to) {
-      float step = 0.0f;
-      for (size_t i = from + 1; i < to; ++i)
-        step = std::max(step, std::fabs(out.left[i] - out.left[i - 1]));
-      return step;
-    };
-    const auto rmsDb = [&](size_t from, size_t to) {
-      double power = 0.0;
-      for (size_t i = from; i < to; ++i)
-        power += static_cast<double>(out.left[i]) * out.left[i];
-      return 10.0 * std::log10(power / static_cast<double>(to - from));
-    };
-    const size_t around = 4410; // 100 ms
-    const float steady =
-        std::max(largestStep(22050, toClear - around),
-                 largestStep(toClear + around, toClassic - around));
-    for (const size_t at : {toClear, toClassic}) {
-      EXPECT_LE(largestStep(at - around, at + around), 1.25f * steady)
-          << "at " << at << ", Flatten " << flatten;
-      if (flatten == 0.0f)
-        EXPECT_NEAR(rmsDb(at - 2 * around, at),
-                    rmsDb(at + around, at + 3 * around), 2.0)
-            << "at " << at;
+TEST(ClearEngine, SwitchingEnginesHasNoStep)
+{
+    const size_t n = kFlatCarrier.size();
+    // Formants at 500 Hz, 1.5 kHz and 2.5 kHz over a floor, as a vowel's.
+    const std::vector<float> voice =
+        sum(sum(resonate(noise(n, 8), 500.0, 100.0), resonate(noise(n, 13), 1500.0, 150.0), 0.5f),
+            sum(resonate(noise(n, 14), 2500.0, 200.0), noise(n, 9), 0.1f), 0.3f);
+    std::vector<float> chord(n);
+    for (size_t i = 0; i < n; ++i)
+        for (double hz : {130.81, 164.81, 196.0})
+            chord[i] += static_cast<float>(0.15 * (std::fmod(hz * static_cast<double>(i) / kRate, 1.0) - 0.5));
+    const size_t toClear = 44100, toClassic = 88200;
+    for (const float flatten : {0.0f, 1.0f}) {
+        const Output out = render(voice, chord,
+                                  {{{kEngine, 0.0f}, {kBands, 0.5f}, {kFlatten, flatten}},
+                                   {{toClear, {kEngine, 1.0f}}, {toClassic, {kEngine, 0.0f}}}});
+        const auto largestStep = [&](size_t from, size_t to) {
+            float step = 0.0f;
+            for (size_t i = from + 1; i < to; ++i)
+                step = std::max(step, std::fabs(out.left[i] - out.left[i - 1]));
+            return step;
+        };
+        const auto rmsDb = [&](size_t from, size_t to) {
+            double power = 0.0;
+            for (size_t i = from; i < to; ++i)
+                power += static_cast<double>(out.left[i]) * out.left[i];
+            return 10.0 * std::log10(power / static_cast<double>(to - from));
+        };
+        const size_t around = 4410;  // 100 ms
+        const float steady =
+            std::max(largestStep(22050, toClear - around), largestStep(toClear + around, toClassic - around));
+        for (const size_t at : {toClear, toClassic}) {
+            EXPECT_LE(largestStep(at - around, at + around), 1.25f * steady) << "at " << at << ", Flatten " << flatten;
+            if (flatten == 0.0f) {
+                EXPECT_NEAR(rmsDb(at - 2 * around, at), rmsDb(at + around, at + 3 * around), 2.0) << "at " << at;
+            }
+        }
     }
-  }
 }
