@@ -2,6 +2,7 @@
 // design run it: envelopes in dB at named frequencies, a formant's move, a
 // held envelope, the outputs' spread, the voice's own high band, the dry
 // voice sample for sample and the switch between the engines.
+#include "Noise.h"
 #include "engine/Engine.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,6 @@ namespace {
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 512;
-
-std::vector<float> noise(size_t n, unsigned seed, float level = 0.3f)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> uniform(-level, level);
-    std::vector<float> x(n);
-    for (float& v : x)
-        v = uniform(random);
-    return x;
-}
 
 // A two-pole resonance at `hz` with bandwidth `bandwidth`, unity peak gain.
 std::vector<float> resonate(const std::vector<float>& x, double hz, double bandwidth)

@@ -1,5 +1,6 @@
 // The engine through the effect record, as a host drives it: blocks of any
 // length, MIDI lists before blocks, parameter changes between blocks.
+#include "Noise.h"
 #include "TestHost.h"
 #include "parameters/ParameterTable.h"
 
@@ -105,16 +106,6 @@ private:
     TestHost host_;
     AEffect* effect_;
 };
-
-std::vector<float> noise(size_t n, unsigned seed, float level = 0.3f)
-{
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<float> uniform(-level, level);
-    std::vector<float> x(n);
-    for (float& v : x)
-        v = uniform(random);
-    return x;
-}
 
 std::vector<float> sawtooth(size_t n, double hz, double rate = 44100.0)
 {
