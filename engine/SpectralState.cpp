@@ -11,6 +11,16 @@
 #include <new>
 
 namespace {
+#ifdef VOCODER_PRIVATE_FFTW
+// This library carries a copy of FFTW of its own, hidden from every other
+// library: its planner serves our instances alone, and one lock of ours
+// serialises planning and destroying plans across them.
+std::unique_lock<std::mutex> lockPlanner()
+{
+    static std::mutex planner;
+    return std::unique_lock<std::mutex>(planner);
+}
+#else
 // The library that defines `symbol` stays loaded until the process ends.
 void keepLoaded(void* symbol)
 {
@@ -25,8 +35,8 @@ void keepLoaded(void* symbol)
 // plans for all of them. FFTW and the lock's library stay loaded after this
 // one is unloaded: the planner keeps its tables (freed by no one, so they
 // stay reachable and are reused by the next load), and the lock is called
-// by every later plan in the process.
-void preparePlanner()
+// by every later plan in the process. No lock of ours is needed then.
+std::unique_lock<std::mutex> lockPlanner()
 {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -34,7 +44,9 @@ void preparePlanner()
         keepLoaded(reinterpret_cast<void*>(&fftw_execute));
         keepLoaded(reinterpret_cast<void*>(&fftw_make_planner_thread_safe));
     });
+    return {};
 }
+#endif
 
 template <typename T>
 T* allocate(int count)
@@ -56,11 +68,13 @@ SpectralState::SpectralState(int fftSize) : n_(fftSize), window_(static_cast<siz
         bandSpectrum_ = allocate<fftw_complex>(n_);
         rightSpectrum_ = allocate<fftw_complex>(n_);
         rightFrame_ = allocate<double>(n_);
-        preparePlanner();
-        carrierPlan_ = fftw_plan_dft_r2c_1d(n_, carrierFrame_, carrierSpectrum_, FFTW_ESTIMATE);
-        modulatorPlan_ = fftw_plan_dft_r2c_1d(n_, modulatorFrame_, modulatorSpectrum_, FFTW_ESTIMATE);
-        inversePlan_ = fftw_plan_dft_c2r_1d(n_, modulatorSpectrum_, modulatorFrame_, FFTW_ESTIMATE);
-        rightPlan_ = fftw_plan_dft_c2r_1d(n_, rightSpectrum_, rightFrame_, FFTW_ESTIMATE);
+        {
+            const auto planner = lockPlanner();
+            carrierPlan_ = fftw_plan_dft_r2c_1d(n_, carrierFrame_, carrierSpectrum_, FFTW_ESTIMATE);
+            modulatorPlan_ = fftw_plan_dft_r2c_1d(n_, modulatorFrame_, modulatorSpectrum_, FFTW_ESTIMATE);
+            inversePlan_ = fftw_plan_dft_c2r_1d(n_, modulatorSpectrum_, modulatorFrame_, FFTW_ESTIMATE);
+            rightPlan_ = fftw_plan_dft_c2r_1d(n_, rightSpectrum_, rightFrame_, FFTW_ESTIMATE);
+        }
         if (!carrierPlan_ || !modulatorPlan_ || !inversePlan_ || !rightPlan_)
             throw std::bad_alloc();
     } catch (...) {
@@ -81,6 +95,7 @@ SpectralState::~SpectralState() { release(); }
 
 void SpectralState::release()
 {
+    const auto planner = lockPlanner();
     for (fftw_plan* plan : {&carrierPlan_, &modulatorPlan_, &inversePlan_, &rightPlan_})
         if (*plan) {
             fftw_destroy_plan(*plan);

@@ -358,6 +358,7 @@ int main(int argc, char** argv)
     CLI::App app{"Renders audio through the Vocoder plug-in (or any VST 2.4 effect library) as a host would.\n"
                  "Stereo input files are mixed to mono for their input; the output is mono at the voice's rate (stereo "
                  "when the built-in engine's Width spreads the bands)."};
+    app.set_version_flag("--version", "vocoder-render " VOCODER_VERSION, "print the version and stop");
     app.add_option("--plugin", options.plugin,
                    "the plug-in library; without it, Vocoder.so is looked for beside this program, then in "
                    "../lib/vst from it, in the folders of $LXVST_PATH and $VST_PATH, in ~/.vst, "

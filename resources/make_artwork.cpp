@@ -1,5 +1,6 @@
 // Draws the editor's thirteen images with cairo and writes them as 8-bit
-// RGBA PNGs named "<number>-<name>.png" into the directory given.
+// RGBA PNGs named "<number>-<name>.png" into the directory given; with
+// --icon, the standalone program's 256 × 256 desktop icon into the file given.
 //
 // One palette and one light, from the top left: surfaces are lighter at the
 // top left, rims catch the light there, shadows fall to the bottom right.
@@ -538,6 +539,37 @@ void helpIcon(Canvas& canvas)
     text(cr, "?", 8, 8.3, 11, rgb(255, 255, 255));
 }
 
+// The desktop icon: the chassis, a row of band levels shaped like a voice's
+// spectrum in the accent colour, and a knob above them.
+void appIcon(Canvas& canvas)
+{
+    cairo_t* cr = canvas.cr;
+    roundedRect(cr, 10, 12, 236, 236, 44);
+    set(cr, rgb(0, 0, 0, 0.35));
+    cairo_fill(cr);
+    roundedRect(cr, 8, 8, 236, 236, 44);
+    linear(cr, 8, 8, 244, 244, kChassisTop, kChassisBottom);
+    cairo_fill(cr);
+    roundedRect(cr, 8.75, 8.75, 234.5, 234.5, 43.25);
+    linear(cr, 8, 8, 244, 244, rgb(255, 255, 255, 0.25), rgb(0, 0, 0, 0.4));
+    cairo_set_line_width(cr, 1.5);
+    cairo_stroke(cr);
+    const double levels[] = {0.35, 0.7, 0.95, 0.8, 0.5, 0.65, 0.85, 0.55, 0.3};
+    const int bars = static_cast<int>(std::size(levels));
+    for (int i = 0; i < bars; ++i) {
+        const double w = 16, gap = 5.5, x = 128 - (bars * w + (bars - 1) * gap) / 2 + i * (w + gap);
+        const double h = 8 + 70 * levels[i], bottom = 214;
+        roundedRect(cr, x, bottom - h, w, h, 3);
+        linear(cr, 0, bottom - 78, 0, bottom, kAccentBright, rgb(196, 96, 18));
+        cairo_fill(cr);
+    }
+    cairo_save(cr);
+    cairo_translate(cr, 128 - 16 * 3.4, 84 - 16 * 3.4);  // the knob's image is 32 × 32, its centre at 16, 16
+    cairo_scale(cr, 3.4, 3.4);
+    knob(cr, layout::kKnobFrames * 3 / 4);
+    cairo_restore(cr);
+}
+
 void credits(Canvas& canvas)
 {
     cairo_t* cr = canvas.cr;
@@ -577,8 +609,16 @@ bool write(const std::string& dir, int number, const char* name, Canvas& canvas)
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--icon") {
+        Canvas c(256, 256);
+        appIcon(c);
+        if (c.save(argv[2]))
+            return 0;
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
+        return 1;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DIRECTORY\n", argv[0]);
+        std::fprintf(stderr, "usage: %s DIRECTORY | --icon FILE\n", argv[0]);
         return 2;
     }
     const std::string dir = argv[1];

@@ -218,6 +218,7 @@ int main(int argc, char** argv)
                  "synthesiser played on \"midi_in\"; the result on \"out_left\" and \"out_right\". The settings are "
                  "kept between runs in $XDG_CONFIG_HOME/vocoder (~/.config/vocoder).",
                  "vocoder");
+    app.set_version_flag("--version", "vocoder " VOCODER_VERSION, "print the version and stop");
     app.add_option("--name", options.name, "the JACK client's name (default \"Vocoder\")");
     app.add_flag("--connect", options.connect,
                  "connect the first capture port to modulator, out_left and out_right to the first two playback "

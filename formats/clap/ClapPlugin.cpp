@@ -11,10 +11,6 @@
 #include <cstdio>
 #include <cstring>
 
-#ifndef VOCODER_VERSION
-#define VOCODER_VERSION "0"
-#endif
-
 namespace {
 
 const char* const kFeatures[] = {"audio-effect", "filter", nullptr};
