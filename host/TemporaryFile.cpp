@@ -9,8 +9,11 @@
 std::string temporaryBeside(const std::string& path)
 {
     const std::filesystem::path target(path);
-    return (target.parent_path() / ("." + target.filename().string() + ".partial-" + std::to_string(getpid())))
-        .string();
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".partial-";
+    name += std::to_string(getpid());
+    return (target.parent_path() / name).string();
 }
 
 void moveOver(const std::string& temporary, const std::string& path)
