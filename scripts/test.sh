@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, starts an X server of its own (Xvfb) for the
 # window tests and a JACK server of its own (the dummy driver) for the
-# standalone program's tests, then builds and runs the tests three ways: a release build,
+# standalone program's tests, then builds and runs the tests three ways: a release build
+# (and from fresh builds the packages, which are checked),
 # an AddressSanitizer + UndefinedBehaviorSanitizer build, and a
 # ThreadSanitizer build of the tests where threads meet, then 30 s of
 # fuzzing the PNG decoder.
@@ -65,6 +66,10 @@ run() {  # build directory, then extra CMake arguments
 echo "== release build"
 run build/test-release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/test-release --output-on-failure -j"$jobs"
+
+echo "== packages: the .deb and the tarball, built and checked"
+scripts/package.sh
+tests/package/check_packages.sh build/test-release/tests/package_probe
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 run build/test-asan -DCMAKE_BUILD_TYPE=Debug -DVOCODER_SANITIZE=address,undefined
