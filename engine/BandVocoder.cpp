@@ -1,5 +1,7 @@
 #include "BandVocoder.h"
 
+#include "Erb.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -27,8 +29,6 @@ constexpr double kNoiseShareLow = 0.3;
 constexpr double kNoiseShareHigh = 0.6;
 constexpr double kSibilanceMs = 5.0;
 
-double erbNumber(double hz) { return 21.4 * std::log10(1.0 + 0.00437 * hz); }
-double erbFrequency(double erb) { return (std::pow(10.0, erb / 21.4) - 1.0) / 0.00437; }
 
 double power(const fftw_complex& z) { return z[0] * z[0] + z[1] * z[1]; }
 

@@ -48,7 +48,7 @@ Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
     const SpectralPair sizes = parameters_.sizes();
     active_ = &spectral_.forSize(sizes.fftSize);
     hop_ = sizes.hopSize;
-    bandVocoder_.configure(sizes.fftSize, hop_, sampleRate_);
+    configureBands();
     if (dialect_ == Dialect::extended) {
         alignRing_.assign(kAlignRing, 0.0f);
         voiceRing_.assign(kAlignRing, 0.0f);
@@ -181,7 +181,7 @@ void Engine::takeOverChanges()
         if (sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset)) {
             active_ = &spectral_.forSize(sizes.fftSize);
             hop_ = sizes.hopSize;
-            bandVocoder_.configure(sizes.fftSize, hop_, sampleRate_);
+            configureBands();
             resetBuffers();
         }
     }
@@ -239,7 +239,14 @@ void Engine::applySampleRate(float rate)
     compressor_.setSampleRate(rate);
     equaliser_.setSampleRate(static_cast<int>(rate));
     equaliserRight_.setSampleRate(static_cast<int>(rate));
-    bandVocoder_.configure(active_->fftSize(), hop_, rate);
+    configureBands();
+}
+
+// The band vocoder's and the band meter's bands for the size and rate in force.
+void Engine::configureBands()
+{
+    bandVocoder_.configure(active_->fftSize(), hop_, sampleRate_);
+    bandMeter_.prepare(active_->fftSize(), sampleRate_);
 }
 
 void Engine::refill(SampleBuffer& buffer)
@@ -409,10 +416,14 @@ void Engine::runFrames()
         outputBuffer_.appendFill(hop, kGuardFloat);
         blend_ = clearEngine_ ? std::min(1.0, blend_ + fadeStep) : std::max(0.0, blend_ - fadeStep);
         const bool stereo = blend_ > 0.0 && bandVocoder_.stereo();
+        const BandMeter* meter = extended ? &bandMeter_ : nullptr;
         if (blend_ > 0.0)
-            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data(), bandVocoder_, blend_, stereo);
+            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data(), bandVocoder_, blend_, stereo, meter,
+                           &bandLevels_);
         else
-            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data());
+            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data(), meter, &bandLevels_);
+        if (meter)
+            bandMeter_.publish(bandLevels_);
         kernels::overlapAdd(outputBuffer_.data() + appendPos, window, resynthesised, inverseN, n);
         if (extended) {
             outputRight_.appendFill(hop, kGuardFloat);

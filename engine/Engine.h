@@ -10,6 +10,7 @@
 // in pieces of that length, which sound as the whole block would.
 #pragma once
 
+#include "BandMeter.h"
 #include "BandVocoder.h"
 #include "CarrierSynth.h"
 #include "EventQueue.h"
@@ -82,6 +83,9 @@ public:
     const SimpleCompRms& compressor() const { return compressor_; }
     const Equaliser& equaliser() const { return equaliser_; }
     const BandVocoder& bandVocoder() const { return bandVocoder_; }
+    // The voice's and the output's band levels, for a display (extended
+    // dialect; any thread may read them).
+    const BandMeter& bandMeter() const { return bandMeter_; }
     float mix() const { return mix_; }
     const EventQueue& eventQueue() const { return eventQueue_; }
     int mode() const { return mode_; }
@@ -110,6 +114,7 @@ private:
     void processModulator(const float* in1, float* out1, float* out2, int frames);
     void outputStage(float* in, float* inRight, double gain, float* out1, float* out2, int length);
     void runFrames();
+    void configureBands();
     void mixVoice(const float* in1, float* out1, float* out2, int frames);
     void renderSynth(int first, float* out, int count);
     void deliverEvents(int i)
@@ -137,6 +142,8 @@ private:
     Equaliser equaliserRight_{44100};  // the right-hand output's, while the outputs differ
     SpectralBank spectral_;
     BandVocoder bandVocoder_;
+    BandMeter bandMeter_;
+    BandLevels bandLevels_;  // the audio thread's, before it publishes them
     EventQueue eventQueue_;
 
     // Settings as the audio thread applied them.

@@ -1,5 +1,6 @@
 #include "SpectralState.h"
 
+#include "BandMeter.h"
 #include "BandVocoder.h"
 #include "SpectralKernels.h"
 
@@ -119,20 +120,26 @@ void SpectralState::analyse(const float* carrier, const float* modulator)
     fftw_execute(modulatorPlan_);
 }
 
-void SpectralState::frame(const float* carrier, const float* modulator)
+void SpectralState::frame(const float* carrier, const float* modulator, const BandMeter* meter, BandLevels* levels)
 {
     analyse(carrier, modulator);
+    if (meter)
+        meter->measure(modulatorSpectrum_, levels->voice);
     // M_k <- |M_k| * C_k: the carrier keeps its phase and takes the product of
     // the magnitudes. The Nyquist bin follows the same rule, so nothing of the
     // modulator reaches the output unmultiplied.
     kernels::imposeMagnitudes(modulatorSpectrum_, carrierSpectrum_, n_ / 2 + 1);
+    if (meter)
+        meter->measure(modulatorSpectrum_, levels->output);
     fftw_execute(inversePlan_);
 }
 
 void SpectralState::frame(const float* carrier, const float* modulator, BandVocoder& shaper, double blend,
-                          bool stereo)
+                          bool stereo, const BandMeter* meter, BandLevels* levels)
 {
     analyse(carrier, modulator);
+    if (meter)
+        meter->measure(modulatorSpectrum_, levels->voice);
     fftw_complex* right = stereo ? rightSpectrum_ : nullptr;
     const int bins = n_ / 2 + 1;
     if (blend >= 1.0) {
@@ -149,6 +156,8 @@ void SpectralState::frame(const float* carrier, const float* modulator, BandVoco
                 modulatorSpectrum_[k][part] = blend * bandSpectrum_[k][part] + other * product;
             }
     }
+    if (meter)
+        meter->measure(modulatorSpectrum_, levels->output);
     fftw_execute(inversePlan_);
     if (right)
         fftw_execute(rightPlan_);

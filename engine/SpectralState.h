@@ -6,6 +6,8 @@
 
 #include <fftw3.h>
 
+class BandMeter;
+struct BandLevels;
 class BandVocoder;
 
 #include <memory>
@@ -24,13 +26,16 @@ public:
 
     // Reads carrier[0..N-1] and modulator[0..N-1]; leaves N resynthesised samples
     // (N times the inverse transform of the product spectrum) in output().
-    void frame(const float* carrier, const float* modulator);
+    // With `meter`, the voice's and the output's band levels go to `levels`.
+    void frame(const float* carrier, const float* modulator, const BandMeter* meter = nullptr,
+               BandLevels* levels = nullptr);
     const double* output() const { return modulatorFrame_; }
     // The same frame through the band vocoder, its spectrum blended with the
     // product above by `blend` (1: the band vocoder alone, 0: the product
     // alone, exactly). With `stereo`, a second result for the right-hand
     // output goes to rightOutput().
-    void frame(const float* carrier, const float* modulator, BandVocoder& shaper, double blend, bool stereo);
+    void frame(const float* carrier, const float* modulator, BandVocoder& shaper, double blend, bool stereo,
+               const BandMeter* meter = nullptr, BandLevels* levels = nullptr);
     const double* rightOutput() const { return rightFrame_; }
     // Zeroes the two real transform buffers.
     void clear();

@@ -316,3 +316,58 @@ TEST(ClearEngine, SwitchingEnginesHasNoStep)
         }
     }
 }
+
+// The band display's levels, in either engine: a voice resonating at 700 Hz
+// lights its band well above the bands at 8 kHz, in the voice and in the
+// output; silence brings every band to the floor, and it stays there. The
+// VST 2 dialect publishes nothing.
+TEST(BandMeter, FollowsTheVoiceAndRestsInSilence)
+{
+    const auto bandOf = [](double hz) {
+        int band = 0;
+        for (int b = 0; b < BandLevels::kBands; ++b)
+            if (std::fabs(std::log(BandMeter::centreHz(b, kRate) / hz)) <
+                std::fabs(std::log(BandMeter::centreHz(band, kRate) / hz)))
+                band = b;
+        return static_cast<size_t>(band);
+    };
+    const size_t low = bandOf(700.0), high = bandOf(8000.0);
+    const std::vector<float> voice = resonate(noise(44100, 21), 700.0, 100.0);
+    const std::vector<float> silence(44100, 0.0f);
+    for (const float engineValue : {0.0f, 1.0f}) {
+        Engine engine(Dialect::extended);
+        engine.prepare(static_cast<float>(kRate), kBlock);
+        engine.parameters().set(kCarrier, 1.0f);
+        engine.parameters().set(kEngine, engineValue);
+        engine.reset();
+        std::vector<float> left(kBlock), right(kBlock);
+        const auto play = [&](const std::vector<float>& in) {
+            for (size_t start = 0; start + kBlock <= in.size(); start += kBlock)
+                engine.process(in.data() + start, kFlatCarrier.data() + start, left.data(), right.data(), kBlock);
+        };
+        BandLevels levels;
+        EXPECT_FALSE(engine.bandMeter().read(levels)) << "nothing measured yet";
+        play(voice);
+        ASSERT_TRUE(engine.bandMeter().read(levels));
+        EXPECT_GT(levels.voice[low], -60.0f) << "engine " << engineValue;
+        EXPECT_GT(levels.voice[low] - levels.voice[high], 20.0f) << "engine " << engineValue;
+        EXPECT_GT(levels.output[low] - levels.output[high], 20.0f) << "engine " << engineValue;
+        play(silence);
+        ASSERT_TRUE(engine.bandMeter().read(levels));
+        const BandLevels rested = levels;
+        play(silence);
+        ASSERT_TRUE(engine.bandMeter().read(levels));
+        for (size_t b = 0; b < BandLevels::kBands; ++b) {
+            EXPECT_LE(levels.voice[b], -100.0f) << "band " << b;
+            EXPECT_LE(levels.output[b], -100.0f) << "band " << b;
+            EXPECT_EQ(levels.voice[b], rested.voice[b]) << "band " << b;
+        }
+    }
+    Engine vst2(Dialect::vst2);
+    vst2.prepare(static_cast<float>(kRate), kBlock);
+    std::vector<float> out(kBlock), spare(kBlock);
+    vst2.process(voice.data(), kFlatCarrier.data(), out.data(), spare.data(), kBlock);
+    vst2.process(voice.data() + kBlock, kFlatCarrier.data() + kBlock, out.data(), spare.data(), kBlock);
+    BandLevels levels;
+    EXPECT_FALSE(vst2.bandMeter().read(levels));
+}
