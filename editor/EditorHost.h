@@ -1,6 +1,7 @@
 // What the editor asks of the plug-in it edits, in any format: the current
 // values and their texts, edit gestures and changes, the host's idle service
-// while a control holds the mouse, and a new window size.
+// while a control holds the mouse, a new window size, and the levels the
+// band display shows.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,15 @@ public:
     virtual void gestureIdle() = 0;
     // Asks the host to resize the editor's window; false if it did not.
     virtual bool resizeWindow(std::int32_t width, std::int32_t height) = 0;
+    // The latest band levels of the voice and of the output, in dB, at most
+    // `capacity` of each; how many it gave (none where the format has none).
+    virtual int bandLevels(float* voice, float* output, int capacity)
+    {
+        (void)voice;
+        (void)output;
+        (void)capacity;
+        return 0;
+    }
 
 protected:
     ~EditorHost() = default;

@@ -1,12 +1,15 @@
-// The editor's panel: its images and the 49 views in drawing order, with
-// their rectangles, images and strip arguments. The editor builds its view
-// tree from this table and the artwork generator lays its captions out by it.
+// The editor's panels: their images and views in drawing order, with their
+// rectangles, images and strip arguments: the 49 views of the panel every
+// format shows, and the extension panel's below it. The editor builds its
+// view tree from these tables and the artwork generator lays its captions
+// out by them.
 #pragma once
 
 #include "parameters/ParameterTable.h"
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace layout {
 
@@ -25,6 +28,9 @@ enum Image : std::int32_t {
     kFftSizes = 122,
     kHopSizes = 123,
     kNumberButtons = 124,
+    kExtensionPanel = 125,
+    kEngineButtons = 126,
+    kFreezeButtons = 127,
 };
 
 inline constexpr int kWidth = 500, kHeight = 374;
@@ -32,10 +38,10 @@ inline constexpr int kWidth = 500, kHeight = 374;
 // Tag of the two views that drive no parameter.
 inline constexpr std::int32_t kNoParameter = 999;
 
-enum class Kind : std::uint8_t { HelpIcon, Credits, Button, Knob, VerticalSlider, HorizontalSlider, Display };
+enum class Kind : std::uint8_t { HelpIcon, Credits, Button, Knob, VerticalSlider, HorizontalSlider, Display, BandDisplay };
 
 // Display alignment, as the text display takes it.
-inline constexpr std::int32_t kLeft = 0, kRight = 2;
+inline constexpr std::int32_t kLeft = 0, kCentre = 1, kRight = 2;
 
 struct View {
     Kind kind;
@@ -107,12 +113,55 @@ inline constexpr std::array<View, 49> kViews{{
     {K::Display, kVocoderGain, 443, 260, 485, 270, 0, kRight, 0},
 }};
 
-// The view of `kind` bound to `tag`; null if the table has none.
+// The panel the formats we design add below that one, for the parameters
+// beyond the VST 2 plug-in's: a column for each, and the band display (the
+// voice's and the output's band levels) across the bottom.
+inline constexpr int kExtensionTop = kHeight, kExtensionHeight = 150;
+
+namespace extension {
+constexpr std::int32_t column(int c) { return 35 + 62 * c; }  // a column's centre
+inline constexpr std::int32_t kCaptionY = kExtensionTop + 27;
+inline constexpr std::int32_t kButtonTop = kExtensionTop + 34, kKnobTop = kExtensionTop + 38;
+inline constexpr std::int32_t kDisplayTop = kExtensionTop + 74;
+constexpr View button(int c, std::int32_t tag, std::int32_t image)
+{
+    return {Kind::Button, tag, column(c) - 24, kButtonTop, column(c) + 24, kButtonTop + 47, image, 2, 47};
+}
+constexpr View knob(int c, std::int32_t tag)
+{
+    return {Kind::Knob, tag, column(c) - 16, kKnobTop, column(c) + 16, kKnobTop + 32, kKnobStrip, 0, 0};
+}
+constexpr View display(int c, std::int32_t tag)
+{
+    return {Kind::Display, tag, column(c) - 28, kDisplayTop, column(c) + 28, kDisplayTop + 10, 0, kCentre, 0};
+}
+}  // namespace extension
+
+inline constexpr std::array<View, 15> kExtensionViews{{
+    extension::button(0, kEngine, kEngineButtons),
+    extension::knob(1, kBands),
+    extension::display(1, kBands),
+    extension::knob(2, kFlatten),
+    extension::display(2, kFlatten),
+    extension::knob(3, kFormant),
+    extension::display(3, kFormant),
+    extension::knob(4, kSibilance),
+    extension::display(4, kSibilance),
+    extension::button(5, kFreeze, kFreezeButtons),
+    extension::knob(6, kMix),
+    extension::display(6, kMix),
+    extension::knob(7, ::kWidth),  // the parameter, not the panel's width
+    extension::display(7, ::kWidth),
+    {Kind::BandDisplay, kNoParameter, 20, kExtensionTop + 94, 480, kExtensionTop + 138, 0, 0, 0},
+}};
+
+// The view of `kind` bound to `tag` in either panel; null if none has it.
 constexpr const View* find(Kind kind, std::int32_t tag)
 {
-    for (const View& v : kViews)
-        if (v.kind == kind && v.tag == tag)
-            return &v;
+    for (const std::span<const View> table : {std::span<const View>(kViews), std::span<const View>(kExtensionViews)})
+        for (const View& v : table)
+            if (v.kind == kind && v.tag == tag)
+                return &v;
     return nullptr;
 }
 

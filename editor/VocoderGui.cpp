@@ -2,6 +2,7 @@
 
 #include "AnimatedControls.h"
 #include "Layout.h"
+#include "toolkit/CBarDisplay.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"
@@ -9,12 +10,19 @@
 #include "toolkit/CSplashScreen.h"
 #include "toolkit/Controls.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
 
 using namespace VSTGUI;
 
+namespace {
+// The band display spans 72 dB below full scale; a bar falls by its whole
+// height in 20 idle calls (two thirds of a second at 30 a second).
+constexpr float kBandRangeDb = 72.0f;
+constexpr float kBandFall = 0.05f;
+}  // namespace
 
 void formatParameterText(float, char* text, void* binding)
 {
@@ -26,8 +34,8 @@ void formatParameterText(float, char* text, void* binding)
     std::snprintf(text, 256, "%s%s", shown, suffix ? suffix : "");
 }
 
-VocoderGui::VocoderGui(EditorHost& host, Gestures gestures)
-    : host_(host), gestures_(gestures), background_(new CBitmap(layout::kBackground))
+VocoderGui::VocoderGui(EditorHost& host, Gestures gestures, Panels panels)
+    : host_(host), gestures_(gestures), panels_(panels), background_(new CBitmap(layout::kBackground))
 {
     knobModeSetting = FrameServices::kLinearMode;
     for (std::int32_t i = 0; i < kNumParameters; ++i)
@@ -42,7 +50,10 @@ VocoderGui::~VocoderGui()
 }
 
 std::int32_t VocoderGui::width() const { return background_->width(); }
-std::int32_t VocoderGui::height() const { return background_->height(); }
+std::int32_t VocoderGui::height() const
+{
+    return background_->height() + (panels_ == Panels::extended ? layout::kExtensionHeight : 0);
+}
 
 bool VocoderGui::open(void* parent)
 {
@@ -121,7 +132,9 @@ void VocoderGui::buildViews(CFrame* target)
                           new CBitmap(layout::kKnobStrip),      new CBitmap(layout::kVerticalFader),
                           new CBitmap(layout::kHorizontalFader), new CBitmap(layout::kNumberButtons),
                           new CBitmap(layout::kHelpIcon),       new CBitmap(layout::kCredits),
-                          new CBitmap(layout::kFftSizes),       new CBitmap(layout::kHopSizes)};
+                          new CBitmap(layout::kFftSizes),       new CBitmap(layout::kHopSizes),
+                          new CBitmap(layout::kEngineButtons),  new CBitmap(layout::kFreezeButtons),
+                          new CBitmap(layout::kExtensionPanel)};
     const auto bitmap = [&](std::int32_t id) {
         for (CBitmap* b : bitmaps)
             if (b->resourceId() == id)
@@ -136,20 +149,20 @@ void VocoderGui::buildViews(CFrame* target)
     };
 
     using layout::Kind;
-    for (const layout::View& v : layout::kViews) {
+    const auto add = [&](const layout::View& v) {
         const auto index = static_cast<size_t>(v.tag);
         CControl* made = nullptr;
         switch (v.kind) {
         case Kind::HelpIcon:
             helpIcon_ = new CMovieBitmap(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, bitmap(v.image));
             target->addView(helpIcon_);
-            continue;
+            return;
         case Kind::Credits:
             credits_ = new CSplashScreen({v.left, v.top, v.right, v.bottom}, this, v.tag, bitmap(v.image),
                                          {layout::kCreditsLeft, layout::kCreditsTop, layout::kCreditsRight,
                                           layout::kCreditsBottom});
             target->addView(credits_);
-            continue;
+            return;
         case Kind::Button:
             made = new CAnimMovieButton(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, bitmap(v.image));
             break;
@@ -179,12 +192,27 @@ void VocoderGui::buildViews(CFrame* target)
             display->setValue(host_.parameterValue(v.tag));
             target->addView(display);
             displays_[index] = display;
-            continue;
+            return;
         }
+        case Kind::BandDisplay:
+            bands_ = new CBarDisplay({v.left, v.top, v.right, v.bottom}, {20, 21, 24, 0}, {190, 194, 200, 0},
+                                     {242, 132, 36, 0});
+            target->addView(bands_);
+            return;
         }
         made->setValue(host_.parameterValue(v.tag));
         target->addView(made);
         controls_[index] = made;
+    };
+    for (const layout::View& v : layout::kViews)
+        add(v);
+    if (panels_ == Panels::extended) {
+        extension_ = new CView({0, layout::kExtensionTop, layout::kWidth, layout::kExtensionTop + layout::kExtensionHeight});
+        extension_->setBackground(bitmap(layout::kExtensionPanel));
+        extension_->setMouseEnabled(false);
+        target->addView(extension_);
+        for (const layout::View& v : layout::kExtensionViews)
+            add(v);
     }
     for (CBitmap* b : bitmaps)
         b->releaseRef();
@@ -200,6 +228,8 @@ void VocoderGui::releaseViews()
     };
     release(helpIcon_);
     release(credits_);
+    release(extension_);
+    release(bands_);
     for (auto*& c : controls_)
         release(c);
     for (auto*& d : displays_)
@@ -226,9 +256,30 @@ void VocoderGui::takeOverChanges()
     }
 }
 
+// The host's latest levels onto the bars: a bar rises to its level at once
+// and falls towards it at a steady pace.
+void VocoderGui::showBandLevels()
+{
+    float voice[CBarDisplay::kMaxBars], output[CBarDisplay::kMaxBars];
+    const int count = std::clamp(host_.bandLevels(voice, output, CBarDisplay::kMaxBars), 0, CBarDisplay::kMaxBars);
+    if (count == 0)
+        return;
+    const auto follow = [](float& shown, float db) {
+        const float level = std::clamp((db + kBandRangeDb) / kBandRangeDb, 0.0f, 1.0f);
+        shown = std::max(level, shown - kBandFall);
+    };
+    for (int b = 0; b < count; ++b) {
+        follow(shownVoice_[static_cast<size_t>(b)], voice[b]);
+        follow(shownOutput_[static_cast<size_t>(b)], output[b]);
+    }
+    bands_->setLevels(shownVoice_.data(), shownOutput_.data(), count);
+}
+
 void VocoderGui::idle()
 {
     takeOverChanges();
+    if (bands_)
+        showBandLevels();
     if (frame_)
         frame_->idle();
     if (closePending_ && frame_ && !frame_->inGesture())
@@ -250,12 +301,18 @@ platform::Image* VocoderGui::drawPicture()
     std::array<CParamDisplay*, kNumParameters> shownDisplays = displays_;
     CMovieBitmap* shownIcon = helpIcon_;
     CSplashScreen* shownCredits = credits_;
+    CView* shownExtension = extension_;
+    CBarDisplay* shownBands = bands_;
     // The picture's own views: the editor's stay as they are.
     controls_ = {};
     displays_ = {};
     helpIcon_ = nullptr;
     credits_ = nullptr;
+    extension_ = nullptr;
+    bands_ = nullptr;
     buildViews(&offscreen);
+    if (bands_)
+        showBandLevels();
     auto* picture = new platform::Image(width(), height());
     {
         CDrawContext context(&offscreen, picture);
@@ -266,5 +323,7 @@ platform::Image* VocoderGui::drawPicture()
     displays_ = shownDisplays;
     helpIcon_ = shownIcon;
     credits_ = shownCredits;
+    extension_ = shownExtension;
+    bands_ = shownBands;
     return picture;
 }

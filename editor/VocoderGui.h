@@ -1,6 +1,7 @@
-// The plug-in's editor: a 500 × 374 panel with a control for every
-// parameter, text displays for the continuous ones, a help icon and the
-// credits. It knows no plug-in format: controls change parameters through
+// The plug-in's editor: a 500 × 374 panel with a control for each of the
+// VST 2 plug-in's parameters, text displays for the continuous ones, a help
+// icon and the credits; in the formats we design, a 500 × 150 panel below it
+// with the other parameters and the band display. It knows no plug-in format: controls change parameters through
 // the editor host, and parameter changes from anywhere bring the controls up
 // to date at the next idle.
 #pragma once
@@ -19,6 +20,7 @@ class Image;
 }
 
 namespace VSTGUI {
+class CBarDisplay;
 class CBitmap;
 class CMovieBitmap;
 class CParamDisplay;
@@ -42,8 +44,11 @@ public:
     // served through the host's gestureIdle, or fed from window events
     // across idle calls, so that no call blocks.
     enum class Gestures { modalLoop, fromEvents };
+    // The panel every format shows, or that and the extension panel below
+    // it: the parameters beyond the VST 2 plug-in's and the band display.
+    enum class Panels { classic, extended };
 
-    explicit VocoderGui(EditorHost& host, Gestures gestures = Gestures::modalLoop);
+    explicit VocoderGui(EditorHost& host, Gestures gestures = Gestures::modalLoop, Panels panels = Panels::classic);
     ~VocoderGui();
     VocoderGui(const VocoderGui&) = delete;
     VocoderGui& operator=(const VocoderGui&) = delete;
@@ -92,6 +97,7 @@ public:
     VSTGUI::CControl* control(std::int32_t index) const { return controls_[static_cast<size_t>(index)]; }
     VSTGUI::CParamDisplay* display(std::int32_t index) const { return displays_[static_cast<size_t>(index)]; }
     VSTGUI::CSplashScreen* credits() const { return credits_; }
+    VSTGUI::CBarDisplay* bandDisplay() const { return bands_; }
 
     // How knobs are dragged, for every editor of the library: 2 linear, other
     // circular. Each new editor sets it to linear; instances on any thread.
@@ -102,17 +108,23 @@ private:
     void buildViews(VSTGUI::CFrame* frame);
     void releaseViews();
     void takeOverChanges();
+    void showBandLevels();
     void destroyFrame();
     bool adopt(VSTGUI::CFrame* frame);
 
     EditorHost& host_;
     Gestures gestures_;
+    Panels panels_;
     VSTGUI::CFrame* frame_ = nullptr;
     std::array<DisplayBinding, kNumParameters> displayBindings_;
     VSTGUI::CBitmap* background_;
     VSTGUI::CMovieBitmap* helpIcon_ = nullptr;
     VSTGUI::CSplashScreen* credits_ = nullptr;
-    std::array<VSTGUI::CControl*, kNumParameters> controls_{};
+    VSTGUI::CView* extension_ = nullptr;
+    VSTGUI::CBarDisplay* bands_ = nullptr;
+    // The band display's bars as shown (0 … 1): they rise at once and fall
+    // at a steady pace, so that the display reads at the editor's idle rate.
+    std::array<float, 64> shownVoice_{}, shownOutput_{};    std::array<VSTGUI::CControl*, kNumParameters> controls_{};
     std::array<VSTGUI::CParamDisplay*, kNumParameters> displays_{};
     std::atomic<ChangeMask> changed_{0};  // one bit per parameter
     bool closePending_ = false;

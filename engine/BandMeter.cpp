@@ -60,6 +60,17 @@ void BandMeter::publish(const BandLevels& levels)
     sequence_.store(s + 2, std::memory_order_release);
 }
 
+int BandMeter::read(float* voice, float* output, int capacity) const
+{
+    BandLevels levels;
+    if (!read(levels))
+        return 0;
+    const int count = std::min(capacity, BandLevels::kBands);
+    std::copy_n(levels.voice.begin(), count, voice);
+    std::copy_n(levels.output.begin(), count, output);
+    return count;
+}
+
 bool BandMeter::read(BandLevels& levels) const
 {
     for (int attempt = 0; attempt < 8; ++attempt) {

@@ -30,6 +30,8 @@ public:
     void publish(const BandLevels& levels);
     // Any thread: false until the first publish, or if every try met a write.
     bool read(BandLevels& levels) const;
+    // The same into a display's arrays: how many bands it gave (0 for none).
+    int read(float* voice, float* output, int capacity) const;
 
 private:
     static constexpr int kValues = 2 * BandLevels::kBands;

@@ -1,5 +1,6 @@
 #include "EditorPicture.h"
 
+#include "EngineHost.h"
 #include "PluginHost.h"
 #include "TemporaryFile.h"
 #include "editor/VocoderGui.h"
@@ -9,6 +10,7 @@
 
 #include <cairo.h>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -20,17 +22,50 @@ AEffect* linkedEntry(audioMasterCallback host)
     return (new Vocoder(host))->getAeffect();
 }
 
-}  // namespace
+// The editor's view of the built-in engine's parameters; no gestures reach it.
+class RendererEditorHost final : public EditorHost {
+public:
+    explicit RendererEditorHost(Renderer& renderer) : renderer_(renderer) {}
+    float parameterValue(std::int32_t index) override { return renderer_.parameter(index); }
+    void parameterText(std::int32_t index, char* text) override
+    {
+        std::strncpy(text, renderer_.parameterDisplay(index).c_str(), 255);
+        text[255] = 0;
+    }
+    void beginEdit(std::int32_t) override {}
+    void performEdit(std::int32_t, float) override {}
+    void endEdit(std::int32_t) override {}
+    void gestureIdle() override {}
+    bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
 
-void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const std::string& path)
+private:
+    Renderer& renderer_;
+};
+
+std::unique_ptr<platform::Image> drawEditor(const std::function<void(Renderer&)>& configure, bool extended)
 {
+    if (extended) {
+        EngineHost engine(44100.0f, 512);
+        configure(engine);
+        RendererEditorHost host(engine);
+        VocoderGui gui(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+        return std::unique_ptr<platform::Image>(gui.drawPicture());
+    }
     PluginHost host(&linkedEntry, "the linked plug-in", 44100.0f, 512);
     configure(host);
     auto* plugin = static_cast<AudioEffect*>(host.effect()->object);
     auto* editor = dynamic_cast<AEffGUIEditor*>(plugin->getEditor());
     if (!editor)
         throw HostError("the plug-in has no editor to draw");
-    std::unique_ptr<platform::Image> picture(editor->gui().drawPicture());
+    return std::unique_ptr<platform::Image>(editor->gui().drawPicture());
+}
+
+}  // namespace
+
+std::pair<int, int> writeEditorPicture(const std::function<void(Renderer&)>& configure, const std::string& path,
+                                       bool extended)
+{
+    const std::unique_ptr<platform::Image> picture = drawEditor(configure, extended);
     const std::string partial = temporaryBeside(path);
     const cairo_status_t status = cairo_surface_write_to_png(picture->surface(), partial.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {
@@ -38,4 +73,5 @@ void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const
         throw HostError("cannot write " + path + ": " + cairo_status_to_string(status));
     }
     moveOver(partial, path);
+    return {cairo_image_surface_get_width(picture->surface()), cairo_image_surface_get_height(picture->surface())};
 }

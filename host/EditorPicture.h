@@ -4,10 +4,13 @@
 #include <functional>
 #include <string>
 
-class PluginHost;
+class Renderer;
 
-// Builds the plug-in linked into this program, lets `configure` set it up
-// (a preset, --set values) and writes the editor's picture to `path`
-// (through a temporary file, so a failure leaves no partial file).
-// Throws HostError.
-void writeEditorPicture(const std::function<void(PluginHost&)>& configure, const std::string& path);
+// Builds the plug-in linked into this program (the VST 2 library's code, or
+// with `extended` the engine as the formats we design run it), lets
+// `configure` set it up (a preset, --set values) and writes the editor's
+// picture to `path` (through a temporary file, so a failure leaves no
+// partial file): the VST 2 editor, or the editor with its extension panel.
+// Returns the picture's width and height. Throws HostError.
+std::pair<int, int> writeEditorPicture(const std::function<void(Renderer&)>& configure, const std::string& path,
+                                       bool extended);

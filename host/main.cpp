@@ -255,9 +255,10 @@ int render(const Options& options)
         return 0;
     }
     if (!options.editorPicture.empty()) {
-        writeEditorPicture([&](PluginHost& host) { configure(host, options); }, options.editorPicture);
+        const auto [width, height] = writeEditorPicture([&](Renderer& host) { configure(host, options); },
+                                                        options.editorPicture, needsBuiltIn(options));
         if (!options.quiet)
-            std::printf("%s: the editor, 500 x 374\n", options.editorPicture.c_str());
+            std::printf("%s: the editor, %d x %d\n", options.editorPicture.c_str(), width, height);
         if (options.modulator.empty())
             return 0;
     }
@@ -387,7 +388,8 @@ int main(int argc, char** argv)
                  "by itself when a --set or a preset needs one of those parameters");
     app.add_option("--editor-png", options.editorPicture,
                    "write a picture of the editor as it looks with the --preset and --set values (the plug-in linked "
-                   "into this program)")
+                   "into this program; with the built-in engine, the editor of LV2, CLAP and the standalone program, "
+                   "its extension panel included)")
         ->type_name("FILE");
     app.add_flag("--list-params", options.listParameters,
                  "print every parameter: index, name, value, display, label (after --preset and --set)");

@@ -1,4 +1,4 @@
-// Draws the editor's thirteen images with cairo and writes them as 8-bit
+// Draws the editor's sixteen images with cairo and writes them as 8-bit
 // RGBA PNGs named "<number>-<name>.png" into the directory given; with
 // --icon, the standalone program's 256 × 256 desktop icon into the file given.
 //
@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <functional>
 #include <numbers>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -397,13 +398,14 @@ const layout::View& viewFor(layout::Kind kind, std::int32_t tag)
 double centreX(const layout::View& v) { return (v.left + v.right) / 2.0; }
 double centreY(const layout::View& v) { return (v.top + v.bottom) / 2.0; }
 
-// Scale dots around every knob, where its indicator can point.
-void knobScales(cairo_t* cr)
+// Scale dots around every knob of `views`, where its indicator can point;
+// the panel's image starts `top` pixels down the editor.
+void knobScales(cairo_t* cr, std::span<const layout::View> views = layout::kViews, double top = 0)
 {
-    for (const auto& v : layout::kViews) {
+    for (const auto& v : views) {
         if (v.kind != layout::Kind::Knob)
             continue;
-        const double cx = centreX(v), cy = centreY(v);
+        const double cx = centreX(v), cy = centreY(v) - top;
         for (int i = 0; i <= 10; ++i) {
             const double a = (225.0 - 27.0 * i) * kPi / 180.0;
             const double r = (i == 0 || i == 5 || i == 10) ? 1.1 : 0.75;
@@ -419,23 +421,28 @@ void caption(cairo_t* cr, const std::string& s, double x, double y, Align align 
     text(cr, s, x, y, 8, kInkSoft, align);
 }
 
-void background(Canvas& canvas)
+// The chassis of a panel `height` pixels high: its gradient, a fine brushed
+// texture (fixed: `seed` picks it), the corner screws.
+void chassis(cairo_t* cr, int height, unsigned seed)
 {
-    cairo_t* cr = canvas.cr;
-    using layout::Kind;
-    linear(cr, 0, 0, 0, layout::kHeight, kChassisTop, kChassisBottom);
+    linear(cr, 0, 0, 0, height, kChassisTop, kChassisBottom);
     cairo_paint(cr);
-    // A fine brushed texture, fixed.
-    unsigned seed = 777;
-    for (int y = 0; y < layout::kHeight; ++y) {
+    for (int y = 0; y < height; ++y) {
         seed = seed * 1103515245u + 12345u;
         cairo_rectangle(cr, 0, y, layout::kWidth, 1);
         set(cr, rgb(255, 255, 255, ((seed >> 16) & 0xFF) / 255.0 * 0.025));
         cairo_fill(cr);
     }
-    for (double x : {4.5, 495.5})
-        for (double y : {4.5, 369.5})
+    for (double x : {4.5, layout::kWidth - 4.5})
+        for (double y : {4.5, height - 4.5})
             screw(cr, x, y);
+}
+
+void background(Canvas& canvas)
+{
+    cairo_t* cr = canvas.cr;
+    using layout::Kind;
+    chassis(cr, layout::kHeight, 777);
 
     // Title.
     text(cr, "VOCODER", 16, 24, 22, rgb(0, 0, 0, 0.5), Align::Left, true, 2.0);
@@ -570,6 +577,38 @@ void appIcon(Canvas& canvas)
     cairo_restore(cr);
 }
 
+// The extension panel below the first: the Clear engine's controls, each
+// with its caption, and the band display's dark window with its legend.
+void extensionBackground(Canvas& canvas)
+{
+    cairo_t* cr = canvas.cr;
+    using layout::Kind;
+    const double top = layout::kExtensionTop;
+    chassis(cr, layout::kExtensionHeight, 4242);
+    panel(cr, {"CLEAR ENGINE", 8, 4, 484, 140});
+    knobScales(cr, layout::kExtensionViews, top);
+    const char* const names[] = {"engine", "bands", "flatten", "formant", "sibilance", "freeze", "mix", "width"};
+    for (int c = 0; c < 8; ++c)
+        caption(cr, names[c], layout::extension::column(c), layout::extension::kCaptionY - top);
+    const auto& bands = viewFor(Kind::BandDisplay, layout::kNoParameter);
+    roundedRect(cr, bands.left - 3, bands.top - top - 3, bands.right - bands.left + 6, bands.bottom - bands.top + 6, 3);
+    set(cr, rgb(20, 21, 24));
+    cairo_fill_preserve(cr);
+    linear(cr, 0, bands.top - top - 3, 0, bands.bottom - top + 3, rgb(0, 0, 0, 0.7), rgb(255, 255, 255, 0.5));
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+    // The legend, in the title row: the voice's bars light, the output's in the accent.
+    const double y = 12, right = 480;
+    cairo_rectangle(cr, right - 112, y - 3, 6, 6);
+    set(cr, rgb(190, 194, 200));
+    cairo_fill(cr);
+    text(cr, "voice", right - 103, y, 7.5, kInkSoft, Align::Left);
+    cairo_rectangle(cr, right - 60, y - 3, 6, 6);
+    set(cr, kAccent);
+    cairo_fill(cr);
+    text(cr, "output", right - 51, y, 7.5, kInkSoft, Align::Left);
+}
+
 void credits(Canvas& canvas)
 {
     cairo_t* cr = canvas.cr;
@@ -643,6 +682,13 @@ int main(int argc, char** argv)
     buttons(layout::kModeButtons, "mode", 48, 47, {"vocoder", "carrier", "modulator"}, 7.5);
     buttons(layout::kOctaveButtons, "octave", 32, 32, {"\xE2\x88\x92" "1", "=", "1", "2", "3", "4"}, 9);
     buttons(layout::kCarrierButtons, "carrier", 48, 47, {"synth", "audio"}, 8.5);
+    buttons(layout::kEngineButtons, "engine", 48, 47, {"classic", "clear"}, 8.0);
+    buttons(layout::kFreezeButtons, "freeze", 48, 47, {"off", "hold"}, 8.5);
+    {
+        Canvas c(layout::kWidth, layout::kExtensionHeight);
+        extensionBackground(c);
+        ok &= write(dir, layout::kExtensionPanel, "extension", c);
+    }
     {
         std::vector<std::string> numbers;
         for (int i = 0; i <= 12; ++i)

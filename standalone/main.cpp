@@ -30,7 +30,7 @@ void onSignal(int signal) { quitSignal = signal; }
 // go straight to the engine's parameters.
 class EditorWindow final : public EditorHost {
 public:
-    explicit EditorWindow(ParameterStore& store) : store_(store) {}
+    explicit EditorWindow(Engine& engine) : store_(engine.parameters()), meter_(engine.bandMeter()) {}
     bool open() { return gui_.openTopLevel("Vocoder"); }
     // False once the user closed the window.
     bool idle()
@@ -57,10 +57,12 @@ public:
     void endEdit(std::int32_t) override {}
     void gestureIdle() override {}
     bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+    int bandLevels(float* voice, float* output, int capacity) override { return meter_.read(voice, output, capacity); }
 
 private:
     ParameterStore& store_;
-    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents};
+    const BandMeter& meter_;
+    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
 
 std::filesystem::path settingsFile()
@@ -183,7 +185,7 @@ int run(const Options& options)
 
     std::unique_ptr<EditorWindow> editor;
     if (!options.noGui) {
-        editor = std::make_unique<EditorWindow>(engine.parameters());
+        editor = std::make_unique<EditorWindow>(engine);
         if (!editor->open()) {
             std::fprintf(stderr, "vocoder: cannot open a window (is DISPLAY set?); --no-gui runs without one.\n");
             client.close();

@@ -176,6 +176,11 @@ void ClapEditor::idle()
 
 float ClapEditor::parameterValue(std::int32_t index) { return plugin_.parameters().value(index); }
 
+int ClapEditor::bandLevels(float* voice, float* output, int capacity)
+{
+    return plugin_.bandMeter().read(voice, output, capacity);
+}
+
 void ClapEditor::parameterText(std::int32_t index, char* text)
 {
     text[0] = 0;

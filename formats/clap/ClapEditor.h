@@ -1,5 +1,5 @@
-// The CLAP editor: the plug-in's panel embedded in the host's X11 window,
-// 500 × 374 and not scalable, served by the host's timer (or by the host
+// The CLAP editor: the plug-in's two panels embedded in the host's X11
+// window, 500 × 524 and not scalable, served by the host's timer (or by the host
 // watching its display connection). Gestures run from window events, so no
 // call blocks the host's thread.
 #pragma once
@@ -34,12 +34,13 @@ public:
     void endEdit(std::int32_t index) override;
     void gestureIdle() override {}
     bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+    int bandLevels(float* voice, float* output, int capacity) override;
 
 private:
     void stopServing();
 
     ClapPlugin& plugin_;
-    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents};
+    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
     const clap_host_timer_support_t* timers_ = nullptr;
     const clap_host_posix_fd_support_t* fds_ = nullptr;
     clap_id timer_ = CLAP_INVALID_ID;

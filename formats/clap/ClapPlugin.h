@@ -44,6 +44,7 @@ public:
 
     // For the editor (main thread).
     const ParameterStore& parameters() const { return engine_.parameters(); }
+    const BandMeter& bandMeter() const { return engine_.bandMeter(); }
     void beginEdit(std::int32_t index);
     void performEdit(std::int32_t index, float normalised);
     void endEdit(std::int32_t index);

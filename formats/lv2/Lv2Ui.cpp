@@ -89,7 +89,7 @@ private:
     LV2UI_Resize* resize_;
     LV2UI_Touch* touch_;
     std::array<float, kNumParameters> values_{};
-    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents};
+    VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,

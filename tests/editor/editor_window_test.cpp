@@ -467,3 +467,64 @@ TEST_F(EditorWindow, GesturesFromEventsThroughTheHostInterface)
         editor.idle();
     }
 }
+
+// The extension panel in a window, behind the editor host alone, with
+// gestures from events: a drag on each of its knobs (down from the top half,
+// up from the bottom half) and a click on each of its buttons edits that
+// parameter, the edit begun and ended.
+TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
+{
+    struct Host : EditorHost {
+        Host()
+        {
+            for (int i = 0; i < kNumParameters; ++i)
+                values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+        }
+        float parameterValue(std::int32_t index) override { return values[static_cast<size_t>(index)]; }
+        void parameterText(std::int32_t, char* text) override { text[0] = 0; }
+        void beginEdit(std::int32_t index) override { log.push_back("begin " + std::to_string(index)); }
+        void performEdit(std::int32_t index, float value) override { values[static_cast<size_t>(index)] = value; }
+        void endEdit(std::int32_t index) override { log.push_back("end " + std::to_string(index)); }
+        void gestureIdle() override {}
+        bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+        std::array<float, kNumParameters> values{};
+        std::vector<std::string> log;
+    } host;
+    const Window tall = testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight + layout::kExtensionHeight);
+    VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+    ASSERT_TRUE(editor.open(reinterpret_cast<void*>(tall)));
+    ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return !editor.getFrame()->isDirty(); }));
+    for (std::int32_t index = kVst2Parameters; index < kNumParameters; ++index) {
+        const layout::View* knob = layout::find(layout::Kind::Knob, index);
+        const layout::View* button = layout::find(layout::Kind::Button, index);
+        ASSERT_TRUE(knob || button) << "parameter " << index << " has no control";
+        const layout::View& v = knob ? *knob : *button;
+        const float before = host.values[static_cast<size_t>(index)];
+        const int direction = before > 0.5f ? 1 : -1;  // down from the top half
+        host.log.clear();
+        std::atomic<bool> released{false};
+        std::thread hand([&] {
+            Pointer pointer;
+            const int x = (v.left + v.right) / 2, y = (v.top + v.bottom) / 2;
+            pointer.moveTo(x, y);
+            pointer.button(1, true);
+            for (int step = 1; knob && step <= 8; ++step) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                pointer.moveTo(x, y + direction * 5 * step);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            pointer.button(1, false);
+            released = true;
+        });
+        const bool done = testdisplay::idleUntil([&] { editor.idle(); },
+                                                 [&] { return released.load() && !editor.getFrame()->inGesture(); });
+        hand.join();
+        ASSERT_TRUE(done);
+        EXPECT_NE(host.values[static_cast<size_t>(index)], before) << kParameterTable[static_cast<size_t>(index)].title;
+        ASSERT_FALSE(host.log.empty()) << index;
+        EXPECT_EQ(host.log.front(), "begin " + std::to_string(index));
+        EXPECT_EQ(host.log.back(), "end " + std::to_string(index));
+    }
+    editor.close();
+    XDestroyWindow(display, tall);
+}

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -145,4 +147,76 @@ TEST(VocoderGui, ControlChangesAreAutomatedChanges)
     rig.editor.endEdit(layout::kNoParameter);
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(rig.editor.modifierClicked(nullptr, &credits, VSTGUI::kShift | VSTGUI::kLButton));
+}
+
+// The editor of the formats we design, behind its host interface: the
+// extension panel's pixels change where each parameter beyond the VST 2
+// plug-in's is shown when the host changes it, and nowhere on the first
+// panel; the band display shows the host's levels and, with silence, falls
+// to rest and stays there.
+TEST(VocoderGui, TheExtensionPanelFollowsItsParametersAndTheBandLevels)
+{
+    struct Host : EditorHost {
+        Host()
+        {
+            for (int i = 0; i < kNumParameters; ++i)
+                values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+        }
+        float parameterValue(std::int32_t index) override { return values[static_cast<size_t>(index)]; }
+        void parameterText(std::int32_t index, char* text) override
+        {
+            std::snprintf(text, 256, "%.2f", values[static_cast<size_t>(index)]);
+        }
+        void beginEdit(std::int32_t) override {}
+        void performEdit(std::int32_t, float) override {}
+        void endEdit(std::int32_t) override {}
+        void gestureIdle() override {}
+        bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+        int bandLevels(float* voice, float* output, int capacity) override
+        {
+            const int count = std::min(capacity, 32);
+            for (int b = 0; b < count; ++b) {
+                voice[b] = level;
+                output[b] = level - 6.0f;
+            }
+            return count;
+        }
+        std::array<float, kNumParameters> values{};
+        float level = -120.0f;
+    } host;
+    VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+    EXPECT_EQ(editor.height(), layout::kHeight + layout::kExtensionHeight);
+    const auto picture = [&] { return std::unique_ptr<platform::Image>(editor.drawPicture()); };
+    for (std::int32_t index = kVst2Parameters; index < kNumParameters; ++index) {
+        const auto before = picture();
+        host.values[static_cast<size_t>(index)] = host.values[static_cast<size_t>(index)] > 0.5f ? 0.0f : 1.0f;
+        editor.parameterChanged(index);
+        const auto after = picture();
+        const layout::View* control = layout::find(layout::Kind::Knob, index);
+        if (!control)
+            control = layout::find(layout::Kind::Button, index);
+        ASSERT_NE(control, nullptr) << index;
+        EXPECT_NE(area(*before, control->left, control->top, control->right, control->bottom),
+                  area(*after, control->left, control->top, control->right, control->bottom))
+            << kParameterTable[static_cast<size_t>(index)].title;
+        if (const layout::View* display = layout::find(layout::Kind::Display, index)) {
+            EXPECT_NE(area(*before, display->left, display->top, display->right, display->bottom),
+                      area(*after, display->left, display->top, display->right, display->bottom))
+                << kParameterTable[static_cast<size_t>(index)].title;
+        }
+        EXPECT_EQ(area(*before, 0, 0, layout::kWidth, layout::kHeight), area(*after, 0, 0, layout::kWidth, layout::kHeight));
+    }
+
+    const layout::View& bands = *layout::find(layout::Kind::BandDisplay, layout::kNoParameter);
+    const auto bandPixels = [&] { return area(*picture(), bands.left, bands.top, bands.right, bands.bottom); };
+    const auto silent = bandPixels();
+    host.level = -12.0f;
+    const auto speaking = bandPixels();
+    EXPECT_NE(speaking, silent);
+    host.level = -120.0f;
+    EXPECT_NE(bandPixels(), silent) << "the bars fall at a steady pace";
+    for (int look = 0; look < 20; ++look)  // each picture takes the levels as an idle call does
+        bandPixels();
+    EXPECT_EQ(bandPixels(), silent) << "the bars fall to rest";
+    EXPECT_EQ(bandPixels(), silent) << "and stay there";
 }

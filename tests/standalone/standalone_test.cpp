@@ -458,7 +458,7 @@ TEST(Standalone, TheWindowOpensDrawsAndClosingItQuits)
     XWindowAttributes attributes;
     XGetWindowAttributes(display, found, &attributes);
     EXPECT_EQ(attributes.width, 500);
-    EXPECT_EQ(attributes.height, 374);
+    EXPECT_EQ(attributes.height, 374 + 150);  // both panels
     EXPECT_TRUE(testdisplay::idleUntil([] {}, [&] { return testdisplay::screenPixel(display, found, 250, 5) != 0; }));
 
     testdisplay::askToClose(display, found);

@@ -49,7 +49,7 @@ TEST(ClapGui, EmbedsDrawsFollowsSendsGesturesAndCloses)
     std::uint32_t width = 0, height = 0;
     ASSERT_TRUE(gui->get_size(p.plugin(), &width, &height));
     EXPECT_EQ(width, 500u);
-    EXPECT_EQ(height, 374u);
+    EXPECT_EQ(height, 374u + 150u);  // both panels
     EXPECT_FALSE(gui->can_resize(p.plugin()));
     clap_window_t window{CLAP_WINDOW_API_X11, {}};
     window.x11 = parent;

@@ -77,7 +77,7 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     ASSERT_NE(ui, nullptr);
     EXPECT_NE(widget, nullptr);
     EXPECT_EQ(host.width, layout::kWidth);
-    EXPECT_EQ(host.height, layout::kHeight);
+    EXPECT_EQ(host.height, layout::kHeight + layout::kExtensionHeight);
 
     const layout::View& mode = *layout::find(layout::Kind::Button, kMode);
     const auto modePixels = [&] {
