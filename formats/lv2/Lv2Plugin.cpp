@@ -13,6 +13,7 @@
 #include <lv2/options/options.h>
 #include <lv2/urid/urid.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -28,7 +29,7 @@ struct Plugin {
     Engine engine{Dialect::extended};
     float sampleRate = 44100.0f;
     int largestBlock = kDefaultLargestBlock;
-    LV2_URID midiEvent = 0;
+    LV2_URID midiEvent = 0, sequence = 0, vector = 0, floatType = 0;
 
     const float* modulator = nullptr;
     const float* carrier = nullptr;
@@ -36,6 +37,8 @@ struct Plugin {
     float* outRight = nullptr;
     const LV2_Atom_Sequence* midiIn = nullptr;
     float* latency = nullptr;
+    LV2_Atom_Sequence* bandLevelsOut = nullptr;
+    uint32_t sinceLevels = 0;  // frames since the band levels were last sent
     std::array<const float*, kNumParameters> controls{};
     // The port values last taken; NaN before the first run, so all are taken then.
     std::array<float, kNumParameters> taken{};
@@ -70,6 +73,9 @@ LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV
     try {
         auto plugin = std::make_unique<Plugin>();
         plugin->midiEvent = map->map(map->handle, LV2_MIDI__MidiEvent);
+        plugin->sequence = map->map(map->handle, LV2_ATOM__Sequence);
+        plugin->vector = map->map(map->handle, LV2_ATOM__Vector);
+        plugin->floatType = map->map(map->handle, LV2_ATOM__Float);
         plugin->largestBlock = largestBlockOption(features, map);
         plugin->sampleRate = static_cast<float>(rate);
         plugin->taken.fill(__builtin_nanf(""));
@@ -91,8 +97,9 @@ void connectPort(LV2_Handle handle, uint32_t port, void* data)
     case kOutRight: p->outRight = static_cast<float*>(data); break;
     case kMidiIn: p->midiIn = static_cast<const LV2_Atom_Sequence*>(data); break;
     case kLatency: p->latency = static_cast<float*>(data); break;
+    case kBandLevels: p->bandLevelsOut = static_cast<LV2_Atom_Sequence*>(data); break;
     default:
-        if (port >= kFirstParameter && port < kPortCount)
+        if (isParameterPort(port))
             p->controls[port - kFirstParameter] = static_cast<const float*>(data);
         break;
     }
@@ -138,6 +145,40 @@ void takeEvents(Plugin& p)
     }
 }
 
+// The band levels as one vector event, about 30 times a second, when the
+// host's buffer (its size given in the sequence's header) holds it.
+void sendBandLevels(Plugin& p, uint32_t frames)
+{
+    LV2_Atom_Sequence* out = p.bandLevelsOut;
+    if (!out)
+        return;
+    const uint32_t capacity = out->atom.size;
+    out->atom.type = p.sequence;
+    out->atom.size = sizeof(LV2_Atom_Sequence_Body);
+    out->body.unit = 0;
+    out->body.pad = 0;
+    p.sinceLevels += frames;
+    if (p.sinceLevels < static_cast<uint32_t>(p.sampleRate / 30.0f))
+        return;
+    constexpr uint32_t kValues = 2 * BandLevels::kBands;
+    constexpr uint32_t kBody = sizeof(LV2_Atom_Vector_Body) + kValues * sizeof(float);
+    BandLevels levels;
+    if (capacity < sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + kBody || !p.engine.bandMeter().read(levels))
+        return;
+    p.sinceLevels = 0;
+    auto* event = reinterpret_cast<LV2_Atom_Event*>(out + 1);
+    event->time.frames = 0;
+    event->body.type = p.vector;
+    event->body.size = kBody;
+    auto* vector = reinterpret_cast<LV2_Atom_Vector_Body*>(event + 1);
+    vector->child_size = sizeof(float);
+    vector->child_type = p.floatType;
+    auto* values = reinterpret_cast<float*>(vector + 1);
+    std::copy(levels.voice.begin(), levels.voice.end(), values);
+    std::copy(levels.output.begin(), levels.output.end(), values + BandLevels::kBands);
+    out->atom.size += lv2_atom_pad_size(sizeof(LV2_Atom_Event) + kBody);
+}
+
 void run(LV2_Handle handle, uint32_t frames)
 {
     auto* p = static_cast<Plugin*>(handle);
@@ -146,6 +187,7 @@ void run(LV2_Handle handle, uint32_t frames)
     if (p->latency)
         *p->latency = static_cast<float>(p->engine.latency());
     p->engine.process(p->modulator, p->carrier, p->outLeft, p->outRight, static_cast<int>(frames));
+    sendBandLevels(*p, frames);
 }
 
 void deactivate(LV2_Handle) {}

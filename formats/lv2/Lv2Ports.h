@@ -1,7 +1,9 @@
 // The plug-in's LV2 ports and how a parameter's port value maps to its
 // normalised value: choices as integer indices, continuous parameters with
 // a plain value (Hz, dB, ms, ratio) as that value, the others normalised.
-// Shared by the DSP library, the UI library and the Turtle generator.
+// Shared by the DSP library, the UI library and the Turtle generator. On
+// kBandLevels the plug-in sends, about 30 times a second, one atom:Vector of
+// atom:Float: the voice's band levels, then the output's, in dB.
 #pragma once
 
 #include "parameters/ParameterTable.h"
@@ -21,8 +23,12 @@ enum Port : std::uint32_t {
     kMidiIn,
     kLatency,
     kFirstParameter,
-    kPortCount = kFirstParameter + kNumParameters
+    // The band display's levels for the UI, after the parameters: a
+    // parameter added later moves this port, never a parameter's.
+    kBandLevels = kFirstParameter + kNumParameters,
+    kPortCount
 };
+constexpr bool isParameterPort(std::uint32_t port) { return port >= kFirstParameter && port < kBandLevels; }
 
 constexpr std::uint32_t portOf(std::int32_t parameter) { return kFirstParameter + static_cast<std::uint32_t>(parameter); }
 

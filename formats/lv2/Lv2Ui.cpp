@@ -2,16 +2,20 @@
 // idle interface, its gestures fed from window events so that no idle call
 // blocks the host. It keeps its own copy of the parameter values (the host
 // tells it of changes through port_event) and reads the display texts from
-// the parameter table, since it may not reach the DSP instance.
+// the parameter table, since it may not reach the DSP instance. The band
+// display takes the levels the plug-in sends on its band_levels port.
 #include "Lv2Ports.h"
 #include "editor/VocoderGui.h"
 #include "platform/KeepLoaded.h"
 #include "platform/Window.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
@@ -20,9 +24,15 @@ namespace {
 
 class Lv2Editor final : public EditorHost {
 public:
-    Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Resize* resize, LV2UI_Touch* touch)
+    Lv2Editor(LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Resize* resize, LV2UI_Touch* touch,
+              LV2_URID_Map* map)
         : write_(write), controller_(controller), resize_(resize), touch_(touch)
     {
+        if (map) {
+            eventTransfer_ = map->map(map->handle, LV2_ATOM__eventTransfer);
+            vector_ = map->map(map->handle, LV2_ATOM__Vector);
+            float_ = map->map(map->handle, LV2_ATOM__Float);
+        }
         for (int i = 0; i < kNumParameters; ++i)
             values_[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
     }
@@ -46,7 +56,11 @@ public:
     }
     void portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t format, const void* buffer)
     {
-        if (format != 0 || size != sizeof(float) || port < lv2ports::kFirstParameter || port >= lv2ports::kPortCount)
+        if (port == lv2ports::kBandLevels) {
+            takeBandLevels(size, format, buffer);
+            return;
+        }
+        if (format != 0 || size != sizeof(float) || !lv2ports::isParameterPort(port))
             return;
         const auto index = static_cast<std::int32_t>(port - lv2ports::kFirstParameter);
         float value;
@@ -76,8 +90,33 @@ public:
     void endEdit(std::int32_t index) override { touch(index, false); }
     void gestureIdle() override {}
     bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+    int bandLevels(float* voice, float* output, int capacity) override
+    {
+        const int count = std::min(capacity, bandCount_);
+        std::copy_n(voice_.begin(), count, voice);
+        std::copy_n(output_.begin(), count, output);
+        return count;
+    }
 
 private:
+    // A vector of floats, the voice's levels then the output's; anything
+    // else, or without the URID map, is ignored.
+    void takeBandLevels(std::uint32_t size, std::uint32_t format, const void* buffer)
+    {
+        if (eventTransfer_ == 0 || format != eventTransfer_ || !buffer || size < sizeof(LV2_Atom_Vector))
+            return;
+        const auto* atom = static_cast<const LV2_Atom_Vector*>(buffer);
+        if (atom->atom.type != vector_ || atom->body.child_type != float_ || atom->body.child_size != sizeof(float) ||
+            atom->atom.size < sizeof(LV2_Atom_Vector_Body) || sizeof(LV2_Atom) + atom->atom.size > size)
+            return;
+        const std::uint32_t values = (atom->atom.size - sizeof(LV2_Atom_Vector_Body)) / sizeof(float);
+        const int count = static_cast<int>(std::min<std::uint32_t>(values / 2, voice_.size()));
+        const auto* levels = reinterpret_cast<const float*>(atom + 1);
+        std::copy_n(levels, count, voice_.begin());
+        std::copy_n(levels + values / 2, count, output_.begin());
+        bandCount_ = count;
+    }
+
     void touch(std::int32_t index, bool grabbed)
     {
         if (touch_ && index >= 0 && index < kNumParameters)
@@ -89,6 +128,9 @@ private:
     LV2UI_Resize* resize_;
     LV2UI_Touch* touch_;
     std::array<float, kNumParameters> values_{};
+    LV2_URID eventTransfer_ = 0, vector_ = 0, float_ = 0;
+    std::array<float, 64> voice_{}, output_{};
+    int bandCount_ = 0;
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
 
@@ -98,6 +140,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
     void* parent = nullptr;
     LV2UI_Resize* resize = nullptr;
     LV2UI_Touch* touch = nullptr;
+    LV2_URID_Map* map = nullptr;
     for (int i = 0; features && features[i]; ++i) {
         if (std::strcmp(features[i]->URI, LV2_UI__parent) == 0)
             parent = features[i]->data;
@@ -105,11 +148,13 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
             resize = static_cast<LV2UI_Resize*>(features[i]->data);
         else if (std::strcmp(features[i]->URI, LV2_UI__touch) == 0)
             touch = static_cast<LV2UI_Touch*>(features[i]->data);
+        else if (std::strcmp(features[i]->URI, LV2_URID__map) == 0)
+            map = static_cast<LV2_URID_Map*>(features[i]->data);
     }
     if (!parent || !write || !widget)
         return nullptr;
     try {
-        auto editor = std::make_unique<Lv2Editor>(write, controller, resize, touch);
+        auto editor = std::make_unique<Lv2Editor>(write, controller, resize, touch, map);
         if (!editor->open(parent))
             return nullptr;
         *widget = editor->widget();

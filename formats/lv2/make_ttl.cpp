@@ -79,6 +79,7 @@ constexpr const char* kPrefixes =
     "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
     "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+    "@prefix rsz: <http://lv2plug.in/ns/ext/resize-port#> .\n"
     "@prefix ui: <http://lv2plug.in/ns/extensions/ui#> .\n"
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
@@ -164,10 +165,16 @@ std::string plugin(int minor, int micro)
         << "        units:unit units:frame ;\n        lv2:minimum 0.0 ;\n        lv2:maximum 4096.0\n    ]";
     for (int i = 0; i < kNumParameters; ++i)
         out << ", " << parameterPort(i);
-    out << " .\n\n";
+    out << ", [\n        a lv2:OutputPort, atom:AtomPort ;\n        atom:bufferType atom:Sequence ;\n"
+        << "        atom:supports atom:Vector ;\n        rsz:minimumSize 1024 ;\n"
+        << "        lv2:portProperty lv2:connectionOptional ;\n"
+        << "        lv2:index " << kBandLevels << " ;\n        lv2:symbol \"band_levels\" ;\n"
+        << "        lv2:name \"Band Levels\"\n    ] .\n\n";
     out << "<" << kUiUri << ">\n    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:idleInterface, ui:parent ;\n"
-        << "    lv2:optionalFeature ui:resize, ui:touch ;\n"
+        << "    lv2:optionalFeature ui:resize, ui:touch, urid:map ;\n"
+        << "    ui:portNotification [\n        ui:plugin <" << kPluginUri << "> ;\n"
+        << "        lv2:symbol \"band_levels\" ;\n        ui:protocol atom:eventTransfer\n    ] ;\n"
         << "    lv2:extensionData ui:idleInterface .\n";
     return out.str();
 }

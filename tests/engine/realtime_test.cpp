@@ -238,7 +238,9 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
     ASSERT_NE(plugin, nullptr);
 
     std::vector<float> in(65536, 0.1f), left(65536), right(65536);
-    std::array<float, lv2ports::kPortCount> controls{};
+    std::array<float, lv2ports::kBandLevels> controls{};
+    alignas(8) std::array<std::uint8_t, 4096> levels{};
+    auto* levelsOut = reinterpret_cast<LV2_Atom_Sequence*>(levels.data());
     float latency = 0.0f;
     alignas(8) std::array<std::uint8_t, 256> events{};
     auto* sequence = reinterpret_cast<LV2_Atom_Sequence*>(events.data());
@@ -252,6 +254,7 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
     descriptor->connect_port(plugin, 5, &latency);
     for (uint32_t i = lv2ports::kFirstParameter; i < controls.size(); ++i)
         descriptor->connect_port(plugin, i, &controls[i]);
+    descriptor->connect_port(plugin, lv2ports::kBandLevels, levelsOut);
     descriptor->activate(plugin);
     const auto runWith = [&](uint32_t frames, int round) {
         auto* event = reinterpret_cast<LV2_Atom_Event*>(sequence + 1);
@@ -263,6 +266,7 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
         sequence->atom.size = sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + 8;
         for (uint32_t i = lv2ports::kFirstParameter; i < controls.size(); ++i)
             controls[i] = static_cast<float>((round * 7 + static_cast<int>(i)) % 5);
+        levelsOut->atom.size = static_cast<uint32_t>(levels.size() - sizeof(LV2_Atom));  // as a host offers its space
         descriptor->run(plugin, frames);
     };
     runWith(4096, 0);

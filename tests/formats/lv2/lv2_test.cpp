@@ -9,6 +9,7 @@
 
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
+#include <lv2/atom/util.h>
 #include <lv2/buf-size/buf-size.h>
 #include <lv2/midi/midi.h>
 #include <lv2/options/options.h>
@@ -75,6 +76,9 @@ public:
         }
         lilv_instance_connect_port(instance_, kLatency, &latency_);
         lilv_instance_connect_port(instance_, kMidiIn, events_.data());
+        lilv_instance_connect_port(instance_, kBandLevels, levels_.data());
+        vectorType_ = map_.map(LV2_ATOM__Vector);
+        floatType_ = map_.map(LV2_ATOM__Float);
         lilv_instance_activate(instance_);
     }
     ~Lv2Plugin()
@@ -116,7 +120,23 @@ public:
         lilv_instance_connect_port(instance_, kCarrierInput, const_cast<float*>(carrier));
         lilv_instance_connect_port(instance_, kOutLeft, left);
         lilv_instance_connect_port(instance_, kOutRight, right);
+        reinterpret_cast<LV2_Atom*>(levels_.data())->size = levels_.size() - sizeof(LV2_Atom);
         lilv_instance_run(instance_, static_cast<std::uint32_t>(frames));
+    }
+    // The band levels the last run sent (vectors of floats), or none.
+    std::vector<float> bandLevels() const
+    {
+        std::vector<float> values;
+        const auto* sequence = reinterpret_cast<const LV2_Atom_Sequence*>(levels_.data());
+        LV2_ATOM_SEQUENCE_FOREACH(sequence, event)
+        {
+            const auto* vector = reinterpret_cast<const LV2_Atom_Vector*>(&event->body);
+            if (vector->atom.type != vectorType_ || vector->body.child_type != floatType_)
+                continue;
+            const auto* first = reinterpret_cast<const float*>(vector + 1);
+            values.assign(first, first + (vector->atom.size - sizeof(LV2_Atom_Vector_Body)) / sizeof(float));
+        }
+        return values;
     }
 
 private:
@@ -130,10 +150,11 @@ private:
     LilvWorld* world_ = nullptr;
     const LilvPlugin* plugin_ = nullptr;
     LilvInstance* instance_ = nullptr;
-    LV2_URID sequenceType_ = 0, midiType_ = 0;
+    LV2_URID sequenceType_ = 0, midiType_ = 0, vectorType_ = 0, floatType_ = 0;
     std::array<float, kNumParameters> controls_{};
     float latency_ = -1.0f;
     alignas(8) std::array<std::uint8_t, 8192> events_{};
+    alignas(8) std::array<std::uint8_t, 4096> levels_{};
 };
 
 // The left output; the right one into `right` when given, else checked to be the same.
@@ -269,4 +290,38 @@ TEST(Lv2, TheClearEngineSoundsAsTheBuiltInEngine)
     EXPECT_LT(largestDifference(left, expected.left), 1e-4f);
     EXPECT_LT(largestDifference(right, expected.right), 1e-4f);
     EXPECT_GT(largestDifference(left, right), 1e-3f) << "Width spreads the bands";
+}
+
+// The band_levels port: about 30 times a second a vector of the voice's
+// and the output's band levels, which follow a voice and come to rest at
+// the floor in silence.
+TEST(Lv2, TheBandLevelsPortFollowsTheVoiceAndRestsInSilence)
+{
+    Lv2Plugin p(44100.0, 512);
+    ASSERT_TRUE(p.ready());
+    p.set(kCarrier, 1.0f);
+    const Signals in = testSignals(44100);
+    std::vector<float> left(512), right(512), silence(512, 0.0f);
+    int messages = 0;
+    float loudest = -1000.0f;
+    for (size_t start = 0; start + 512 <= in.voice.size(); start += 512) {
+        p.run(in.voice.data() + start, in.carrier.data() + start, left.data(), right.data(), 512, {}, 0);
+        const std::vector<float> levels = p.bandLevels();
+        if (levels.empty())
+            continue;
+        ++messages;
+        ASSERT_EQ(levels.size(), 64u);
+        loudest = std::max(loudest, *std::max_element(levels.begin(), levels.begin() + 32));
+    }
+    EXPECT_GE(messages, 25);
+    EXPECT_LE(messages, 35);
+    EXPECT_GT(loudest, -60.0f);
+    std::vector<float> last;
+    for (int run = 0; run < 100; ++run) {
+        p.run(silence.data(), silence.data(), left.data(), right.data(), 512, {}, 0);
+        if (const std::vector<float> levels = p.bandLevels(); !levels.empty())
+            last = levels;
+    }
+    ASSERT_EQ(last.size(), 64u);
+    EXPECT_LE(*std::max_element(last.begin(), last.end()), -100.0f);
 }

@@ -1,13 +1,16 @@
 // The LV2 UI library as a host uses it, under the X server in DISPLAY:
 // instantiated in a parent window it asks for its size and draws, follows
 // the host's port events, and a click writes the control's port between
-// touches, with every idle call returning at once.
+// touches, with every idle call returning at once; the band levels the
+// plug-in sends show on the band display.
 #include "../../platform/TestDisplay.h"  // gtest before Xlib
 
 #include "editor/Layout.h"
 #include "formats/lv2/Lv2Ports.h"
 
+#include <lv2/atom/atom.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <dlfcn.h>
 
@@ -42,6 +45,16 @@ struct HostSide {
     {
         static_cast<HostSide*>(handle)->touches.push_back((grabbed ? "grab " : "release ") + std::to_string(port));
     }
+    static LV2_URID map(LV2_URID_Map_Handle handle, const char* uri)
+    {
+        auto& uris = static_cast<HostSide*>(handle)->uris;
+        for (size_t i = 0; i < uris.size(); ++i)
+            if (uris[i] == uri)
+                return static_cast<LV2_URID>(i + 1);
+        uris.push_back(uri);
+        return static_cast<LV2_URID>(uris.size());
+    }
+    std::vector<std::string> uris;
 };
 
 }  // namespace
@@ -51,7 +64,8 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     REQUIRE_DISPLAY();
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    const Window parent = testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight);
+    const Window parent =
+        testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight + layout::kExtensionHeight);
 
     void* library = dlopen(VOCODER_LV2_BUNDLE "/vocoder_ui.so", RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
@@ -70,7 +84,9 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     const LV2_Feature parentFeature{LV2_UI__parent, reinterpret_cast<void*>(parent)};
     const LV2_Feature resizeFeature{LV2_UI__resize, &resize};
     const LV2_Feature touchFeature{LV2_UI__touch, &touch};
-    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, nullptr};
+    LV2_URID_Map map{&host, &HostSide::map};
+    const LV2_Feature mapFeature{LV2_URID__map, &map};
+    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &mapFeature, nullptr};
     LV2UI_Widget widget = nullptr;
     LV2UI_Handle ui = descriptor->instantiate(descriptor, lv2ports::kPluginUri, VOCODER_LV2_BUNDLE, &HostSide::write,
                                               &host, &widget, features);
@@ -119,6 +135,24 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     const std::string port = std::to_string(lv2ports::portOf(kMode));
     EXPECT_EQ(host.touches, (std::vector<std::string>{"grab " + port, "release " + port}));
     EXPECT_LT(longest, 50.0);
+
+    // Levels as the plug-in sends them: a vector of floats, the voice's then the output's.
+    const layout::View& bands = *layout::find(layout::Kind::BandDisplay, layout::kNoParameter);
+    const auto bandPixels = [&] {
+        return testdisplay::screenPixels(display, parent, bands.left, bands.top, bands.right, bands.bottom);
+    };
+    const std::vector<std::uint32_t> resting = bandPixels();
+    struct {
+        LV2_Atom_Vector vector;
+        float values[64];
+    } message{};
+    message.vector.atom = {sizeof(LV2_Atom_Vector_Body) + sizeof message.values, HostSide::map(&host, LV2_ATOM__Vector)};
+    message.vector.body = {sizeof(float), HostSide::map(&host, LV2_ATOM__Float)};
+    for (float& level : message.values)
+        level = -20.0f;
+    descriptor->port_event(ui, lv2ports::kBandLevels, sizeof message, HostSide::map(&host, LV2_ATOM__eventTransfer),
+                           &message);
+    EXPECT_TRUE(idleUntil([&] { return bandPixels() != resting; }));
 
     descriptor->cleanup(ui);
     dlclose(library);
