@@ -471,7 +471,7 @@ TEST_F(EditorWindow, GesturesFromEventsThroughTheHostInterface)
 // The extension panel in a window, behind the editor host alone, with
 // gestures from events: a drag on each of its knobs (down from the top half,
 // up from the bottom half) and a click on each of its buttons edits that
-// parameter, the edit begun and ended.
+// parameter, the edit begun and ended; then 100 open and close cycles.
 TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
 {
     struct Host : EditorHost {
@@ -526,5 +526,10 @@ TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
         EXPECT_EQ(host.log.back(), "end " + std::to_string(index));
     }
     editor.close();
+    for (int cycle = 0; cycle < 100; ++cycle) {  // and opens and closes again, leaking nothing
+        ASSERT_TRUE(editor.open(reinterpret_cast<void*>(tall)));
+        editor.idle();
+        editor.close();
+    }
     XDestroyWindow(display, tall);
 }
