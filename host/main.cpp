@@ -375,7 +375,8 @@ int main(int argc, char** argv)
                    "a factory preset by name (see --list-presets) or a program file (.fxp), applied before any --set")
         ->type_name("NAME|FILE");
     app.add_option("--set", options.settings,
-                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\")");
+                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "
+                   "the Clear engine's parameters also take what plays (Formant=-4, Width=80)");
     app.add_option("--save-preset", options.savePreset,
                    "write the settings in effect (after --preset and --set) as a program file (.fxp) and stop")
         ->type_name("FILE");

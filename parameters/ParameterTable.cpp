@@ -6,6 +6,7 @@
 #include "TextFormat.h"
 #include "tools/Equaliser.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -284,6 +285,32 @@ DisplayState displayStateOf(std::span<const float, kNumParameters> values)
     const SpectralPair sizes = spectralsizes::pairFor(values[kFftSize], values[kHopSize]);
     return {synth::bendRangeSemitones(values[kPitchbend]), params::mode(values[kMode]), params::carrier(values[kCarrier]),
             sizes.fftSize, sizes.hopSize};
+}
+
+float normalisedForTyped(std::int32_t index, double plain)
+{
+    if (index < 0 || index >= kNumParameters || !std::isfinite(plain))
+        return -1.0f;
+    const ParameterSpec& p = kParameterTable[static_cast<size_t>(index)];
+    if (!p.plain || !p.normalised)
+        return -1.0f;
+    const double low = std::min(p.plain(0.0f), p.plain(1.0f)), high = std::max(p.plain(0.0f), p.plain(1.0f));
+    if (plain < low || plain > high)
+        return -1.0f;
+    // Displays cut their digits towards zero: a value that lands just inside
+    // the typed number would show the next one down, so it is moved outward
+    // by float steps until its own display reads the typed number.
+    float x = p.normalised(plain);
+    const bool rising = p.plain(1.0f) > p.plain(0.0f);
+    const float outward = (plain >= 0.0) == rising ? 1.0f : 0.0f;
+    const auto shown = [index](float v) {
+        char display[256] = {};
+        formatParameterDisplay(index, v, DisplayState{}, display, Dialect::extended);
+        return std::strtod(display, nullptr);
+    };
+    for (int step = 0; step < 64 && std::fabs(shown(x)) < std::fabs(plain) && x != outward; ++step)
+        x = std::nextafter(x, outward);
+    return x;
 }
 
 void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text, Dialect dialect)

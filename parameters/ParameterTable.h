@@ -116,3 +116,9 @@ DisplayState displayStateOf(std::span<const float, kNumParameters> values);
 // none and for indices outside the table.
 void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text,
                             Dialect dialect = Dialect::vst2);
+
+// The normalised value for a typed value of what plays (Hz, dB, ms, …) of a
+// parameter that has one, so that the display of the formats we design
+// shows the typed number again; -1 for the others and for values beyond
+// the range.
+float normalisedForTyped(std::int32_t index, double plain);

@@ -228,7 +228,8 @@ int main(int argc, char** argv)
     app.add_flag("--no-gui", options.noGui, "run without the editor's window (and without an X server)");
     app.add_option("--preset", options.preset, "a factory preset by name or a program file (.fxp), applied before any --set");
     app.add_option("--set", options.settings,
-                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\")");
+                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "
+                   "the Clear engine's parameters also take what plays (Formant=-4, Width=80)");
     app.add_flag("--list-params", options.listParameters,
                  "print every parameter as the program would start (after the saved settings, --preset and --set), "
                  "and stop");

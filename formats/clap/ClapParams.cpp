@@ -3,6 +3,7 @@
 #include "parameters/SynthMapping.h"
 #include "parameters/TextFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -84,20 +85,9 @@ bool parse(std::int32_t index, const char* text, double* value)
     const double plain = std::strtod(text, &end);
     if (end == text || !std::isfinite(plain))
         return false;
-    // Displays cut their digits towards zero: a value that lands just inside
-    // the typed number would show the next one down, so it is moved outward
-    // by float steps until its own display reads the typed number.
-    float x = p.normalised(plain);
-    const bool rising = p.plain(1.0f) > p.plain(0.0f);
-    const float outward = (plain >= 0.0) == rising ? 1.0f : 0.0f;
-    const auto shown = [index](float v) {
-        char display[256] = {};
-        formatParameterDisplay(index, v, DisplayState{}, display, Dialect::extended);
-        return std::strtod(display, nullptr);
-    };
-    for (int step = 0; step < 64 && std::fabs(shown(x)) < std::fabs(plain) && x != outward; ++step)
-        x = std::nextafter(x, outward);
-    *value = x;
+    // Beyond the range: the nearest end, as a host's typed value is taken.
+    const double low = std::min(p.plain(0.0f), p.plain(1.0f)), high = std::max(p.plain(0.0f), p.plain(1.0f));
+    *value = normalisedForTyped(index, std::clamp(plain, low, high));
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -421,6 +422,18 @@ TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)
     result = runRender("--set \"OSC 1=Square\" --list-params");
     ASSERT_EQ(result.code, 0) << result.output;
     EXPECT_NE(result.output.find("OSC 1                  0.625000  Square"), std::string::npos) << result.output;
+
+    // The built-in engine's parameters beyond the 28 take what plays, with or
+    // without their label, and show it again; beyond the range is an error.
+    result = runRender("--built-in --set Formant=-4 --set \"Width=80 %\" --set Bands=40 --list-params");
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 37);  // a heading and 36 parameters
+    EXPECT_NE(result.output.find("Bands                  0.428571  40 "), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Formant                0.333333  -4.0 st"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Width                  0.800000  80 %"), std::string::npos) << result.output;
+    result = runRender("--built-in --set Formant=-13 --list-params");
+    EXPECT_EQ(result.code, 2) << result.output;
+    EXPECT_NE(result.output.find("Formant"), std::string::npos) << result.output;
 }
 
 // The README's demo: the committed phrase and chords, aligned output.
