@@ -2,7 +2,6 @@
 
 #include "AnimatedControls.h"
 #include "Layout.h"
-#include "toolkit/CBarDisplay.h"
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"

@@ -1,13 +1,14 @@
 // The plug-in's editor: a 500 × 374 panel with a control for each of the
 // VST 2 plug-in's parameters, text displays for the continuous ones, a help
 // icon and the credits; in the formats we design, a 500 × 150 panel below it
-// with the other parameters and the band display. It knows no plug-in format: controls change parameters through
-// the editor host, and parameter changes from anywhere bring the controls up
-// to date at the next idle.
+// with the other parameters and the band display. It knows no plug-in
+// format: controls change parameters through the editor host, and parameter
+// changes from anywhere bring the controls up to date at the next idle.
 #pragma once
 
 #include "EditorHost.h"
 #include "parameters/ParameterTable.h"
+#include "toolkit/CBarDisplay.h"
 #include "toolkit/CControl.h"
 #include "toolkit/CFrame.h"
 
@@ -20,7 +21,6 @@ class Image;
 }
 
 namespace VSTGUI {
-class CBarDisplay;
 class CBitmap;
 class CMovieBitmap;
 class CParamDisplay;
@@ -124,7 +124,8 @@ private:
     VSTGUI::CBarDisplay* bands_ = nullptr;
     // The band display's bars as shown (0 … 1): they rise at once and fall
     // at a steady pace, so that the display reads at the editor's idle rate.
-    std::array<float, 64> shownVoice_{}, shownOutput_{};    std::array<VSTGUI::CControl*, kNumParameters> controls_{};
+    std::array<float, VSTGUI::CBarDisplay::kMaxBars> shownVoice_{}, shownOutput_{};
+    std::array<VSTGUI::CControl*, kNumParameters> controls_{};
     std::array<VSTGUI::CParamDisplay*, kNumParameters> displays_{};
     std::atomic<ChangeMask> changed_{0};  // one bit per parameter
     bool closePending_ = false;

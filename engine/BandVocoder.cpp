@@ -29,7 +29,6 @@ constexpr double kNoiseShareLow = 0.3;
 constexpr double kNoiseShareHigh = 0.6;
 constexpr double kSibilanceMs = 5.0;
 
-
 double power(const fftw_complex& z) { return z[0] * z[0] + z[1] * z[1]; }
 
 // The coefficient of a one-pole smoothing run once per hop.

@@ -129,7 +129,7 @@ private:
     LV2UI_Touch* touch_;
     std::array<float, kNumParameters> values_{};
     LV2_URID eventTransfer_ = 0, vector_ = 0, float_ = 0;
-    std::array<float, 64> voice_{}, output_{};
+    std::array<float, VSTGUI::CBarDisplay::kMaxBars> voice_{}, output_{};
     int bandCount_ = 0;
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
