@@ -54,12 +54,29 @@ std::int32_t VocoderGui::height() const
     return background_->height() + (panels_ == Panels::extended ? layout::kExtensionHeight : 0);
 }
 
+std::int32_t VocoderGui::windowWidth() const { return platform::pixelsOf(width(), scale_); }
+std::int32_t VocoderGui::windowHeight() const { return platform::pixelsOf(height(), scale_); }
+
+double VocoderGui::supportedScale(double factor)
+{
+    if (!(factor > 0.0))
+        return 1.0;
+    return factor < 1.25 ? 1.0 : factor < 1.75 ? 1.5 : 2.0;
+}
+
+void VocoderGui::setScale(double factor)
+{
+    scale_ = supportedScale(factor);
+    if (frame_)
+        frame_->setScale(scale_);
+}
+
 bool VocoderGui::open(void* parent)
 {
     if (!parent || (frame_ && frame_->inGesture() && modalGestures()))
         return false;
     close();
-    return adopt(new CFrame({0, 0, width(), height()}, parent, this));
+    return adopt(new CFrame({0, 0, width(), height()}, parent, this, scale_));
 }
 
 bool VocoderGui::openTopLevel(const std::string& title)
@@ -67,7 +84,7 @@ bool VocoderGui::openTopLevel(const std::string& title)
     if (frame_ && frame_->inGesture() && modalGestures())
         return false;
     close();
-    return adopt(new CFrame({0, 0, width(), height()}, TopLevel{title}, this));
+    return adopt(new CFrame({0, 0, width(), height()}, TopLevel{title}, this, scale_));
 }
 
 bool VocoderGui::adopt(CFrame* frame)
@@ -295,7 +312,7 @@ bool VocoderGui::modifierClicked(CDrawContext*, CControl*, std::int32_t) { retur
 platform::Image* VocoderGui::drawPicture()
 {
     takeOverChanges();
-    CFrame offscreen({0, 0, width(), height()}, nullptr, this);
+    CFrame offscreen({0, 0, width(), height()}, nullptr, this, scale_);
     std::array<CControl*, kNumParameters> shown = controls_;
     std::array<CParamDisplay*, kNumParameters> shownDisplays = displays_;
     CMovieBitmap* shownIcon = helpIcon_;
@@ -312,7 +329,7 @@ platform::Image* VocoderGui::drawPicture()
     buildViews(&offscreen);
     if (bands_)
         showBandLevels();
-    auto* picture = new platform::Image(width(), height());
+    auto* picture = new platform::Image(width(), height(), scale_);
     {
         CDrawContext context(&offscreen, picture);
         offscreen.update(&context);

@@ -53,8 +53,19 @@ public:
     VocoderGui(const VocoderGui&) = delete;
     VocoderGui& operator=(const VocoderGui&) = delete;
 
+    // The panels' size in units, and the window's in pixels at the scale.
     std::int32_t width() const;
     std::int32_t height() const;
+    std::int32_t windowWidth() const;
+    std::int32_t windowHeight() const;
+
+    // The editor is drawn at 1, 1.5 or 2 pixels to a unit, from artwork
+    // drawn at twice the size; a host's or desktop's factor is taken to the
+    // nearest of them (anything not a number above 0: 1).
+    static double supportedScale(double factor);
+    double scale() const { return scale_; }
+    // The nearest supported scale from now on; an open window is resized.
+    void setScale(double factor);
 
     // Builds the frame in `parent` (an X11 window id) and the views; false,
     // with nothing built, without a usable window or during a gesture.
@@ -90,7 +101,8 @@ public:
     bool modalGestures() const override { return gestures_ == Gestures::modalLoop; }
 
     // The view tree on a frame without a window, drawn as a user would see it
-    // now, into a new image of the panel's size (the caller owns it).
+    // now, into a new image of the panel's size at the editor's scale (the
+    // caller owns it).
     platform::Image* drawPicture();
 
     VSTGUI::CFrame* getFrame() const { return frame_; }
@@ -115,6 +127,7 @@ private:
     EditorHost& host_;
     Gestures gestures_;
     Panels panels_;
+    double scale_ = 1.0;
     VSTGUI::CFrame* frame_ = nullptr;
     std::array<DisplayBinding, kNumParameters> displayBindings_;
     VSTGUI::CBitmap* background_;

@@ -3,6 +3,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace platform {
@@ -16,16 +17,38 @@ void source(cairo_t* cairo, Rgba c)
 
 }  // namespace
 
-Image::Image(int width, int height)
+double imageScale(double scale) { return std::isfinite(scale) && scale >= 1.0 && scale <= 4.0 ? scale : 1.0; }
+
+int pixelsOf(int units, double scale) { return static_cast<int>(std::ceil(units * scale - 1e-9)); }
+
+Image::Image(int width, int height, double scale)
     : width_(std::max(width, 0)),
       height_(std::max(height, 0)),
-      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_))
+      pixelWidth_(pixelsOf(width_, imageScale(scale))),
+      pixelHeight_(pixelsOf(height_, imageScale(scale))),
+      scale_(imageScale(scale)),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth_, pixelHeight_))
 {
+    cairo_surface_set_device_scale(surface_, scale_, scale_);
 }
 
-Image::Image(cairo_surface_t* adopted, int width, int height)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)), surface_(adopted)
+Image::Image(cairo_surface_t* adopted, int width, int height, double scale)
+    : width_(std::max(width, 0)),
+      height_(std::max(height, 0)),
+      pixelWidth_(pixelsOf(width_, imageScale(scale))),
+      pixelHeight_(pixelsOf(height_, imageScale(scale))),
+      scale_(imageScale(scale)),
+      surface_(adopted)
 {
+    cairo_surface_set_device_scale(surface_, scale_, scale_);
+}
+
+void Image::setScale(double scale)
+{
+    scale_ = imageScale(scale);
+    width_ = static_cast<int>(pixelWidth_ / scale_ + 1e-9);
+    height_ = static_cast<int>(pixelHeight_ / scale_ + 1e-9);
+    cairo_surface_set_device_scale(surface_, scale_, scale_);
 }
 
 Image::~Image() { cairo_surface_destroy(surface_); }

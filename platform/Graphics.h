@@ -5,6 +5,10 @@
 // pixel: alpha in the top byte, then red, green, blue). Lines, rectangles and
 // fills are drawn without antialiasing, so they hit whole pixels; text is
 // antialiased.
+//
+// An image has a scale: its sizes and every drawing coordinate are in units
+// of which one covers scale × scale pixels. Drawing a source of another
+// scale resamples it: a 2× image onto a 1.5× target is filtered down.
 #pragma once
 
 #include <cstdint>
@@ -15,23 +19,36 @@ typedef struct _cairo_surface cairo_surface_t;
 
 namespace platform {
 
+// Scales an image can have, 1 … 4: any other value is taken as 1.
+double imageScale(double scale);
+// The pixels `units` units cover at `scale` (a valid one), rounded up.
+int pixelsOf(int units, double scale);
+
 struct Rgba {
     std::uint8_t red, green, blue, alpha;
 };
 
 class Image {
 public:
-    Image(int width, int height);  // all pixels 0 (transparent black)
-    // Takes over a surface made elsewhere (a window's); row() and pixel()
-    // are for image surfaces only.
-    Image(cairo_surface_t* adopted, int width, int height);
+    // width × height units of width·scale × height·scale pixels (rounded
+    // up), all 0 (transparent black).
+    Image(int width, int height, double scale = 1.0);
+    // Takes over a surface made elsewhere (a window's) of width × height
+    // units; row() and pixel() are for image surfaces only.
+    Image(cairo_surface_t* adopted, int width, int height, double scale = 1.0);
     ~Image();
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
     int width() const { return width_; }
     int height() const { return height_; }
-    // Row y of premultiplied ARGB words; call changed() after writing.
+    double scale() const { return scale_; }
+    int pixelWidth() const { return pixelWidth_; }
+    int pixelHeight() const { return pixelHeight_; }
+    // The same pixels taken as `scale` pixels a unit: the sizes become the
+    // pixel sizes over `scale`, rounded down.
+    void setScale(double scale);
+    // Pixel row y of premultiplied ARGB words; call changed() after writing.
     std::uint32_t* row(int y);
     const std::uint32_t* row(int y) const;
     std::uint32_t pixel(int x, int y) const { return row(y)[x]; }
@@ -40,6 +57,8 @@ public:
 
 private:
     int width_, height_;
+    int pixelWidth_, pixelHeight_;
+    double scale_;
     cairo_surface_t* surface_;
 };
 

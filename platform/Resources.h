@@ -8,7 +8,7 @@
 namespace platform {
 
 struct Resource {
-    const char* type;  // "PNG"
+    const char* type;  // "PNG", or "PNG@2x" for a drawing at twice the size
     int id;
     const unsigned char* data;
     std::size_t size;

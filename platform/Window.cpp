@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
@@ -138,25 +140,51 @@ std::string Window::className()
     return name;
 }
 
-std::unique_ptr<Window> Window::open(unsigned long parent, int width, int height, WindowEvents* events)
+std::unique_ptr<Window> Window::open(unsigned long parent, int width, int height, double scale,
+                                     WindowEvents* events)
 {
-    return parent == 0 ? nullptr : connect(parent, width, height, nullptr, events);
+    return parent == 0 ? nullptr : connect(parent, width, height, scale, nullptr, events);
 }
 
-std::unique_ptr<Window> Window::openTopLevel(const std::string& title, int width, int height, WindowEvents* events)
+std::unique_ptr<Window> Window::openTopLevel(const std::string& title, int width, int height, double scale,
+                                             WindowEvents* events)
 {
-    return connect(0, width, height, title.c_str(), events);
+    return connect(0, width, height, scale, title.c_str(), events);
+}
+
+double Window::desktopScale()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return 1.0;
+    double dpi = 0.0;
+    // The resource string holds lines of "name:\tvalue".
+    if (const char* resources = XResourceManagerString(display)) {
+        const std::string all = resources;
+        for (std::size_t start = 0; start < all.size();) {
+            std::size_t end = all.find('\n', start);
+            if (end == std::string::npos)
+                end = all.size();
+            const std::string line = all.substr(start, end - start);
+            if (line.rfind("Xft.dpi:", 0) == 0)
+                dpi = std::atof(line.c_str() + 8);
+            start = end + 1;
+        }
+    }
+    XCloseDisplay(display);
+    return dpi > 0.0 && std::isfinite(dpi) ? dpi / 96.0 : 1.0;
 }
 
 // A connection of the window's own, then the window: a child of `parent`,
 // or on the root window with a title.
-std::unique_ptr<Window> Window::connect(unsigned long parent, int width, int height, const char* title,
-                                        WindowEvents* events)
+std::unique_ptr<Window> Window::connect(unsigned long parent, int width, int height, double scale,
+                                        const char* title, WindowEvents* events)
 {
     if (width <= 0 || height <= 0)
         return nullptr;
     std::unique_ptr<Window> window(new Window);
     window->events_ = events;
+    window->scale_ = imageScale(scale);
     window->display_ = XOpenDisplay(nullptr);
     if (!window->display_)
         return nullptr;
@@ -166,9 +194,22 @@ std::unique_ptr<Window> Window::connect(unsigned long parent, int width, int hei
     return window;
 }
 
-// A child of `parent`, or with a title a top-level window.
-bool Window::create(unsigned long parent, int width, int height, const char* title)
+// A fixed size for a top-level window: the window manager offers no resizing.
+void Window::fixSize(int width, int height)
 {
+    if (XSizeHints* hints = XAllocSizeHints()) {
+        hints->flags = PMinSize | PMaxSize;
+        hints->min_width = hints->max_width = width;
+        hints->min_height = hints->max_height = height;
+        XSetWMNormalHints(display_, window_, hints);
+        XFree(hints);
+    }
+}
+
+// A child of `parent`, or with a title a top-level window; width × height units.
+bool Window::create(unsigned long parent, int unitsWide, int unitsHigh, const char* title)
+{
+    const int width = pixelsOf(unitsWide, scale_), height = pixelsOf(unitsHigh, scale_);
     ErrorTrap trap(display_);
     XWindowAttributes parentAttributes;
     if (!XGetWindowAttributes(display_, parent, &parentAttributes) || trap.failed())
@@ -191,14 +232,7 @@ bool Window::create(unsigned long parent, int width, int height, const char* tit
     XSetClassHint(display_, window_, &hint);
     if (title) {
         XStoreName(display_, window_, title);
-        // A fixed size: the window manager offers no resizing.
-        if (XSizeHints* hints = XAllocSizeHints()) {
-            hints->flags = PMinSize | PMaxSize;
-            hints->min_width = hints->max_width = width;
-            hints->min_height = hints->max_height = height;
-            XSetWMNormalHints(display_, window_, hints);
-            XFree(hints);
-        }
+        fixSize(width, height);
         deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
         Atom protocols[] = {deleteWindow_};
         XSetWMProtocols(display_, window_, protocols, 1);
@@ -215,7 +249,7 @@ bool Window::create(unsigned long parent, int width, int height, const char* tit
     if (trap.failed())
         return false;
     surface_ = std::make_unique<Image>(cairo_xlib_surface_create(display_, window_, own.visual, width, height),
-                                       width, height);
+                                       unitsWide, unitsHigh, scale_);
     parent_ = parent;
     width_ = width;
     height_ = height;
@@ -288,7 +322,9 @@ void Window::handle(const XEvent& event, bool paintsOnly)
             paintBottom_ = std::max(paintBottom_, e.y + e.height);
         }
         if (e.count == 0 && alive_) {
-            const int l = paintLeft_, t = paintTop_, r = paintRight_, b = paintBottom_;
+            // The units that hold every pixel exposed.
+            const int l = units(paintLeft_), t = units(paintTop_);
+            const int r = units(paintRight_ - 1) + 1, b = units(paintBottom_ - 1) + 1;
             paintLeft_ = paintTop_ = paintRight_ = paintBottom_ = 0;
             events_->paint(l, t, r, b);
         }
@@ -299,7 +335,7 @@ void Window::handle(const XEvent& event, bool paintsOnly)
             return;
         const XButtonEvent& e = event.xbutton;
         if (e.button == Button4 || e.button == Button5) {
-            events_->wheel(e.button == Button4 ? 1.0f : -1.0f, e.x, e.y);
+            events_->wheel(e.button == Button4 ? 1.0f : -1.0f, units(e.x), units(e.y));
         } else if (e.button >= Button1 && e.button <= Button3) {
             // The press is read late (at the next idle): the button and the
             // modifiers come from the event, not from the state now.
@@ -308,7 +344,7 @@ void Window::handle(const XEvent& event, bool paintsOnly)
             // still counts as a click.
             const std::int32_t button = buttonFlag(e.button);
             pressState_ = button | (buttonMask(e.state) & ~7);
-            events_->buttonDown(pressState_, e.x, e.y);
+            events_->buttonDown(pressState_, units(e.x), units(e.y));
             pressState_ = -1;
         }
         return;
@@ -318,14 +354,14 @@ void Window::handle(const XEvent& event, bool paintsOnly)
         if (paintsOnly || e.window != window_ || !alive_ || buttonFlag(e.button) == 0)
             return;
         // The state is the one before the release.
-        events_->buttonUp(buttonMask(e.state) & ~buttonFlag(e.button), e.x, e.y);
+        events_->buttonUp(buttonMask(e.state) & ~buttonFlag(e.button), units(e.x), units(e.y));
         return;
     }
     case MotionNotify: {
         const XMotionEvent& e = event.xmotion;
         if (paintsOnly || e.window != window_ || !alive_)
             return;
-        events_->pointerMoved(buttonMask(e.state), e.x, e.y);
+        events_->pointerMoved(buttonMask(e.state), units(e.x), units(e.y));
         return;
     }
     case ClientMessage:
@@ -388,8 +424,8 @@ void Window::pointer(int& x, int& y)
     unsigned mask;
     ErrorTrap trap(display_);
     if (XQueryPointer(display_, window_, &root, &child, &rootX, &rootY, &wx, &wy, &mask) && !trap.failed()) {
-        x = wx;
-        y = wy;
+        x = units(wx);
+        y = units(wy);
     }
 }
 
@@ -421,22 +457,29 @@ void Window::setCursor(Cursor shape)
     }
 }
 
-void Window::resize(int width, int height)
+void Window::resize(int unitsWide, int unitsHigh, double scale)
 {
-    if (!alive_ || width <= 0 || height <= 0)
+    if (!alive_ || unitsWide <= 0 || unitsHigh <= 0)
         return;
+    scale_ = imageScale(scale);
+    const int width = pixelsOf(unitsWide, scale_), height = pixelsOf(unitsHigh, scale_);
     ErrorTrap trap(display_);
     XResizeWindow(display_, window_, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (deleteWindow_)
+        fixSize(width, height);
     cairo_xlib_surface_set_size(surface_->surface(), width, height);
-    surface_ = std::make_unique<Image>(cairo_surface_reference(surface_->surface()), width, height);
+    surface_ = std::make_unique<Image>(cairo_surface_reference(surface_->surface()), unitsWide, unitsHigh, scale_);
     width_ = width;
     height_ = height;
 }
 
+int Window::units(int pixels) const { return static_cast<int>(std::floor(pixels / scale_ + 1e-9)); }
+
 // The parent keeps its margins around the editor, unless they exceed 80
 // pixels: then it is not just a holder of the editor, and stays as it is.
-bool Window::resizeParent(int width, int height)
+bool Window::resizeParent(int unitsWide, int unitsHigh, double scale)
 {
+    const int width = pixelsOf(unitsWide, imageScale(scale)), height = pixelsOf(unitsHigh, imageScale(scale));
     if (!alive_ || deleteWindow_ || width <= 0 || height <= 0)  // a top-level window has no host window
         return false;
     ErrorTrap trap(display_);

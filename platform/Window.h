@@ -16,7 +16,8 @@ union _XEvent;
 
 namespace platform {
 
-// What the window's events become; called from Window::poll.
+// What the window's events become; called from Window::poll. Coordinates
+// are in the window's units: its pixels over its scale, rounded down.
 class WindowEvents {
 public:
     virtual ~WindowEvents() = default;
@@ -41,11 +42,17 @@ enum class Cursor { normal, wait, horizontalSize, verticalSize, moveSize, diagon
 
 class Window {
 public:
-    // Null when there is no display or `parent` is not a window.
-    static std::unique_ptr<Window> open(unsigned long parent, int width, int height, WindowEvents* events);
+    // A window of width × height units, each `scale` × `scale` pixels. Null
+    // when there is no display or `parent` is not a window.
+    static std::unique_ptr<Window> open(unsigned long parent, int width, int height, double scale,
+                                        WindowEvents* events);
     // A window of its own on the screen, titled, of a fixed size; null
     // without a display.
-    static std::unique_ptr<Window> openTopLevel(const std::string& title, int width, int height, WindowEvents* events);
+    static std::unique_ptr<Window> openTopLevel(const std::string& title, int width, int height, double scale,
+                                                WindowEvents* events);
+    // The desktop's scale: its Xft.dpi over 96, or 1 where it sets none or
+    // there is no display.
+    static double desktopScale();
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
@@ -61,15 +68,17 @@ public:
     std::int32_t buttons();
     // The pointer now, in window coordinates.
     void pointer(int& x, int& y);
+    double scale() const { return scale_; }
     void setCursor(Cursor shape);
     // Maps or unmaps the window (it opens mapped).
     void setVisible(bool visible);
     // The display connection's file descriptor, readable when events wait.
     int connectionNumber() const;
-    void resize(int width, int height);
+    // The new size in units, at the new scale.
+    void resize(int width, int height, double scale);
     // Resizes the host's window that holds this one by as much as this one
     // is resized (call before resize); false if it was left as it is.
-    bool resizeParent(int width, int height);
+    bool resizeParent(int width, int height, double scale);
 
     // The window as a drawing target; drawing reaches the screen at flush().
     Image& surface() { return *surface_; }
@@ -93,10 +102,12 @@ public:
 
 private:
     Window() = default;
-    static std::unique_ptr<Window> connect(unsigned long parent, int width, int height, const char* title,
-                                           WindowEvents* events);
-    bool create(unsigned long parent, int width, int height, const char* title);
+    static std::unique_ptr<Window> connect(unsigned long parent, int width, int height, double scale,
+                                           const char* title, WindowEvents* events);
+    bool create(unsigned long parent, int unitsWide, int unitsHigh, const char* title);
     void handle(const ::_XEvent& event, bool paintsOnly);
+    void fixSize(int width, int height);
+    int units(int pixels) const;
 
     ::_XDisplay* display_ = nullptr;
     unsigned long window_ = 0;
@@ -104,11 +115,12 @@ private:
     unsigned long cursor_ = 0;
     WindowEvents* events_ = nullptr;
     std::unique_ptr<Image> surface_;
-    int width_ = 0, height_ = 0;
+    double scale_ = 1.0;
+    int width_ = 0, height_ = 0;  // in pixels
     bool alive_ = false;
     std::int32_t pressState_ = -1;  // the buttons at a press being handled, until first read
     unsigned long deleteWindow_ = 0;  // WM_DELETE_WINDOW, for top-level windows
-    // The pending repaint, merged from exposures until the last of a series.
+    // The pending repaint in pixels, merged from exposures until the last of a series.
     int paintLeft_ = 0, paintTop_ = 0, paintRight_ = 0, paintBottom_ = 0;
 };
 

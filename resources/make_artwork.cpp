@@ -1,6 +1,8 @@
 // Draws the editor's sixteen images with cairo and writes them as 8-bit
-// RGBA PNGs named "<number>-<name>.png" into the directory given; with
-// --icon, the standalone program's 256 × 256 desktop icon into the file given.
+// RGBA PNGs named "<number>-<name>.png" into the directory given, and each
+// drawn again at twice the size as "<number>-<name>@2x.png" for scaled
+// editors; with --icon, the standalone program's 256 × 256 desktop icon into
+// the file given.
 //
 // One palette and one light, from the top left: surfaces are lighter at the
 // top left, rims catch the light there, shadows fall to the bottom right.
@@ -136,9 +138,12 @@ void roundCap(cairo_t* cr, double cx, double cy, double r)
     cairo_stroke(cr);
 }
 
+// w × h units of `scale` × `scale` pixels each; drawing is in units.
 struct Canvas {
-    Canvas(int w, int h) : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h)), cr(cairo_create(surface))
+    Canvas(int w, int h, int scale = 1)
+        : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w * scale, h * scale)), cr(cairo_create(surface))
     {
+        cairo_scale(cr, scale, scale);
         cairo_set_antialias(cr, CAIRO_ANTIALIAS_GRAY);
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -634,12 +639,18 @@ void credits(Canvas& canvas)
     text(cr, "click to close", 103, 142, 7.5, kAccentBright, Align::Centre, true);
 }
 
-bool write(const std::string& dir, int number, const char* name, Canvas& canvas)
+// The image `draw` makes on w × h units, written at one and at two pixels a unit.
+bool write(const std::string& dir, int number, const char* name, int w, int h,
+           const std::function<void(Canvas&)>& draw)
 {
-    const std::string path = dir + "/" + std::to_string(number) + "-" + name + ".png";
-    if (!canvas.save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        return false;
+    for (int scale : {1, 2}) {
+        Canvas canvas(w, h, scale);
+        draw(canvas);
+        const std::string path = dir + "/" + std::to_string(number) + "-" + name + (scale == 2 ? "@2x" : "") + ".png";
+        if (!canvas.save(path)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return false;
+        }
     }
     return true;
 }
@@ -662,76 +673,55 @@ int main(int argc, char** argv)
     }
     const std::string dir = argv[1];
     bool ok = true;
-    {
-        Canvas c(layout::kWidth, layout::kHeight);
-        background(c);
-        ok &= write(dir, layout::kBackground, "background", c);
-    }
-    {
-        Canvas c(32, 32 * layout::kKnobFrames);
-        strip(c, layout::kKnobFrames, 32, knob);
-        ok &= write(dir, layout::kKnobStrip, "knob", c);
-    }
+    ok &= write(dir, layout::kBackground, "background", layout::kWidth, layout::kHeight, background);
+    ok &= write(dir, layout::kKnobStrip, "knob", 32, 32 * layout::kKnobFrames,
+                [](Canvas& c) { strip(c, layout::kKnobFrames, 32, knob); });
     const auto buttons = [&](int number, const char* name, int w, int h, std::vector<std::string> labels,
                              double size) {
-        Canvas c(w, h * static_cast<int>(labels.size()));
-        strip(c, static_cast<int>(labels.size()), h,
-              [&](cairo_t* cr, int i) { labelledButton(cr, w, h, labels[i], size); });
-        ok &= write(dir, number, name, c);
+        const int frames = static_cast<int>(labels.size());
+        ok &= write(dir, number, name, w, h * frames, [&](Canvas& c) {
+            strip(c, frames, h, [&](cairo_t* cr, int i) { labelledButton(cr, w, h, labels[i], size); });
+        });
     };
     buttons(layout::kModeButtons, "mode", 48, 47, {"vocoder", "carrier", "modulator"}, 7.5);
     buttons(layout::kOctaveButtons, "octave", 32, 32, {"\xE2\x88\x92" "1", "=", "1", "2", "3", "4"}, 9);
     buttons(layout::kCarrierButtons, "carrier", 48, 47, {"synth", "audio"}, 8.5);
     buttons(layout::kEngineButtons, "engine", 48, 47, {"classic", "clear"}, 8.0);
     buttons(layout::kFreezeButtons, "freeze", 48, 47, {"off", "hold"}, 8.5);
-    {
-        Canvas c(layout::kWidth, layout::kExtensionHeight);
-        extensionBackground(c);
-        ok &= write(dir, layout::kExtensionPanel, "extension", c);
-    }
+    ok &= write(dir, layout::kExtensionPanel, "extension", layout::kWidth, layout::kExtensionHeight,
+                extensionBackground);
     {
         std::vector<std::string> numbers;
         for (int i = 0; i <= 12; ++i)
             numbers.push_back(std::to_string(i));
         buttons(layout::kNumberButtons, "numbers", 32, 32, numbers, 9);
     }
-    {
-        Canvas c(48, 47 * 4);
-        strip(c, 4, 47, waveButton);
-        ok &= write(dir, layout::kWaveButtons, "waves", c);
-    }
+    ok &= write(dir, layout::kWaveButtons, "waves", 48, 47 * 4, [](Canvas& c) { strip(c, 4, 47, waveButton); });
     {
         const int n = layout::kFaderPositions, h = layout::kVerticalFaderHeight;
-        Canvas c(20, h * n);
-        strip(c, n, h, [&](cairo_t* cr, int i) {
-            faderSlot(cr, true, h);
-            faderHandle(cr, 10, 75.5 - i * 71.0 / (n - 1), true);  // bottom in image 0, top in the last
+        ok &= write(dir, layout::kVerticalFader, "vertical-fader", 20, h * n, [&](Canvas& c) {
+            strip(c, n, h, [&](cairo_t* cr, int i) {
+                faderSlot(cr, true, h);
+                faderHandle(cr, 10, 75.5 - i * 71.0 / (n - 1), true);  // bottom in image 0, top in the last
+            });
         });
-        ok &= write(dir, layout::kVerticalFader, "vertical-fader", c);
     }
     {
         const int n = layout::kFaderPositions, h = layout::kHorizontalFaderHeight;
-        Canvas c(80, h * n);
-        strip(c, n, h, [&](cairo_t* cr, int i) {
-            faderSlot(cr, false, 80);
-            faderHandle(cr, 75.5 - i * 71.0 / (n - 1), 10, false);  // right in image 0, left in the last
+        ok &= write(dir, layout::kHorizontalFader, "horizontal-fader", 80, h * n, [&](Canvas& c) {
+            strip(c, n, h, [&](cairo_t* cr, int i) {
+                faderSlot(cr, false, 80);
+                faderHandle(cr, 75.5 - i * 71.0 / (n - 1), 10, false);  // right in image 0, left in the last
+            });
         });
-        ok &= write(dir, layout::kHorizontalFader, "horizontal-fader", c);
     }
-    {
-        Canvas c(16, 16);
-        helpIcon(c);
-        ok &= write(dir, layout::kHelpIcon, "help", c);
-    }
-    {
-        Canvas c(210, 160);
-        credits(c);
-        ok &= write(dir, layout::kCredits, "credits", c);
-    }
+    ok &= write(dir, layout::kHelpIcon, "help", 16, 16, helpIcon);
+    ok &= write(dir, layout::kCredits, "credits", 210, 160, credits);
     const auto numberStrip = [&](int number, const char* name, std::vector<std::string> values) {
-        Canvas c(40, 10 * static_cast<int>(values.size()));
-        strip(c, static_cast<int>(values.size()), 10, [&](cairo_t* cr, int i) { numberWindow(cr, values[i]); });
-        ok &= write(dir, number, name, c);
+        const int frames = static_cast<int>(values.size());
+        ok &= write(dir, number, name, 40, 10 * frames, [&](Canvas& c) {
+            strip(c, frames, 10, [&](cairo_t* cr, int i) { numberWindow(cr, values[i]); });
+        });
     };
     numberStrip(layout::kFftSizes, "fft-sizes", {"128", "256", "512", "1024"});
     numberStrip(layout::kHopSizes, "hop-sizes", {"32", "64", "96", "128"});

@@ -18,7 +18,7 @@ start_display() {
     local n i
     for n in $(seq 90 160); do
         [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        Xvfb ":$n" -screen 0 1600x1200x24 -nolisten tcp -noreset >/dev/null 2>&1 &
         xvfb_pid=$!
         for i in $(seq 50); do
             [[ -e /tmp/.X11-unix/X$n ]] && break

@@ -31,7 +31,11 @@ void onSignal(int signal) { quitSignal = signal; }
 class EditorWindow final : public EditorHost {
 public:
     explicit EditorWindow(Engine& engine) : store_(engine.parameters()), meter_(engine.bandMeter()) {}
-    bool open() { return gui_.openTopLevel("Vocoder"); }
+    bool open(double scale)
+    {
+        gui_.setScale(scale);
+        return gui_.openTopLevel("Vocoder");
+    }
     // False once the user closed the window.
     bool idle()
     {
@@ -120,6 +124,7 @@ struct Options {
     std::vector<std::string> settings;
     bool listParameters = false;
     bool listPresets = false;
+    double scale = 0.0;  // 0: the desktop's
 };
 
 int run(const Options& options)
@@ -186,7 +191,7 @@ int run(const Options& options)
     std::unique_ptr<EditorWindow> editor;
     if (!options.noGui) {
         editor = std::make_unique<EditorWindow>(engine);
-        if (!editor->open()) {
+        if (!editor->open(options.scale > 0.0 ? options.scale : platform::Window::desktopScale())) {
             std::fprintf(stderr, "vocoder: cannot open a window (is DISPLAY set?); --no-gui runs without one.\n");
             client.close();
             return 1;
@@ -226,6 +231,10 @@ int main(int argc, char** argv)
                  "connect the first capture port to modulator, out_left and out_right to the first two playback "
                  "ports, and every MIDI output to midi_in");
     app.add_flag("--no-gui", options.noGui, "run without the editor's window (and without an X server)");
+    app.add_option("--scale", options.scale,
+                   "draw the window at 1, 1.5 or 2 pixels to a point (default: the desktop's Xft.dpi over 96, "
+                   "taken to the nearest)")
+        ->check(CLI::Range(1.0, 2.0));
     app.add_option("--preset", options.preset, "a factory preset by name or a program file (.fxp), applied before any --set");
     app.add_option("--set", options.settings,
                    "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "

@@ -14,7 +14,7 @@ namespace VSTGUI {
 
 namespace {
 
-constexpr png_uint_32 kLargestSide = 4096;
+constexpr png_uint_32 kLargestSide = 8192;
 
 struct Reader {
     const unsigned char* data;
@@ -116,6 +116,24 @@ bool decode(Reader& reader, std::unique_ptr<platform::Image>& image, volatile in
     return true;
 }
 
+// The whole image from PNG data, or null if not even its header reads; rows
+// past any damage are transparent and `complete` is false.
+std::unique_ptr<platform::Image> readPng(const unsigned char* data, std::size_t size, bool& complete)
+{
+    Reader reader{data, size, 0, false};
+    std::unique_ptr<platform::Image> image;
+    volatile int rows = 0;
+    complete = decode(reader, image, rows) && !reader.truncated;
+    if (!image)
+        return nullptr;
+    premultiply(*image, rows);
+    // Rows never read stay transparent black.
+    for (int y = rows; y < image->pixelHeight(); ++y)
+        std::memset(image->row(y), 0, static_cast<size_t>(image->pixelWidth()) * 4);
+    image->changed();
+    return image;
+}
+
 }  // namespace
 
 CBitmap::CBitmap(std::int32_t resourceId) { loadResource(resourceId); }
@@ -125,6 +143,9 @@ CBitmap::~CBitmap() = default;
 void CBitmap::unload()
 {
     image_.reset();
+    sharp_.reset();
+    sharpId_ = 0;
+    sharpLooked_ = false;
     width_ = height_ = 0;
     plain_ = false;
 }
@@ -137,7 +158,9 @@ bool CBitmap::loadResource(std::int32_t resourceId)
     // This platform has no other kind of image resource: none gives a 0 × 0 bitmap.
     if (!resource)
         return false;
-    return loadPng(resource->data, resource->size);
+    const bool complete = loadPng(resource->data, resource->size);
+    sharpId_ = resourceId;
+    return complete;
 }
 
 bool CBitmap::loadFromPath(const void*)
@@ -149,17 +172,10 @@ bool CBitmap::loadFromPath(const void*)
 bool CBitmap::loadPng(const unsigned char* data, std::size_t size)
 {
     unload();
-    Reader reader{data, size, 0, false};
-    std::unique_ptr<platform::Image> image;
-    volatile int rows = 0;
-    const bool complete = decode(reader, image, rows) && !reader.truncated;
+    bool complete = false;
+    std::unique_ptr<platform::Image> image = readPng(data, size, complete);
     if (!image)
         return false;
-    premultiply(*image, rows);
-    // Rows never read stay transparent black.
-    for (int y = rows; y < image->height(); ++y)
-        std::memset(image->row(y), 0, static_cast<size_t>(image->width()) * 4);
-    image->changed();
     width_ = image->width();
     height_ = image->height();
     plain_ = false;
@@ -182,8 +198,28 @@ void CBitmap::drawBlended(CDrawContext* context, CRect& rect, const CPoint& offs
     if (!context || !image_)
         return;
     const CPoint shift = context->offset;
-    context->canvas().blend(*image_, offset.h, offset.v, rect.left + shift.h, rect.top + shift.v, rect.width(),
+    context->canvas().blend(imageFor(context->scale()), offset.h, offset.v, rect.left + shift.h, rect.top + shift.v, rect.width(),
                             rect.height(), alpha);
+}
+
+// The resource's drawing at twice the size is taken only if it is whole and
+// exactly twice the size.
+const platform::Image& CBitmap::imageFor(double scale)
+{
+    if (scale <= 1.0 || sharpId_ == 0)
+        return *image_;
+    if (!sharpLooked_) {
+        sharpLooked_ = true;
+        if (const platform::Resource* resource = platform::findResource(kSharpResourceType, sharpId_)) {
+            bool complete = false;
+            std::unique_ptr<platform::Image> image = readPng(resource->data, resource->size, complete);
+            if (image && complete && image->pixelWidth() == 2 * width_ && image->pixelHeight() == 2 * height_) {
+                image->setScale(2.0);
+                sharp_ = std::move(image);
+            }
+        }
+    }
+    return sharp_ ? *sharp_ : *image_;
 }
 
 }  // namespace VSTGUI

@@ -1,6 +1,8 @@
 // Images from the library's resources: PNGs decoded with libpng into
 // premultiplied 32-bit pixels, drawn opaque, with a transparent colour or
-// blended.
+// blended. A resource may have a drawing at twice the size beside it (type
+// "PNG@2x", same number): contexts of more than one pixel to a unit draw
+// that one, scaled to their own size.
 #pragma once
 
 #include "Basics.h"
@@ -31,6 +33,8 @@ public:
     // Loading from a file is not supported here: unloads and answers false.
     virtual bool loadFromPath(const void* path);
 
+    static constexpr const char* kSharpResourceType = "PNG@2x";
+
     std::int32_t width() const { return width_; }
     std::int32_t height() const { return height_; }
     std::int32_t resourceId() const { return resourceId_; }
@@ -45,11 +49,18 @@ public:
     CColor transparentColor = kTransparentCColor;
 
 private:
+    // The drawing at twice the size for scales above 1, decoded when first
+    // wanted; else the image.
+    const platform::Image& imageFor(double scale);
+
     std::int32_t resourceId_ = 0;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     bool plain_ = true;
     std::unique_ptr<platform::Image> image_;
+    std::int32_t sharpId_ = 0;  // the resource whose drawing at twice the size may be looked up
+    std::unique_ptr<platform::Image> sharp_;
+    bool sharpLooked_ = false;
 };
 
 }  // namespace VSTGUI

@@ -15,6 +15,7 @@ CDrawContext::CDrawContext(CFrame* frame, platform::Image* target, PointerSource
 {
     if (target) {
         canvas_ = std::make_unique<platform::Canvas>(*target);
+        scale_ = target->scale();
         clip_ = {0, 0, target->width(), target->height()};
         canvas_->setClip(clip_.left, clip_.top, clip_.right, clip_.bottom);
     }
@@ -155,8 +156,8 @@ void CDrawContext::readMouseLocation(CPoint& point)
 }
 
 COffscreenContext::COffscreenContext(CFrame* frame, std::int32_t width, std::int32_t height, const CColor& background,
-                                     PointerSource* pointer)
-    : COffscreenContext(std::make_unique<platform::Image>(width, height), frame, background, pointer)
+                                     PointerSource* pointer, double scale)
+    : COffscreenContext(std::make_unique<platform::Image>(width, height, scale), frame, background, pointer)
 {
 }
 

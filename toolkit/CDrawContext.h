@@ -74,6 +74,8 @@ public:
 
     CFrame* getFrame() const { return frame_; }
     platform::Canvas& canvas() { return *canvas_; }
+    // The target's pixels to a unit (1 without a target).
+    double scale() const { return scale_; }
 
     CPoint offset;  // added to every coordinate
 
@@ -90,6 +92,7 @@ protected:
     CColor fillColor_;
     std::int32_t lineStyle_ = kLineSolid;
     CRect clip_{0, 0, 1000, 1000};
+    double scale_ = 1.0;
 
 private:
     void applyPen();
@@ -99,9 +102,9 @@ private:
 // offscreen containers' canvas.
 class COffscreenContext : public CDrawContext {
 public:
-    // The whole image filled and outlined with `background`.
+    // The whole image filled and outlined with `background`; `scale` pixels to a unit.
     COffscreenContext(CFrame* frame, std::int32_t width, std::int32_t height, const CColor& background = kBlackCColor,
-                      PointerSource* pointer = nullptr);
+                      PointerSource* pointer = nullptr, double scale = 1.0);
     ~COffscreenContext() override;
 
     // A rectangle of this image from `sourceOffset` into `destination`'s

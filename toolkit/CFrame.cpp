@@ -27,22 +27,22 @@ bool meets(const CRect& a, const CRect& b)
 
 }  // namespace
 
-CFrame::CFrame(const CRect& size, void* parentWindow, FrameOwner* owner)
-    : CViewContainer(size, nullptr), owner_(owner)
+CFrame::CFrame(const CRect& size, void* parentWindow, FrameOwner* owner, double scale)
+    : CViewContainer(size, nullptr), owner_(owner), scale_(platform::imageScale(scale))
 {
     frame_ = this;
     if (parentWindow) {
         window_ = platform::Window::open(reinterpret_cast<unsigned long>(parentWindow), size.width(), size.height(),
-                                         this);
+                                         scale_, this);
         open_ = window_ != nullptr;
     }
 }
 
-CFrame::CFrame(const CRect& size, const TopLevel& window, FrameOwner* owner)
-    : CViewContainer(size, nullptr), owner_(owner)
+CFrame::CFrame(const CRect& size, const TopLevel& window, FrameOwner* owner, double scale)
+    : CViewContainer(size, nullptr), owner_(owner), scale_(platform::imageScale(scale))
 {
     frame_ = this;
-    window_ = platform::Window::openTopLevel(window.title, size.width(), size.height(), this);
+    window_ = platform::Window::openTopLevel(window.title, size.width(), size.height(), scale_, this);
     open_ = window_ != nullptr;
 }
 
@@ -63,7 +63,8 @@ CFrame::~CFrame()
 COffscreenContext& CFrame::backBuffer()
 {
     if (!backBuffer_)
-        backBuffer_ = std::make_unique<COffscreenContext>(this, size_.width(), size_.height(), kBlackCColor, this);
+        backBuffer_ = std::make_unique<COffscreenContext>(this, size_.width(), size_.height(), kBlackCColor, this,
+                                                          scale_);
     return *backBuffer_;
 }
 
@@ -363,15 +364,30 @@ bool CFrame::resize(std::int32_t width, std::int32_t height)
 {
     if (width == size_.width() && height == size_.height())
         return true;
+    return resizeTo(width, height, scale_);
+}
+
+void CFrame::setScale(double scale)
+{
+    scale = platform::imageScale(scale);
+    if (scale != scale_)
+        resizeTo(size_.width(), size_.height(), scale);
+}
+
+bool CFrame::resizeTo(std::int32_t width, std::int32_t height, double scale)
+{
     if (width <= 0 || height <= 0)
         return false;
     backBuffer_.reset();
-    const bool hostSized = owner_ && owner_->resizeWindow(width, height);
+    const bool hostSized = owner_ && owner_->resizeWindow(platform::pixelsOf(width, scale),
+                                                          platform::pixelsOf(height, scale));
     if (window_ && !hostSized)
-        window_->resizeParent(width, height);
+        window_->resizeParent(width, height, scale);
     if (window_)
-        window_->resize(width, height);
+        window_->resize(width, height, scale);
+    scale_ = scale;
     CView::setRect({size_.left, size_.top, size_.left + width, size_.top + height});
+    CView::setDirty(true);
     return true;
 }
 

@@ -27,7 +27,7 @@ public:
     virtual void pumpIdle() = 0;
     // How knobs are dragged: FrameServices::kLinearMode, or circular.
     virtual std::int32_t knobMode() const = 0;
-    // Asks the host to give its window this size; false if it did not.
+    // Asks the host to give its window this size in pixels; false if it did not.
     virtual bool resizeWindow(std::int32_t width, std::int32_t height) = 0;
     // True: a control runs its whole gesture inside the press, in a loop of
     // its own that calls pumpIdle. False: the frame feeds each gesture from
@@ -44,9 +44,11 @@ class CFrame : public CViewContainer,
                private platform::WindowEvents {
 public:
     // `parentWindow`: the host's X11 window id, or null for a frame without
-    // a window (drawn only into its back buffer).
-    CFrame(const CRect& size, void* parentWindow, FrameOwner* owner);
-    CFrame(const CRect& size, const TopLevel& window, FrameOwner* owner);
+    // a window (drawn only into its back buffer). Views and gestures work in
+    // the frame's units; the window and the back buffer have `scale` pixels
+    // to a unit.
+    CFrame(const CRect& size, void* parentWindow, FrameOwner* owner, double scale = 1.0);
+    CFrame(const CRect& size, const TopLevel& window, FrameOwner* owner, double scale = 1.0);
     ~CFrame() override;
 
     // True while the window exists (or, without one, until destruction).
@@ -66,6 +68,9 @@ public:
     // Asks the host for the new size first; without its consent the frame
     // resizes its window and the host's window around it.
     bool resize(std::int32_t width, std::int32_t height);
+    double scale() const { return scale_; }
+    // The same size at another scale: the window is resized as by resize().
+    void setScale(double scale);
     // 1 wait, 2 west-east, 3 north-south, 4 four-way, 5 north-east/south-west,
     // 6 north-west/south-east sizing, 8 forbidden, 9 hand; other: the default.
     void setPointerShape(std::int32_t type);
@@ -123,6 +128,7 @@ private:
     void feedGesture(int x, int y, Step step);
     void wheel(float notches, int x, int y) override;
     void destroyed() override;
+    bool resizeTo(std::int32_t width, std::int32_t height, double scale);
     void closeRequested() override { closeAsked_ = true; }
 
     FrameOwner* owner_;
@@ -134,6 +140,7 @@ private:
     bool updatesDisabled_ = false;
     bool inGesture_ = false;
     std::int32_t heldButtons_ = 0;  // during a gesture fed from events
+    double scale_;
     CPoint lastPointer_;
     std::unique_ptr<platform::Window> window_;
     std::unique_ptr<COffscreenContext> backBuffer_;

@@ -255,7 +255,7 @@ void CViewContainer::drawArea(CDrawContext* context, const CRect& updateRect)
     const CRect area{0, 0, size_.width(), size_.height()};
     if (drawOffscreen_) {
         // Everything into an image of the container's size, then copied over.
-        COffscreenContext offscreen(nullptr, size_.width(), size_.height(), kBlackCColor);
+        COffscreenContext offscreen(nullptr, size_.width(), size_.height(), kBlackCColor, nullptr, context->scale());
         CRect clip = local;
         offscreen.setClip(clip);
         drawContent(&offscreen, area, local);

@@ -4,6 +4,7 @@
 #include "platform/Window.h"
 
 #include <cassert>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -46,7 +47,11 @@ void destroy(const clap_plugin_t* plugin)
     pluginOf(plugin).editor().reset();
 }
 
-bool setScale(const clap_plugin_t*, double) { return false; }
+bool setScale(const clap_plugin_t* plugin, double scale)
+{
+    ClapEditor* editor = pluginOf(plugin).editor().get();
+    return editor && editor->setScale(scale);
+}
 
 bool getSize(const clap_plugin_t* plugin, std::uint32_t* width, std::uint32_t* height)
 {
@@ -127,7 +132,8 @@ const void* ClapEditor::extension(const char* id)
 ClapEditor::ClapEditor(ClapPlugin& plugin)
     : plugin_(plugin),
       timers_(plugin.hostExtension<clap_host_timer_support_t>(CLAP_EXT_TIMER_SUPPORT)),
-      fds_(plugin.hostExtension<clap_host_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT))
+      fds_(plugin.hostExtension<clap_host_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT)),
+      hostGui_(plugin.hostExtension<clap_host_gui_t>(CLAP_EXT_GUI))
 {
 }
 
@@ -145,6 +151,21 @@ bool ClapEditor::setParent(unsigned long window)
     if (fds_ && fds_->register_fd(plugin_.host(), fd, CLAP_POSIX_FD_READ))
         fd_ = fd;
     return true;
+}
+
+bool ClapEditor::setScale(double factor)
+{
+    if (!(factor > 0.0) || !std::isfinite(factor))
+        return false;
+    gui_.setScale(factor);
+    return true;
+}
+
+bool ClapEditor::resizeWindow(std::int32_t width, std::int32_t height)
+{
+    return hostGui_ && hostGui_->request_resize &&
+           hostGui_->request_resize(plugin_.host(), static_cast<std::uint32_t>(width),
+                                    static_cast<std::uint32_t>(height));
 }
 
 bool ClapEditor::setVisible(bool visible)

@@ -1,7 +1,7 @@
 // The CLAP editor: the plug-in's two panels embedded in the host's X11
-// window, 500 × 524 and not scalable, served by the host's timer (or by the host
-// watching its display connection). Gestures run from window events, so no
-// call blocks the host's thread.
+// window, 500 × 524 units at the scale the host sets, not resizable, served
+// by the host's timer (or by the host watching its display connection).
+// Gestures run from window events, so no call blocks the host's thread.
 #pragma once
 
 #include "clap_abi.h"
@@ -19,8 +19,11 @@ public:
     ClapEditor(const ClapEditor&) = delete;
     ClapEditor& operator=(const ClapEditor&) = delete;
 
-    std::uint32_t width() const { return static_cast<std::uint32_t>(gui_.width()); }
-    std::uint32_t height() const { return static_cast<std::uint32_t>(gui_.height()); }
+    // The window's size in pixels.
+    std::uint32_t width() const { return static_cast<std::uint32_t>(gui_.windowWidth()); }
+    std::uint32_t height() const { return static_cast<std::uint32_t>(gui_.windowHeight()); }
+    // False for a factor that is not a number above 0.
+    bool setScale(double factor);
     bool setParent(unsigned long window);
     bool setVisible(bool visible);
     // Takes over the host's changes, reads the window's events and redraws.
@@ -33,7 +36,8 @@ public:
     void performEdit(std::int32_t index, float value) override;
     void endEdit(std::int32_t index) override;
     void gestureIdle() override {}
-    bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+    // An open window's new size (after a new scale), asked of the host.
+    bool resizeWindow(std::int32_t width, std::int32_t height) override;
     int bandLevels(float* voice, float* output, int capacity) override;
 
 private:
@@ -43,6 +47,7 @@ private:
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
     const clap_host_timer_support_t* timers_ = nullptr;
     const clap_host_posix_fd_support_t* fds_ = nullptr;
+    const clap_host_gui_t* hostGui_ = nullptr;
     clap_id timer_ = CLAP_INVALID_ID;
     int fd_ = -1;
 };

@@ -3,13 +3,15 @@
 // blocks the host. It keeps its own copy of the parameter values (the host
 // tells it of changes through port_event) and reads the display texts from
 // the parameter table, since it may not reach the DSP instance. The band
-// display takes the levels the plug-in sends on its band_levels port.
+// display takes the levels the plug-in sends on its band_levels port. The
+// window is drawn at the host's ui:scaleFactor option, if it gives one.
 #include "Lv2Ports.h"
 #include "editor/VocoderGui.h"
 #include "platform/KeepLoaded.h"
 #include "platform/Window.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
@@ -37,12 +39,13 @@ public:
             values_[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
     }
 
-    bool open(void* parent)
+    bool open(void* parent, double scale)
     {
+        gui_.setScale(scale);
         if (!gui_.open(parent))
             return false;
         if (resize_)
-            resize_->ui_resize(resize_->handle, gui_.width(), gui_.height());
+            resize_->ui_resize(resize_->handle, gui_.windowWidth(), gui_.windowHeight());
         return true;
     }
     LV2UI_Widget widget() const
@@ -134,6 +137,22 @@ private:
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
 
+// The options' ui:scaleFactor (a float), or 1.
+double scaleFactor(const LV2_Options_Option* options, LV2_URID_Map* map)
+{
+    if (!options || !map)
+        return 1.0;
+    const LV2_URID key = map->map(map->handle, LV2_UI__scaleFactor);
+    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
+    for (const LV2_Options_Option* o = options; o->key != 0 || o->value; ++o)
+        if (o->key == key && o->type == floatType && o->size == sizeof(float) && o->value) {
+            float factor;
+            std::memcpy(&factor, o->value, sizeof factor);
+            return factor;
+        }
+    return 1.0;
+}
+
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
@@ -141,6 +160,7 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
     LV2UI_Resize* resize = nullptr;
     LV2UI_Touch* touch = nullptr;
     LV2_URID_Map* map = nullptr;
+    const LV2_Options_Option* options = nullptr;
     for (int i = 0; features && features[i]; ++i) {
         if (std::strcmp(features[i]->URI, LV2_UI__parent) == 0)
             parent = features[i]->data;
@@ -150,12 +170,14 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
             touch = static_cast<LV2UI_Touch*>(features[i]->data);
         else if (std::strcmp(features[i]->URI, LV2_URID__map) == 0)
             map = static_cast<LV2_URID_Map*>(features[i]->data);
+        else if (std::strcmp(features[i]->URI, LV2_OPTIONS__options) == 0)
+            options = static_cast<const LV2_Options_Option*>(features[i]->data);
     }
     if (!parent || !write || !widget)
         return nullptr;
     try {
         auto editor = std::make_unique<Lv2Editor>(write, controller, resize, touch, map);
-        if (!editor->open(parent))
+        if (!editor->open(parent, scaleFactor(options, map)))
             return nullptr;
         *widget = editor->widget();
         return editor.release();

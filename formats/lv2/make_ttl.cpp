@@ -172,7 +172,8 @@ std::string plugin(int minor, int micro)
         << "        lv2:name \"Band Levels\"\n    ] .\n\n";
     out << "<" << kUiUri << ">\n    a ui:X11UI ;\n"
         << "    lv2:requiredFeature ui:idleInterface, ui:parent ;\n"
-        << "    lv2:optionalFeature ui:resize, ui:touch, urid:map ;\n"
+        << "    lv2:optionalFeature ui:resize, ui:touch, urid:map, opts:options ;\n"
+        << "    opts:supportedOption ui:scaleFactor ;\n"
         << "    ui:portNotification [\n        ui:plugin <" << kPluginUri << "> ;\n"
         << "        lv2:symbol \"band_levels\" ;\n        ui:protocol atom:eventTransfer\n    ] ;\n"
         << "    lv2:extensionData ui:idleInterface .\n";

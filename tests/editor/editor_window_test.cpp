@@ -471,7 +471,9 @@ TEST_F(EditorWindow, GesturesFromEventsThroughTheHostInterface)
 // The extension panel in a window, behind the editor host alone, with
 // gestures from events: a drag on each of its knobs (down from the top half,
 // up from the bottom half) and a click on each of its buttons edits that
-// parameter, the edit begun and ended; then 100 open and close cycles.
+// parameter, the edit begun and ended; at twice the size the same gestures,
+// at twice the coordinates and twice as long, make the same edits. Then 100
+// open and close cycles.
 TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
 {
     struct Host : EditorHost {
@@ -490,43 +492,52 @@ TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
         std::array<float, kNumParameters> values{};
         std::vector<std::string> log;
     } host;
-    const Window tall = testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight + layout::kExtensionHeight);
+    const Window tall = testdisplay::makeParent(display, 0, 0, 2 * layout::kWidth,
+                                                2 * (layout::kHeight + layout::kExtensionHeight));
     VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
-    ASSERT_TRUE(editor.open(reinterpret_cast<void*>(tall)));
-    ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return !editor.getFrame()->isDirty(); }));
-    for (std::int32_t index = kVst2Parameters; index < kNumParameters; ++index) {
-        const layout::View* knob = layout::find(layout::Kind::Knob, index);
-        const layout::View* button = layout::find(layout::Kind::Button, index);
-        ASSERT_TRUE(knob || button) << "parameter " << index << " has no control";
-        const layout::View& v = knob ? *knob : *button;
-        const float before = host.values[static_cast<size_t>(index)];
-        const int direction = before > 0.5f ? 1 : -1;  // down from the top half
-        host.log.clear();
-        std::atomic<bool> released{false};
-        std::thread hand([&] {
-            Pointer pointer;
-            const int x = (v.left + v.right) / 2, y = (v.top + v.bottom) / 2;
-            pointer.moveTo(x, y);
-            pointer.button(1, true);
-            for (int step = 1; knob && step <= 8; ++step) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(30));
-                pointer.moveTo(x, y + direction * 5 * step);
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(60));
-            pointer.button(1, false);
-            released = true;
-        });
-        const bool done = testdisplay::idleUntil([&] { editor.idle(); },
-                                                 [&] { return released.load() && !editor.getFrame()->inGesture(); });
-        hand.join();
-        ASSERT_TRUE(done);
-        EXPECT_NE(host.values[static_cast<size_t>(index)], before) << kParameterTable[static_cast<size_t>(index)].title;
-        ASSERT_FALSE(host.log.empty()) << index;
-        EXPECT_EQ(host.log.front(), "begin " + std::to_string(index));
-        EXPECT_EQ(host.log.back(), "end " + std::to_string(index));
+    std::array<std::array<float, kNumParameters>, 2> edited{};
+    for (const int scale : {1, 2}) {
+        for (int i = 0; i < kNumParameters; ++i)
+            host.values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+        editor.setScale(scale);
+        ASSERT_TRUE(editor.open(reinterpret_cast<void*>(tall)));
+        ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return !editor.getFrame()->isDirty(); }));
+        for (std::int32_t index = kVst2Parameters; index < kNumParameters; ++index) {
+            const layout::View* knob = layout::find(layout::Kind::Knob, index);
+            const layout::View* button = layout::find(layout::Kind::Button, index);
+            ASSERT_TRUE(knob || button) << "parameter " << index << " has no control";
+            const layout::View& v = knob ? *knob : *button;
+            const float before = host.values[static_cast<size_t>(index)];
+            const int direction = before > 0.5f ? 1 : -1;  // down from the top half
+            host.log.clear();
+            std::atomic<bool> released{false};
+            std::thread hand([&] {
+                Pointer pointer;
+                const int x = scale * (v.left + v.right) / 2, y = scale * (v.top + v.bottom) / 2;
+                pointer.moveTo(x, y);
+                pointer.button(1, true);
+                for (int step = 1; knob && step <= 8; ++step) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                    pointer.moveTo(x, y + scale * direction * 5 * step);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(60));
+                pointer.button(1, false);
+                released = true;
+            });
+            const bool done = testdisplay::idleUntil([&] { editor.idle(); },
+                                                     [&] { return released.load() && !editor.getFrame()->inGesture(); });
+            hand.join();
+            ASSERT_TRUE(done);
+            EXPECT_NE(host.values[static_cast<size_t>(index)], before) << kParameterTable[static_cast<size_t>(index)].title;
+            ASSERT_FALSE(host.log.empty()) << index;
+            EXPECT_EQ(host.log.front(), "begin " + std::to_string(index));
+            EXPECT_EQ(host.log.back(), "end " + std::to_string(index));
+        }
+        editor.close();
+        edited[static_cast<size_t>(scale - 1)] = host.values;
     }
-    editor.close();
-    for (int cycle = 0; cycle < 100; ++cycle) {  // and opens and closes again, leaking nothing
+    EXPECT_EQ(edited[0], edited[1]);
+    for (int cycle = 0; cycle < 100; ++cycle) {  // and opens and closes again at 2×, leaking nothing
         ASSERT_TRUE(editor.open(reinterpret_cast<void*>(tall)));
         editor.idle();
         editor.close();

@@ -60,6 +60,36 @@ std::vector<std::uint32_t> area(const platform::Image& image, int left, int top,
 
 const layout::View& viewOf(layout::Kind kind, VstInt32 tag) { return *layout::find(kind, tag); }
 
+// The table's defaults, texts of the values, and every band at one level.
+struct TableHost : EditorHost {
+    TableHost()
+    {
+        for (int i = 0; i < kNumParameters; ++i)
+            values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
+    }
+    float parameterValue(std::int32_t index) override { return values[static_cast<size_t>(index)]; }
+    void parameterText(std::int32_t index, char* text) override
+    {
+        std::snprintf(text, 256, "%.2f", values[static_cast<size_t>(index)]);
+    }
+    void beginEdit(std::int32_t) override {}
+    void performEdit(std::int32_t, float) override {}
+    void endEdit(std::int32_t) override {}
+    void gestureIdle() override {}
+    bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+    int bandLevels(float* voice, float* output, int capacity) override
+    {
+        const int count = std::min(capacity, 32);
+        for (int b = 0; b < count; ++b) {
+            voice[b] = level;
+            output[b] = level - 6.0f;
+        }
+        return count;
+    }
+    std::array<float, kNumParameters> values{};
+    float level = -120.0f;
+};
+
 }  // namespace
 
 TEST(VocoderGui, DisplaysShowThePluginsTextAndHertzForTheCuts)
@@ -156,34 +186,7 @@ TEST(VocoderGui, ControlChangesAreAutomatedChanges)
 // to rest and stays there.
 TEST(VocoderGui, TheExtensionPanelFollowsItsParametersAndTheBandLevels)
 {
-    struct Host : EditorHost {
-        Host()
-        {
-            for (int i = 0; i < kNumParameters; ++i)
-                values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
-        }
-        float parameterValue(std::int32_t index) override { return values[static_cast<size_t>(index)]; }
-        void parameterText(std::int32_t index, char* text) override
-        {
-            std::snprintf(text, 256, "%.2f", values[static_cast<size_t>(index)]);
-        }
-        void beginEdit(std::int32_t) override {}
-        void performEdit(std::int32_t, float) override {}
-        void endEdit(std::int32_t) override {}
-        void gestureIdle() override {}
-        bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
-        int bandLevels(float* voice, float* output, int capacity) override
-        {
-            const int count = std::min(capacity, 32);
-            for (int b = 0; b < count; ++b) {
-                voice[b] = level;
-                output[b] = level - 6.0f;
-            }
-            return count;
-        }
-        std::array<float, kNumParameters> values{};
-        float level = -120.0f;
-    } host;
+    TableHost host;
     VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
     EXPECT_EQ(editor.height(), layout::kHeight + layout::kExtensionHeight);
     const auto picture = [&] { return std::unique_ptr<platform::Image>(editor.drawPicture()); };
@@ -219,4 +222,77 @@ TEST(VocoderGui, TheExtensionPanelFollowsItsParametersAndTheBandLevels)
         bandPixels();
     EXPECT_EQ(bandPixels(), silent) << "the bars fall to rest";
     EXPECT_EQ(bandPixels(), silent) << "and stay there";
+}
+
+namespace {
+
+// Grey levels (0 … 255) of a picture's pixels, averaged over blocks of
+// `block` × `block`.
+std::vector<double> greys(const platform::Image& image, int block)
+{
+    const int w = image.pixelWidth() / block, h = image.pixelHeight() / block;
+    std::vector<double> out(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h * block; ++y)
+        for (int x = 0; x < w * block; ++x) {
+            const std::uint32_t p = image.pixel(x, y);
+            const double grey = (((p >> 16) & 0xFF) * 0.3 + ((p >> 8) & 0xFF) * 0.59 + (p & 0xFF) * 0.11);
+            out[static_cast<size_t>(y / block) * w + x / block] += grey / (block * block);
+        }
+    return out;
+}
+
+// Steps of more than 64 grey levels between horizontal neighbours, counted
+// apart for steps from an even to an odd column and from an odd to an even one.
+std::pair<int, int> sharpSteps(const platform::Image& image)
+{
+    const std::vector<double> g = greys(image, 1);
+    const int w = image.pixelWidth(), h = image.pixelHeight();
+    std::pair<int, int> steps{0, 0};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x + 1 < w; ++x) {
+            const size_t i = static_cast<size_t>(y) * w + x;
+            if (std::abs(g[i + 1] - g[i]) > 64.0)
+                ++(x % 2 == 0 ? steps.first : steps.second);
+        }
+    return steps;
+}
+
+}  // namespace
+
+// At 1.5 and 2 pixels a unit the editor is the same picture at that size,
+// drawn from artwork at twice the size: averaged back to one pixel a unit
+// the 2× picture matches the 1× one, and the scaled pictures' edges are
+// about as sharp in their own pixels as the 1× picture's (scaling up the 1×
+// images would make them half as sharp).
+TEST(VocoderGui, ScaledItIsTheSamePictureDrawnSharp)
+{
+    TableHost host;
+    host.level = -20.0f;
+    VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+    const auto picture = [&] { return std::unique_ptr<platform::Image>(editor.drawPicture()); };
+    const auto one = picture();
+    editor.setScale(2.0);
+    EXPECT_EQ(std::pair(editor.windowWidth(), editor.windowHeight()), std::pair(1000, 1048));
+    const auto two = picture();
+    ASSERT_EQ(std::pair(two->pixelWidth(), two->pixelHeight()), std::pair(1000, 1048));
+    editor.setScale(1.6);  // the nearest scale is 1.5
+    EXPECT_EQ(std::pair(editor.windowWidth(), editor.windowHeight()), std::pair(750, 786));
+    const auto oneAndAHalf = picture();
+    ASSERT_EQ(std::pair(oneAndAHalf->pixelWidth(), oneAndAHalf->pixelHeight()), std::pair(750, 786));
+
+    const std::vector<double> a = greys(*one, 1), b = greys(*two, 2);
+    double difference = 0.0;
+    for (size_t i = 0; i < a.size(); ++i)
+        difference += std::abs(a[i] - b[i]);
+    EXPECT_LT(difference / static_cast<double>(a.size()), 5.0) << "mean grey difference";
+
+    // Where the 1× picture steps sharply, the 2× one does along edges twice
+    // as long, and inside its 2 × 2 blocks too (not blocks of one colour).
+    const auto [oneEven, oneOdd] = sharpSteps(*one);
+    const auto [twoInside, twoAcross] = sharpSteps(*two);
+    const auto [halfEven, halfOdd] = sharpSteps(*oneAndAHalf);
+    const double oneSteps = oneEven + oneOdd;
+    EXPECT_GT((twoInside + twoAcross) / oneSteps, 1.8);
+    EXPECT_GT(twoInside, 0.35 * twoAcross);
+    EXPECT_GT((halfEven + halfOdd) / oneSteps, 1.25);
 }

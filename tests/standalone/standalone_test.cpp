@@ -7,6 +7,8 @@
 // Without a server these tests skip, unless VOCODER_REQUIRE_JACK is set.
 #include "../platform/TestDisplay.h"  // gtest before Xlib
 
+#include <X11/Xatom.h>
+
 #include "BuiltInRender.h"
 #include "host/HostError.h"
 #include "host/ProgramFile.h"
@@ -25,6 +27,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -429,40 +432,65 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
 
 // With a display: a top-level window titled "Vocoder", 500 × 374, drawn;
 // closing it ends the program, settings saved.
-TEST(Standalone, TheWindowOpensDrawsAndClosingItQuits)
+// The window's scale: 1 on a desktop that sets none, the desktop's Xft.dpi
+// over 96 (192: 2), and --scale before either.
+TEST(Standalone, TheWindowOpensAtItsScaleDrawsAndClosingItQuits)
 {
     REQUIRE_JACK();
     REQUIRE_DISPLAY();
-    const fs::path config = freshFolder("window");
-    Program vocoder(config, {"--name", "VocoderWindow"});
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    Window found = 0;
-    for (int i = 0; i < 300 && !found; ++i) {
-        std::this_thread::sleep_for(20ms);
-        Window root, parent, *children = nullptr;
-        unsigned count = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-        for (unsigned c = 0; c < count; ++c) {
-            char* name = nullptr;
-            if (XFetchName(display, children[c], &name) && name) {
-                if (std::string(name) == "Vocoder")
-                    found = children[c];
-                XFree(name);
+    const Window root = DefaultRootWindow(display);
+    const auto setDpi = [&](const char* resources) {
+        if (resources)
+            XChangeProperty(display, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(resources), static_cast<int>(std::strlen(resources)));
+        else
+            XDeleteProperty(display, root, XA_RESOURCE_MANAGER);
+        XSync(display, False);
+    };
+    struct Case {
+        const char* resources;
+        std::vector<std::string> args;
+        int width, height;
+    };
+    const Case cases[] = {{nullptr, {}, 500, 374 + 150},  // both panels
+                          {"Xft.dpi:\t192\n", {}, 1000, 1048},
+                          {"Xft.dpi:\t192\n", {"--scale", "1.5"}, 750, 786}};
+    for (const Case& c : cases) {
+        setDpi(c.resources);
+        const fs::path config = freshFolder("window");
+        std::vector<std::string> args{"--name", "VocoderWindow"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Program vocoder(config, args);
+        Window found = 0;
+        for (int i = 0; i < 300 && !found; ++i) {
+            std::this_thread::sleep_for(20ms);
+            Window parent, *children = nullptr, unused;
+            unsigned count = 0;
+            XQueryTree(display, root, &unused, &parent, &children, &count);
+            for (unsigned w = 0; w < count; ++w) {
+                char* name = nullptr;
+                if (XFetchName(display, children[w], &name) && name) {
+                    if (std::string(name) == "Vocoder")
+                        found = children[w];
+                    XFree(name);
+                }
             }
+            if (children)
+                XFree(children);
         }
-        if (children)
-            XFree(children);
-    }
-    ASSERT_NE(found, 0u) << vocoder.errors();
-    XWindowAttributes attributes;
-    XGetWindowAttributes(display, found, &attributes);
-    EXPECT_EQ(attributes.width, 500);
-    EXPECT_EQ(attributes.height, 374 + 150);  // both panels
-    EXPECT_TRUE(testdisplay::idleUntil([] {}, [&] { return testdisplay::screenPixel(display, found, 250, 5) != 0; }));
+        setDpi(nullptr);
+        ASSERT_NE(found, 0u) << vocoder.errors();
+        XWindowAttributes attributes;
+        XGetWindowAttributes(display, found, &attributes);
+        EXPECT_EQ(std::pair(attributes.width, attributes.height), std::pair(c.width, c.height));
+        EXPECT_TRUE(testdisplay::idleUntil(
+            [] {}, [&] { return testdisplay::screenPixel(display, found, c.width / 2, 5) != 0; }));
 
-    testdisplay::askToClose(display, found);
-    EXPECT_EQ(vocoder.wait(), 0) << vocoder.errors();
-    EXPECT_TRUE(fs::exists(config / "vocoder" / "settings.fxp"));
+        testdisplay::askToClose(display, found);
+        EXPECT_EQ(vocoder.wait(), 0) << vocoder.errors();
+        EXPECT_TRUE(fs::exists(config / "vocoder" / "settings.fxp"));
+    }
     XCloseDisplay(display);
 }

@@ -1,14 +1,17 @@
 // The LV2 UI library as a host uses it, under the X server in DISPLAY:
-// instantiated in a parent window it asks for its size and draws, follows
+// instantiated in a parent window at the host's scale factor (1.5) it asks
+// for its size at that scale and draws, follows
 // the host's port events, and a click writes the control's port between
-// touches, with every idle call returning at once; the band levels the
-// plug-in sends show on the band display.
+// touches (the click at the control's place at that scale), with every idle
+// call returning at once; the band levels the plug-in sends show on the band
+// display.
 #include "../../platform/TestDisplay.h"  // gtest before Xlib
 
 #include "editor/Layout.h"
 #include "formats/lv2/Lv2Ports.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
 
@@ -57,6 +60,16 @@ struct HostSide {
     std::vector<std::string> uris;
 };
 
+// The host's scale factor, and a view's coordinate in the window's pixels.
+constexpr float kScale = 1.5f;
+int scaled(int units) { return static_cast<int>(units * kScale); }
+
+std::vector<std::uint32_t> pixelsOf(Display* display, Window window, const layout::View& view)
+{
+    return testdisplay::screenPixels(display, window, scaled(view.left), scaled(view.top), scaled(view.right),
+                                     scaled(view.bottom));
+}
+
 }  // namespace
 
 TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
@@ -64,8 +77,7 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     REQUIRE_DISPLAY();
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    const Window parent =
-        testdisplay::makeParent(display, 0, 0, layout::kWidth, layout::kHeight + layout::kExtensionHeight);
+    const Window parent = testdisplay::makeParent(display, 0, 0, 750, 786);
 
     void* library = dlopen(VOCODER_LV2_BUNDLE "/vocoder_ui.so", RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(library, nullptr) << dlerror();
@@ -86,24 +98,28 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     const LV2_Feature touchFeature{LV2_UI__touch, &touch};
     LV2_URID_Map map{&host, &HostSide::map};
     const LV2_Feature mapFeature{LV2_URID__map, &map};
-    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &mapFeature, nullptr};
+    const LV2_Options_Option options[] = {
+        {LV2_OPTIONS_INSTANCE, 0, HostSide::map(&host, LV2_UI__scaleFactor), sizeof kScale,
+         HostSide::map(&host, LV2_ATOM__Float), &kScale},
+        {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
+    const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &mapFeature, &optionsFeature,
+                                     nullptr};
     LV2UI_Widget widget = nullptr;
     LV2UI_Handle ui = descriptor->instantiate(descriptor, lv2ports::kPluginUri, VOCODER_LV2_BUNDLE, &HostSide::write,
                                               &host, &widget, features);
     ASSERT_NE(ui, nullptr);
     EXPECT_NE(widget, nullptr);
-    EXPECT_EQ(host.width, layout::kWidth);
-    EXPECT_EQ(host.height, layout::kHeight + layout::kExtensionHeight);
+    EXPECT_EQ(host.width, 750);  // 500 × 524 units at 1.5 pixels a unit
+    EXPECT_EQ(host.height, 786);
 
     const layout::View& mode = *layout::find(layout::Kind::Button, kMode);
-    const auto modePixels = [&] {
-        return testdisplay::screenPixels(display, parent, mode.left, mode.top, mode.right, mode.bottom);
-    };
+    const auto modePixels = [&] { return pixelsOf(display, parent, mode); };
     const auto idleUntil = [&](const std::function<bool()>& done) {
         return testdisplay::idleUntil([&] { EXPECT_EQ(idle->idle(ui), 0); }, done);
     };
     // Drawn: the background is the panel's, not the parent's black.
-    ASSERT_TRUE(idleUntil([&] { return testdisplay::screenPixel(display, parent, 250, 5) != 0; }));
+    ASSERT_TRUE(idleUntil([&] { return testdisplay::screenPixel(display, parent, 375, 8) != 0; }));
     const std::vector<std::uint32_t> vocoderMode = modePixels();
 
     // The host says Mode is Carrier (choice 1): the button shows it.
@@ -114,7 +130,7 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     // A click steps the button on to Audio1: its port is written between touches.
     std::thread hand([&] {
         Pointer pointer;
-        pointer.moveTo(mode.left + 5, mode.top + 5);
+        pointer.moveTo(scaled(mode.left + 5), scaled(mode.top + 5));
         pointer.button(1, true);
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         pointer.button(1, false);
@@ -138,9 +154,7 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
 
     // Levels as the plug-in sends them: a vector of floats, the voice's then the output's.
     const layout::View& bands = *layout::find(layout::Kind::BandDisplay, layout::kNoParameter);
-    const auto bandPixels = [&] {
-        return testdisplay::screenPixels(display, parent, bands.left, bands.top, bands.right, bands.bottom);
-    };
+    const auto bandPixels = [&] { return pixelsOf(display, parent, bands); };
     const std::vector<std::uint32_t> resting = bandPixels();
     struct {
         LV2_Atom_Vector vector;
