@@ -132,6 +132,16 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
         return &latency;
     if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0 && of(host).withTimers_)
         return &kHostTimers;
+    static const clap_host_gui_t gui = {
+        [](const clap_host_t*) {},
+        [](const clap_host_t* h, std::uint32_t width, std::uint32_t height) {
+            of(h).resizeRequests.push_back({width, height});
+            return true;
+        },
+        [](const clap_host_t*) { return false; }, [](const clap_host_t*) { return false; },
+        [](const clap_host_t*, bool) {}};
+    if (std::strcmp(id, CLAP_EXT_GUI) == 0)
+        return &gui;
     return nullptr;
 }
 

@@ -102,6 +102,7 @@ public:
     // What the plug-in asked of the host.
     int restarts = 0, rescans = 0, flushRequests = 0, latencyChanges = 0;
     std::vector<clap_id> timers;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> resizeRequests;  // each granted
     std::vector<std::vector<std::uint8_t>> outputEvents;
     std::vector<std::string> logs;
     bool audioThread = false;

@@ -1,7 +1,8 @@
 // The CLAP editor as a host drives it, under the X server in DISPLAY:
 // scaled by the host, embedded in the host's window, served by the host's
 // timer, it draws, follows the host's parameter changes, sends a click's
-// change back as a gesture, and closes its window when destroyed.
+// change back as a gesture, asks for its new size when scaled again, and
+// closes its window when destroyed.
 #include "../../platform/TestDisplay.h"  // gtest before Xlib
 
 #include "ClapTestHost.h"
@@ -110,6 +111,13 @@ TEST(ClapGui, EmbedsDrawsFollowsSendsGesturesAndCloses)
     }
     EXPECT_EQ(sent, (std::vector<std::pair<std::uint16_t, double>>{
                         {CLAP_EVENT_PARAM_GESTURE_BEGIN, 0.0}, {CLAP_EVENT_PARAM_VALUE, 2.0}, {CLAP_EVENT_PARAM_GESTURE_END, 0.0}}));
+
+    // Back to one pixel a unit while shown: the editor asks the host for the new size.
+    ASSERT_TRUE(gui->set_scale(p.plugin(), 1.0));
+    EXPECT_EQ(p.resizeRequests, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{500u, 524u}}));
+    XSync(display, False);
+    XGetWindowAttributes(display, children[0], &shown);
+    EXPECT_EQ(std::pair(shown.width, shown.height), std::pair(500, 524));
 
     gui->destroy(p.plugin());
     EXPECT_TRUE(p.timers.empty());
