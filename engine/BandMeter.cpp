@@ -36,12 +36,19 @@ void BandMeter::prepare(int fftSize, float sampleRate)
     scale_ = 1.0 / (0.0142 * static_cast<double>(fftSize) * fftSize);
 }
 
-void BandMeter::measure(const fftw_complex* spectrum, std::array<float, BandLevels::kBands>& levels) const
+void BandMeter::measure(const fftw_complex* spectrum, std::array<float, BandLevels::kBands>& levels,
+                        const fftw_complex* other) const
 {
-    for (int b = 0; b < BandLevels::kBands; ++b) {
+    const auto bandPower = [this](const fftw_complex* bins, int b) {
         double power = 0.0;
         for (int k = edges_[static_cast<size_t>(b)]; k < edges_[static_cast<size_t>(b) + 1]; ++k)
-            power += spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
+            power += bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1];
+        return power;
+    };
+    for (int b = 0; b < BandLevels::kBands; ++b) {
+        double power = bandPower(spectrum, b);
+        if (other)
+            power = std::max(power, bandPower(other, b));
         const double db = 10.0 * std::log10(power * scale_ + 1e-12);
         levels[static_cast<size_t>(b)] = std::max(kFloorDb, static_cast<float>(db));
     }

@@ -23,8 +23,11 @@ public:
     void prepare(int fftSize, float sampleRate);
     // The middle of band `band` on the ERB scale, in Hz.
     static double centreHz(int band, float sampleRate);
-    // The power of each band of `spectrum` (fftSize / 2 + 1 bins), in dB.
-    void measure(const fftw_complex* spectrum, std::array<float, BandLevels::kBands>& levels) const;
+    // The power of each band of `spectrum` (fftSize / 2 + 1 bins), in dB;
+    // with a second spectrum (the other side of a stereo output), the power
+    // of the side that is louder in that band.
+    void measure(const fftw_complex* spectrum, std::array<float, BandLevels::kBands>& levels,
+                 const fftw_complex* other = nullptr) const;
 
     // Audio thread.
     void publish(const BandLevels& levels);

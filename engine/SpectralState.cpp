@@ -157,7 +157,7 @@ void SpectralState::frame(const float* carrier, const float* modulator, BandVoco
             }
     }
     if (meter)
-        meter->measure(modulatorSpectrum_, levels->output);
+        meter->measure(modulatorSpectrum_, levels->output, right);
     fftw_execute(inversePlan_);
     if (right)
         fftw_execute(rightPlan_);

@@ -319,8 +319,9 @@ TEST(ClearEngine, SwitchingEnginesHasNoStep)
 
 // The band display's levels, in either engine: a voice resonating at 700 Hz
 // lights its band well above the bands at 8 kHz, in the voice and in the
-// output; silence brings every band to the floor, and it stays there. The
-// VST 2 dialect publishes nothing.
+// output; silence brings every band to the floor, and it stays there. With
+// Width up the output's bands read as without it. The VST 2 dialect
+// publishes nothing.
 TEST(BandMeter, FollowsTheVoiceAndRestsInSilence)
 {
     const auto bandOf = [](double hz) {
@@ -363,6 +364,26 @@ TEST(BandMeter, FollowsTheVoiceAndRestsInSilence)
             EXPECT_EQ(levels.voice[b], rested.voice[b]) << "band " << b;
         }
     }
+    // Width sends alternate bands to alternate sides: each band of the
+    // output still reads as loud as without it (the louder side's level).
+    const std::vector<float> hiss = noise(44100, 22);
+    std::array<BandLevels, 2> byWidth;
+    for (const float width : {0.0f, 1.0f}) {
+        Engine engine(Dialect::extended);
+        engine.prepare(static_cast<float>(kRate), kBlock);
+        engine.parameters().set(kCarrier, 1.0f);
+        engine.parameters().set(kEngine, 1.0f);
+        engine.parameters().set(kBands, 0.0f);
+        engine.parameters().set(kWidth, width);
+        engine.reset();
+        std::vector<float> left(kBlock), right(kBlock);
+        for (size_t start = 0; start + kBlock <= hiss.size(); start += kBlock)
+            engine.process(hiss.data() + start, kFlatCarrier.data() + start, left.data(), right.data(), kBlock);
+        ASSERT_TRUE(engine.bandMeter().read(byWidth[width > 0.0f ? 1 : 0]));
+    }
+    for (size_t b = bandOf(300.0); b <= bandOf(5000.0); ++b)  // one side alone reads up to 20 dB lower
+        EXPECT_GT(byWidth[1].output[b], byWidth[0].output[b] - 8.0f) << "band " << b;
+
     Engine vst2(Dialect::vst2);
     vst2.prepare(static_cast<float>(kRate), kBlock);
     std::vector<float> out(kBlock), spare(kBlock);
