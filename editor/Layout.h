@@ -119,7 +119,7 @@ inline constexpr std::array<View, 49> kViews{{
 inline constexpr int kExtensionTop = kHeight, kExtensionHeight = 150;
 
 namespace extension {
-constexpr std::int32_t column(int c) { return 35 + 62 * c; }  // a column's centre
+constexpr std::int32_t column(int c) { return 40 + 60 * c; }  // a column's centre: eight across the panel
 inline constexpr std::int32_t kCaptionY = kExtensionTop + 27;
 inline constexpr std::int32_t kButtonTop = kExtensionTop + 34, kKnobTop = kExtensionTop + 38;
 inline constexpr std::int32_t kDisplayTop = kExtensionTop + 74;
@@ -133,7 +133,7 @@ constexpr View knob(int c, std::int32_t tag)
 }
 constexpr View display(int c, std::int32_t tag)
 {
-    return {Kind::Display, tag, column(c) - 28, kDisplayTop, column(c) + 28, kDisplayTop + 10, 0, kCentre, 0};
+    return {Kind::Display, tag, column(c) - 26, kDisplayTop, column(c) + 26, kDisplayTop + 10, 0, kCentre, 0};
 }
 }  // namespace extension
 
