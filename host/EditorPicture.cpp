@@ -42,13 +42,15 @@ private:
     Renderer& renderer_;
 };
 
-std::unique_ptr<platform::Image> drawEditor(const std::function<void(Renderer&)>& configure, bool extended)
+std::unique_ptr<platform::Image> drawEditor(const std::function<void(Renderer&)>& configure, bool extended,
+                                            double scale)
 {
     if (extended) {
         EngineHost engine(44100.0f, 512);
         configure(engine);
         RendererEditorHost host(engine);
         VocoderGui gui(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+        gui.setScale(scale);
         return std::unique_ptr<platform::Image>(gui.drawPicture());
     }
     PluginHost host(&linkedEntry, "the linked plug-in", 44100.0f, 512);
@@ -63,9 +65,9 @@ std::unique_ptr<platform::Image> drawEditor(const std::function<void(Renderer&)>
 }  // namespace
 
 std::pair<int, int> writeEditorPicture(const std::function<void(Renderer&)>& configure, const std::string& path,
-                                       bool extended)
+                                       bool extended, double scale)
 {
-    const std::unique_ptr<platform::Image> picture = drawEditor(configure, extended);
+    const std::unique_ptr<platform::Image> picture = drawEditor(configure, extended, scale);
     const std::string partial = temporaryBeside(path);
     const cairo_status_t status = cairo_surface_write_to_png(picture->surface(), partial.c_str());
     if (status != CAIRO_STATUS_SUCCESS) {

@@ -10,7 +10,8 @@ class Renderer;
 // with `extended` the engine as the formats we design run it), lets
 // `configure` set it up (a preset, --set values) and writes the editor's
 // picture to `path` (through a temporary file, so a failure leaves no
-// partial file): the VST 2 editor, or the editor with its extension panel.
-// Returns the picture's width and height. Throws HostError.
+// partial file): the VST 2 editor, or the editor with its extension panel
+// at `scale` (taken to the nearest the editor has). Returns the picture's
+// width and height in pixels. Throws HostError.
 std::pair<int, int> writeEditorPicture(const std::function<void(Renderer&)>& configure, const std::string& path,
-                                       bool extended);
+                                       bool extended, double scale = 1.0);

@@ -51,6 +51,7 @@ struct Options {
     bool listParameters = false;
     bool listPresets = false;
     std::string editorPicture;
+    double editorScale = 1.0;
     bool quiet = false;
     int sources() const { return !carrier.empty() + !midi.empty() + !notes.empty(); }
 };
@@ -255,8 +256,12 @@ int render(const Options& options)
         return 0;
     }
     if (!options.editorPicture.empty()) {
+        const bool extended = needsBuiltIn(options);
+        if (options.editorScale != 1.0 && !extended)
+            throw HostError("--editor-scale draws the editor of LV2, CLAP and the standalone program (add --built-in); "
+                            "the VST 2 editor is drawn at 1 only");
         const auto [width, height] = writeEditorPicture([&](Renderer& host) { configure(host, options); },
-                                                        options.editorPicture, needsBuiltIn(options));
+                                                        options.editorPicture, extended, options.editorScale);
         if (!options.quiet)
             std::printf("%s: the editor, %d x %d\n", options.editorPicture.c_str(), width, height);
         if (options.modulator.empty())
@@ -392,6 +397,10 @@ int main(int argc, char** argv)
                    "into this program; with the built-in engine, the editor of LV2, CLAP and the standalone program, "
                    "its extension panel included)")
         ->type_name("FILE");
+    app.add_option("--editor-scale", options.editorScale,
+                   "draw that picture at 1, 1.5 or 2 pixels to a point, as a host or the desktop would scale it "
+                   "(with the built-in engine's editor; a factor between them takes the nearest)")
+        ->check(CLI::Range(1.0, 2.0));
     app.add_flag("--list-params", options.listParameters,
                  "print every parameter: index, name, value, display, label (after --preset and --set)");
     app.add_flag("--list-presets", options.listPresets, "print the factory presets' names and what each is for");

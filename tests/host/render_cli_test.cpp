@@ -452,7 +452,8 @@ TEST_F(RenderCli, DemoRenders)
 }
 
 // The editor's picture: a 500 × 374 PNG that follows the settings; a path
-// that cannot be written is an error and leaves nothing behind.
+// that cannot be written is an error and leaves nothing behind; the
+// built-in engine's editor is drawn at the scale asked for.
 TEST_F(RenderCli, WritesTheEditorsPicture)
 {
     const auto pngSize = [](const fs::path& path) {
@@ -480,6 +481,19 @@ TEST_F(RenderCli, WritesTheEditorsPicture)
     result = runRender("--editor-png " + at("x.png") + " --set Nonsense=1");
     EXPECT_EQ(result.code, 2);
     EXPECT_FALSE(fs::exists(dir / "x.png"));
+
+    // The built-in engine's editor, both panels, at 1.5 and 2 pixels a point;
+    // the VST 2 editor has no other scale.
+    result = runRender("--built-in --editor-png " + at("large.png") + " --editor-scale 2");
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_EQ(pngSize(dir / "large.png"), (std::pair{1000, 1048}));
+    result = runRender("--built-in --editor-png " + at("large.png") + " --editor-scale 1.5");
+    ASSERT_EQ(result.code, 0) << result.output;
+    EXPECT_EQ(pngSize(dir / "large.png"), (std::pair{750, 786}));
+    result = runRender("--editor-png " + at("y.png") + " --editor-scale 2");
+    EXPECT_EQ(result.code, 2);
+    EXPECT_NE(result.output.find("--built-in"), std::string::npos) << result.output;
+    EXPECT_FALSE(fs::exists(dir / "y.png"));
 }
 
 // Installed as `./run install PREFIX` installs it, the program finds the
