@@ -4,7 +4,8 @@
 // tells it of changes through port_event) and reads the display texts from
 // the parameter table, since it may not reach the DSP instance. The band
 // display takes the levels the plug-in sends on its band_levels port. The
-// window is drawn at the host's ui:scaleFactor option, if it gives one.
+// window is drawn at the host's ui:scaleFactor option, if it gives one, and
+// follows a new one set through the options interface.
 #include "Lv2Ports.h"
 #include "editor/VocoderGui.h"
 #include "platform/KeepLoaded.h"
@@ -34,14 +35,14 @@ public:
             eventTransfer_ = map->map(map->handle, LV2_ATOM__eventTransfer);
             vector_ = map->map(map->handle, LV2_ATOM__Vector);
             float_ = map->map(map->handle, LV2_ATOM__Float);
+            scaleFactor_ = map->map(map->handle, LV2_UI__scaleFactor);
         }
         for (int i = 0; i < kNumParameters; ++i)
             values_[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
     }
 
-    bool open(void* parent, double scale)
+    bool open(void* parent)
     {
-        gui_.setScale(scale);
         if (!gui_.open(parent))
             return false;
         if (resize_)
@@ -51,6 +52,39 @@ public:
     LV2UI_Widget widget() const
     {
         return reinterpret_cast<LV2UI_Widget>(gui_.getFrame()->window()->id());
+    }
+    // ui:scaleFactor (a float) is the one option known; an open window is
+    // resized and the host asked for the new size.
+    std::uint32_t setOptions(const LV2_Options_Option* options)
+    {
+        std::uint32_t status = LV2_OPTIONS_SUCCESS;
+        for (const LV2_Options_Option* o = options; o && (o->key != 0 || o->value); ++o) {
+            if (scaleFactor_ == 0 || o->key != scaleFactor_) {
+                status |= LV2_OPTIONS_ERR_BAD_KEY;
+            } else if (o->type != float_ || o->size != sizeof(float) || !o->value) {
+                status |= LV2_OPTIONS_ERR_BAD_VALUE;
+            } else {
+                float factor;
+                std::memcpy(&factor, o->value, sizeof factor);
+                gui_.setScale(factor);
+                shownScale_ = static_cast<float>(gui_.scale());
+            }
+        }
+        return status;
+    }
+    std::uint32_t getOptions(LV2_Options_Option* options)
+    {
+        std::uint32_t status = LV2_OPTIONS_SUCCESS;
+        for (LV2_Options_Option* o = options; o && o->key != 0; ++o) {
+            if (scaleFactor_ == 0 || o->key != scaleFactor_) {
+                status |= LV2_OPTIONS_ERR_BAD_KEY;
+                continue;
+            }
+            o->size = sizeof shownScale_;
+            o->type = float_;
+            o->value = &shownScale_;
+        }
+        return status;
     }
     int idle()
     {
@@ -92,7 +126,10 @@ public:
     }
     void endEdit(std::int32_t index) override { touch(index, false); }
     void gestureIdle() override {}
-    bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
+    bool resizeWindow(std::int32_t width, std::int32_t height) override
+    {
+        return resize_ && resize_->ui_resize(resize_->handle, width, height) == 0;
+    }
     int bandLevels(float* voice, float* output, int capacity) override
     {
         const int count = std::min(capacity, bandCount_);
@@ -131,27 +168,12 @@ private:
     LV2UI_Resize* resize_;
     LV2UI_Touch* touch_;
     std::array<float, kNumParameters> values_{};
-    LV2_URID eventTransfer_ = 0, vector_ = 0, float_ = 0;
+    LV2_URID eventTransfer_ = 0, vector_ = 0, float_ = 0, scaleFactor_ = 0;
+    float shownScale_ = 1.0f;
     std::array<float, VSTGUI::CBarDisplay::kMaxBars> voice_{}, output_{};
     int bandCount_ = 0;
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
-
-// The options' ui:scaleFactor (a float), or 1.
-double scaleFactor(const LV2_Options_Option* options, LV2_URID_Map* map)
-{
-    if (!options || !map)
-        return 1.0;
-    const LV2_URID key = map->map(map->handle, LV2_UI__scaleFactor);
-    const LV2_URID floatType = map->map(map->handle, LV2_ATOM__Float);
-    for (const LV2_Options_Option* o = options; o->key != 0 || o->value; ++o)
-        if (o->key == key && o->type == floatType && o->size == sizeof(float) && o->value) {
-            float factor;
-            std::memcpy(&factor, o->value, sizeof factor);
-            return factor;
-        }
-    return 1.0;
-}
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
@@ -177,7 +199,8 @@ LV2UI_Handle instantiate(const LV2UI_Descriptor*, const char*, const char*, LV2U
         return nullptr;
     try {
         auto editor = std::make_unique<Lv2Editor>(write, controller, resize, touch, map);
-        if (!editor->open(parent, scaleFactor(options, map)))
+        editor->setOptions(options);
+        if (!editor->open(parent))
             return nullptr;
         *widget = editor->widget();
         return editor.release();
@@ -197,7 +220,20 @@ int idle(LV2UI_Handle handle) { return static_cast<Lv2Editor*>(handle)->idle(); 
 
 const LV2UI_Idle_Interface kIdle = {idle};
 
-const void* extensionData(const char* uri) { return std::strcmp(uri, LV2_UI__idleInterface) == 0 ? &kIdle : nullptr; }
+const LV2_Options_Interface kOptions = {
+    [](LV2_Handle handle, LV2_Options_Option* options) { return static_cast<Lv2Editor*>(handle)->getOptions(options); },
+    [](LV2_Handle handle, const LV2_Options_Option* options) {
+        return static_cast<Lv2Editor*>(handle)->setOptions(options);
+    }};
+
+const void* extensionData(const char* uri)
+{
+    if (std::strcmp(uri, LV2_UI__idleInterface) == 0)
+        return &kIdle;
+    if (std::strcmp(uri, LV2_OPTIONS__interface) == 0)
+        return &kOptions;
+    return nullptr;
+}
 
 const LV2UI_Descriptor kDescriptor = {lv2ports::kUiUri, instantiate, cleanup, portEvent, extensionData};
 

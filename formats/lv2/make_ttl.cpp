@@ -176,7 +176,7 @@ std::string plugin(int minor, int micro)
         << "    opts:supportedOption ui:scaleFactor ;\n"
         << "    ui:portNotification [\n        ui:plugin <" << kPluginUri << "> ;\n"
         << "        lv2:symbol \"band_levels\" ;\n        ui:protocol atom:eventTransfer\n    ] ;\n"
-        << "    lv2:extensionData ui:idleInterface .\n";
+        << "    lv2:extensionData ui:idleInterface, opts:interface .\n";
     return out.str();
 }
 

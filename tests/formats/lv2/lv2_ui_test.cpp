@@ -1,10 +1,10 @@
 // The LV2 UI library as a host uses it, under the X server in DISPLAY:
 // instantiated in a parent window at the host's scale factor (1.5) it asks
-// for its size at that scale and draws, follows
-// the host's port events, and a click writes the control's port between
-// touches (the click at the control's place at that scale), with every idle
-// call returning at once; the band levels the plug-in sends show on the band
-// display.
+// for its size at that scale and draws, follows the host's port events, and
+// a click writes the control's port between touches (the click at the
+// control's place at that scale), with every idle call returning at once;
+// the band levels the plug-in sends show on the band display; a new scale
+// factor set later resizes it.
 #include "../../platform/TestDisplay.h"  // gtest before Xlib
 
 #include "editor/Layout.h"
@@ -167,6 +167,24 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     descriptor->port_event(ui, lv2ports::kBandLevels, sizeof message, HostSide::map(&host, LV2_ATOM__eventTransfer),
                            &message);
     EXPECT_TRUE(idleUntil([&] { return bandPixels() != resting; }));
+
+    // A new scale factor through the options interface: the UI asks for its
+    // new size and reports the factor it took.
+    const auto* optionsInterface =
+        static_cast<const LV2_Options_Interface*>(descriptor->extension_data(LV2_OPTIONS__interface));
+    ASSERT_NE(optionsInterface, nullptr);
+    const float twice = 2.0f;
+    const LV2_Options_Option larger[] = {
+        {LV2_OPTIONS_INSTANCE, 0, HostSide::map(&host, LV2_UI__scaleFactor), sizeof twice,
+         HostSide::map(&host, LV2_ATOM__Float), &twice},
+        {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    EXPECT_EQ(optionsInterface->set(ui, larger), 0u);
+    EXPECT_EQ(std::pair(host.width, host.height), std::pair(1000, 1048));
+    LV2_Options_Option asked[] = {{LV2_OPTIONS_INSTANCE, 0, HostSide::map(&host, LV2_UI__scaleFactor), 0, 0, nullptr},
+                                  {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    ASSERT_EQ(optionsInterface->get(ui, asked), 0u);
+    ASSERT_EQ(asked[0].size, sizeof(float));
+    EXPECT_EQ(*static_cast<const float*>(asked[0].value), 2.0f);
 
     descriptor->cleanup(ui);
     dlclose(library);
