@@ -1,6 +1,5 @@
 #include "CarrierSynth.h"
 
-#include "parameters/SynthMapping.h"
 #include "tools/Cpu.h"
 
 #include <algorithm>
@@ -117,11 +116,11 @@ SynthVoice::SynthVoice(VoiceLanes& lanes, int lane) : l_(&lanes), i_(lane)
     active_() = false;
     releasing_() = false;
     releasePosition_() = 0.0f;
-    releaseValue_() = 0.01f;
+    releaseSeconds_() = 0.01f * 0.999f + 0.001f;
     releaseIncrement_() = 0.0020633063f;
     attacking_() = false;
     attackPosition_() = 0.0f;
-    attackValue_() = 0.006f;
+    attackSeconds_() = 0.006f * 0.999f + 0.001f;
     attackIncrement_() = 0.00324217f;
     waveform1_() = 3;
     waveform2_() = 0;
@@ -214,24 +213,23 @@ void SynthVoice::setTranspose(int t)
     increment2_() = static_cast<float>(frequency2_() * k());
 }
 
-// Ramps of (0.999·value + 0.001) seconds.
-void SynthVoice::setAttack(float a)
+void SynthVoice::setAttack(float seconds)
 {
-    attackValue_() = a;
-    attackIncrement_() = static_cast<float>(1.0 / ((a * 0.999f + 0.001f) * sampleRate_()));
+    attackSeconds_() = seconds;
+    attackIncrement_() = static_cast<float>(1.0 / (seconds * sampleRate_()));
 }
 
-void SynthVoice::setRelease(float v)
+void SynthVoice::setRelease(float seconds)
 {
-    releaseValue_() = v;
-    releaseIncrement_() = static_cast<float>(1.0 / ((v * 0.999f + 0.001f) * sampleRate_()));
+    releaseSeconds_() = seconds;
+    releaseIncrement_() = static_cast<float>(1.0 / (seconds * sampleRate_()));
 }
 
 void SynthVoice::setSampleRate(float rate)
 {
     sampleRate_() = rate;
-    setAttack(attackValue_());
-    setRelease(releaseValue_());
+    setAttack(attackSeconds_());
+    setRelease(releaseSeconds_());
     if (modulationRate_() > 0.0f)
         modulationIncrement_() = static_cast<float>(modulationRate_() * k());
     setPitchBend(bend_());
@@ -364,44 +362,40 @@ void CarrierSynth::setModulation(float x)
         voice.setModulation(x);
 }
 
-void CarrierSynth::setOsc1Waveform(float v)
+void CarrierSynth::setOsc1Waveform(int waveform)
 {
-    const int index = synth::waveformIndex(v);
     for (SynthVoice& voice : voices_)
-        voice.setWaveform1(index);
+        voice.setWaveform1(waveform);
 }
 
-void CarrierSynth::setOsc2(float waveform, float volume, float octave)
+void CarrierSynth::setOsc2(int waveform, float volume, float multiplier)
 {
-    const int index = synth::waveformIndex(waveform);
-    const float multiplier = synth::octaveMultiplier(octave);
     for (SynthVoice& voice : voices_)
-        voice.setOsc2(index, volume, multiplier);
+        voice.setOsc2(waveform, volume, multiplier);
 }
 
-void CarrierSynth::setTranspose(float v)
+void CarrierSynth::setTranspose(int semitones)
 {
-    transposition_ = synth::transposeSemitones(v);
+    transposition_ = semitones;
     for (SynthVoice& voice : voices_)
         voice.setTranspose(transposition_);
 }
 
-void CarrierSynth::setAttack(float v)
-{
-    const float a = synth::attackSetting(v);
-    for (SynthVoice& voice : voices_)
-        voice.setAttack(a);
-}
-
-void CarrierSynth::setRelease(float v)
+void CarrierSynth::setAttack(float seconds)
 {
     for (SynthVoice& voice : voices_)
-        voice.setRelease(v);
+        voice.setAttack(seconds);
 }
 
-void CarrierSynth::setBendRange(float v)
+void CarrierSynth::setRelease(float seconds)
 {
-    bendRange_ = synth::bendRangeSemitones(v);
+    for (SynthVoice& voice : voices_)
+        voice.setRelease(seconds);
+}
+
+void CarrierSynth::setBendRange(int semitones)
+{
+    bendRange_ = semitones;
     for (SynthVoice& voice : voices_)
         voice.setBendRange(bendRange_);
 }

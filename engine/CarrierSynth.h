@@ -58,9 +58,9 @@ struct VoiceLanes {
     Lane<std::int32_t> bendRange, transposition;
     Lane<float> modulationRate, modulationIncrement, modulationPhase;
     Lane<std::int32_t> active, releasing;
-    Lane<float> releasePosition, releaseValue, releaseIncrement;
+    Lane<float> releasePosition, releaseSeconds, releaseIncrement;
     Lane<std::int32_t> attacking;
-    Lane<float> attackPosition, attackValue, attackIncrement;
+    Lane<float> attackPosition, attackSeconds, attackIncrement;
     Lane<std::int32_t> waveform1, waveform2;
     Lane<float> octaveMultiplier, osc2Volume;
 };
@@ -79,8 +79,8 @@ public:
     void setModulation(float x);
     void setOsc2(int index, float volume, float multiplier);
     void setTranspose(int t);
-    void setAttack(float a);
-    void setRelease(float v);
+    void setAttack(float seconds);  // the ramps' lengths
+    void setRelease(float seconds);
     void setWaveform1(int index) { waveform1_() = index; }
     void setBendRange(int semitones) { bendRange_() = semitones; }
     // Recomputes every step from the stored settings (44100 Hz until called).
@@ -118,11 +118,11 @@ private:
     std::int32_t& active_() { return l_->active[i_]; }
     std::int32_t& releasing_() { return l_->releasing[i_]; }
     float& releasePosition_() { return l_->releasePosition[i_]; }
-    float& releaseValue_() { return l_->releaseValue[i_]; }
+    float& releaseSeconds_() { return l_->releaseSeconds[i_]; }
     float& releaseIncrement_() { return l_->releaseIncrement[i_]; }
     std::int32_t& attacking_() { return l_->attacking[i_]; }
     float& attackPosition_() { return l_->attackPosition[i_]; }
-    float& attackValue_() { return l_->attackValue[i_]; }
+    float& attackSeconds_() { return l_->attackSeconds[i_]; }
     float& attackIncrement_() { return l_->attackIncrement[i_]; }
     std::int32_t& waveform1_() { return l_->waveform1[i_]; }
     std::int32_t& waveform2_() { return l_->waveform2[i_]; }
@@ -152,13 +152,15 @@ public:
     void allSoundOff() override;
     void chokeNote(int key) override;
 
-    // Parameter settings, from normalised values.
-    void setOsc1Waveform(float v);
-    void setOsc2(float waveform, float volume, float octave);
-    void setTranspose(float v);
-    void setAttack(float v);
-    void setRelease(float v);
-    void setBendRange(float v);
+    // Parameter settings, as they play: waveforms 0 sine, 1 sawtooth,
+    // 2 square, 3 noise; OSC 2's amplitude and frequency factor; semitones;
+    // the envelope's ramps in seconds.
+    void setOsc1Waveform(int waveform);
+    void setOsc2(int waveform, float volume, float multiplier);
+    void setTranspose(int semitones);
+    void setAttack(float seconds);
+    void setRelease(float seconds);
+    void setBendRange(int semitones);
     int bendRange() const { return bendRange_; }
     void setSampleRate(float rate);
 

@@ -7,7 +7,6 @@
 #include "Engine.h"
 
 #include "SpectralKernels.h"
-#include "parameters/SynthMapping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -110,7 +109,7 @@ void Engine::processPiece(const float* modulator, const float* carrier, float* o
 
 int Engine::latency() const
 {
-    return latencyOf(dialect_, params::mode(parameters_.value(kMode)), parameters_.sizes(), parameters_.sampleRate());
+    return latencyOf(dialect_, mapping::mode(parameters_.value(kMode)), parameters_.sizes(), parameters_.sampleRate());
 }
 
 int Engine::latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate)
@@ -163,16 +162,18 @@ void Engine::takeOverChanges()
         carrierSwitched_ = true;
     for (int index = 0; index < kNumParameters; ++index)
         if (changes & changeBit(index))
-            apply(index, parameters_.value(index));
+            apply(index, played(index, parameters_.value(index)));
 
-    const auto value = [this](int index) { return parameters_.value(index); };
+    const auto plays = [this](int index) { return played(index, parameters_.value(index)); };
     const auto changed = [changes](auto... index) { return ((changes & changeBit(index)) || ...); };
-    if (changed(kOsc1)) synth_.setOsc1Waveform(value(kOsc1));
-    if (changed(kOsc2, kOsc2Volume, kOsc2Octave)) synth_.setOsc2(value(kOsc2), value(kOsc2Volume), value(kOsc2Octave));
-    if (changed(kTranspose)) synth_.setTranspose(value(kTranspose));
-    if (changed(kAttack)) synth_.setAttack(value(kAttack));
-    if (changed(kRelease)) synth_.setRelease(value(kRelease));
-    if (changed(kPitchbend)) synth_.setBendRange(value(kPitchbend));
+    if (changed(kOsc1)) synth_.setOsc1Waveform(static_cast<int>(plays(kOsc1)));
+    if (changed(kOsc2, kOsc2Volume, kOsc2Octave))
+        synth_.setOsc2(static_cast<int>(plays(kOsc2)), static_cast<float>(plays(kOsc2Volume)),
+                       static_cast<float>(plays(kOsc2Octave)));
+    if (changed(kTranspose)) synth_.setTranspose(static_cast<int>(plays(kTranspose)));
+    if (changed(kAttack)) synth_.setAttack(mapping::secondsOf(plays(kAttack)));
+    if (changed(kRelease)) synth_.setRelease(mapping::secondsOf(plays(kRelease)));
+    if (changed(kPitchbend)) synth_.setBendRange(static_cast<int>(plays(kPitchbend)));
 
     if (changed(kFftSize, kHopSize)) {
         // The pair in force, read once: a change that selects the sizes in
@@ -187,25 +188,24 @@ void Engine::takeOverChanges()
     }
 }
 
-// One parameter's value into the setting it drives, converted by the
-// table's row (the synthesiser's and the sizes are taken over together, above).
-void Engine::apply(int index, float x)
+// One parameter's value, as it plays (Hz, dB, ms, a factor, a choice's
+// index), into the part it drives; the synthesiser's settings and the sizes
+// are taken over together, above.
+void Engine::apply(int index, double v)
 {
-    const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
-    const double v = spec.setting ? spec.setting(x) : x;
-    const auto equalisers = [this, x](void (Equaliser::*set)(float)) {
-        (equaliser_.*set)(x);
-        (equaliserRight_.*set)(x);
+    const auto equalisers = [this, v](void (Equaliser::*set)(double)) {
+        (equaliser_.*set)(v);
+        (equaliserRight_.*set)(v);
     };
     switch (index) {
-    case kLowCut: equalisers(&Equaliser::setLowCutFrequency); break;
-    case kPeak1Freq: equalisers(&Equaliser::setPeak1Frequency); break;
+    case kLowCut: equalisers(&Equaliser::setLowCutHz); break;
+    case kPeak1Freq: equalisers(&Equaliser::setPeak1Hz); break;
     case kPeak1Q: equalisers(&Equaliser::setPeak1Q); break;
-    case kPeak1Gain: equalisers(&Equaliser::setPeak1Gain); break;
-    case kPeak2Freq: equalisers(&Equaliser::setPeak2Frequency); break;
+    case kPeak1Gain: equalisers(&Equaliser::setPeak1GainDb); break;
+    case kPeak2Freq: equalisers(&Equaliser::setPeak2Hz); break;
     case kPeak2Q: equalisers(&Equaliser::setPeak2Q); break;
-    case kPeak2Gain: equalisers(&Equaliser::setPeak2Gain); break;
-    case kHighCut: equalisers(&Equaliser::setHighCutFrequency); break;
+    case kPeak2Gain: equalisers(&Equaliser::setPeak2GainDb); break;
+    case kHighCut: equalisers(&Equaliser::setHighCutHz); break;
     case kCarrierVolume: carrierVolume_ = static_cast<float>(v); break;
     case kAudioLimiter: limiter_.setThreshold(v); break;
     case kAudioGain: audioGain_ = static_cast<float>(v); break;
@@ -215,15 +215,15 @@ void Engine::apply(int index, float x)
     case kVocoderRelease: compressor_.setRelease(v); break;
     case kVocoderGain: vocoderGain_ = static_cast<float>(v); break;
     case kMode: mode_ = static_cast<int>(v); break;
-    case kCarrier: carrier_ = params::carrier(x); break;
-    case kEngine: clearEngine_ = params::clearEngine(x); break;
-    case kBands: bandVocoder_.setBands(params::bands(x)); break;
-    case kFlatten: bandVocoder_.setFlatten(v); break;
-    case kFormant: bandVocoder_.setFormant(params::formantSemitones(x)); break;
-    case kSibilance: bandVocoder_.setSibilance(v); break;
-    case kFreeze: bandVocoder_.setFreeze(params::on(x)); break;
-    case kMix: mix_ = x; break;
-    case kWidth: bandVocoder_.setWidth(v); break;
+    case kCarrier: carrier_ = v == 0 ? CarrierSource::Synth : CarrierSource::Audio2; break;
+    case kEngine: clearEngine_ = v != 0; break;
+    case kBands: bandVocoder_.setBands(static_cast<int>(v)); break;
+    case kFlatten: bandVocoder_.setFlatten(v / 100.0); break;
+    case kFormant: bandVocoder_.setFormant(v); break;
+    case kSibilance: bandVocoder_.setSibilance(v / 100.0); break;
+    case kFreeze: bandVocoder_.setFreeze(v != 0); break;
+    case kMix: mix_ = static_cast<float>(v / 100.0); break;
+    case kWidth: bandVocoder_.setWidth(v / 100.0); break;
     default: break;
     }
 }

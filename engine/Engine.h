@@ -87,7 +87,6 @@ public:
     // dialect; any thread may read them).
     const BandMeter& bandMeter() const { return bandMeter_; }
     float mix() const { return mix_; }
-    const EventQueue& eventQueue() const { return eventQueue_; }
     int mode() const { return mode_; }
     CarrierSource carrierSource() const { return carrier_; }
     bool carrierSwitched() const { return carrierSwitched_; }
@@ -96,14 +95,12 @@ public:
     size_t modulatorBufferLength() const { return modulatorBuffer_.size(); }
     size_t carrierBufferLength() const { return carrierBuffer_.size(); }
     size_t outputBufferLength() const { return outputBuffer_.size(); }
-    // Replaces the synthesiser's time-seeded noise, for reproducible runs.
-    void seedSynthNoise(unsigned seed) { synth_.seedNoise(seed); }
 
 private:
     void takeOverChanges();
     void processPiece(const float* modulator, const float* carrier, float* out1, float* out2, int frames);
     void alignToLatency(float* out1, float* out2, int frames);
-    void apply(int index, float x);
+    void apply(int index, double plays);
     void applySampleRate(float rate);
     void resetBuffers();
     void refill(SampleBuffer& buffer);

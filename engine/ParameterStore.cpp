@@ -32,7 +32,7 @@ float ParameterStore::set(std::int32_t index, float value)
     values_[static_cast<size_t>(index)].store(x, relaxed);
     ChangeMask bits = changeBit(index);
     if (index == kCarrier) {
-        const CarrierSource source = params::carrier(x);
+        const CarrierSource source = mapping::carrier(x);
         if (carrier_.exchange(source, relaxed) != source)
             bits |= kCarrierSwitched;
     }

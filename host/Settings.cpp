@@ -29,24 +29,14 @@ bool parseNumber(const std::string& text, double& value)
     return errno == 0 && end && *end == 0 && std::isfinite(value);
 }
 
-// For the parameters only the formats we design have: a number, optionally
-// followed by the parameter's label, as the normalised value that plays it
-// ("Formant=-4", "Width=80 %", "Bands=40"); -1 for anything else.
+// For the parameters only the formats we design have: what plays, typed
+// by the table's rule ("Formant=-4", "Width=80 %", "Bands=40"); -1 for
+// anything else.
 float typedSetting(int index, const std::string& text)
 {
     if (index < kVst2Parameters || index >= kNumParameters)
         return -1.0f;
-    const char* label = kParameterTable[static_cast<size_t>(index)].label;
-    char* end = nullptr;
-    errno = 0;
-    const double plain = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || errno != 0)
-        return -1.0f;
-    std::string rest(end);
-    rest.erase(0, rest.find_first_not_of(' '));
-    if (!rest.empty() && !(label && lower(rest) == lower(label)))
-        return -1.0f;
-    return normalisedForTyped(index, plain);
+    return parseTyped(index, text.c_str(), false);
 }
 
 }  // namespace

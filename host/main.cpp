@@ -129,10 +129,10 @@ void requireCarrier(Renderer& host, const Options& options, const std::vector<Ti
 {
     if (host.pluginId() != kVocoderId)
         return;
-    const int mode = params::mode(host.parameter(kMode));
+    const int mode = mapping::mode(host.parameter(kMode));
     if (mode != 0 && mode != 1)  // Vocoder and Carrier
         return;
-    const bool synth = params::carrier(host.parameter(kCarrier)) == CarrierSource::Synth;
+    const bool synth = mapping::carrier(host.parameter(kCarrier)) == CarrierSource::Synth;
     if (synth && !hasNotes(events)) {
         if (!options.midi.empty())
             throw HostError(options.midi + " holds no notes for the synthesiser to play");
@@ -154,7 +154,7 @@ long long alignment(Renderer& host)
         return host.reportedLatency();
     if (host.pluginId() != kVocoderId)
         return 0;
-    return Engine::latencyOf(Dialect::vst2, params::mode(host.parameter(kMode)),
+    return Engine::latencyOf(Dialect::vst2, mapping::mode(host.parameter(kMode)),
                              spectralsizes::pairFor(host.parameter(kFftSize), host.parameter(kHopSize)),
                              host.sampleRate());
 }

@@ -2,19 +2,17 @@
 
 #include "Normalised.h"
 #include "SpectralSizes.h"
-#include "SynthMapping.h"
 #include "TextFormat.h"
-#include "tools/Equaliser.h"
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
-#include <utility>
+#include <strings.h>
 
 namespace {
-
-constexpr float bits(unsigned pattern) { return std::bit_cast<float>(pattern); }
 
 constexpr ParameterChoice kWaveforms[] = {{"Sine", 0.0f}, {"Sawtooth", 1.0f / 3}, {"Square", 2.0f / 3}, {"White", 1.0f}};
 constexpr ParameterChoice kModes[] = {{"Vocoder", 0.0f}, {"Carrier", 0.5f}, {"Audio1", 1.0f}};
@@ -25,40 +23,12 @@ constexpr ParameterChoice kEngines[] = {{"Classic", 0.0f}, {"Clear", 1.0f}};
 constexpr ParameterChoice kSwitch[] = {{"Off", 0.0f}, {"On", 1.0f}};
 
 // The step of each stepped parameter that the engine takes.
-int waveformChoice(float x) { return synth::waveformIndex(x); }
-int modeChoice(float x) { return params::mode(clampNormalised(x)); }
-int carrierChoice(float x) { return params::carrier(clampNormalised(x)) == CarrierSource::Synth ? 0 : 1; }
+int waveformChoice(float x) { return mapping::waveformIndex(x); }
+int modeChoice(float x) { return mapping::mode(x); }
+int carrierChoice(float x) { return mapping::carrier(x) == CarrierSource::Synth ? 0 : 1; }
 int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectralsizes::fftSizeFor(clampNormalised(x)) / 128)); }
 int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
-int engineChoice(float x) { return params::clearEngine(clampNormalised(x)) ? 1 : 0; }
-int switchChoice(float x) { return params::on(clampNormalised(x)) ? 1 : 0; }
-
-// What plays, where no tool already says it. The synthesiser's attack ramp
-// lasts (0.999 a + 0.001) s for its attack setting a, in float.
-double attackMs(float x) { return static_cast<double>(synth::attackSetting(x) * 0.999f + 0.001f) * 1000.0; }
-// The VST 2 display: within a tenth of a millisecond of the ramp.
-double attackDisplayMs(float x) { return 199.9f * x + 1; }
-// The VST 2 display: not the ramp's length.
-double releaseDisplayMs(float x) { return 599.9f * x + 1; }
-// The synthesiser's release ramp lasts (0.999 x + 0.001) s, in float.
-double releaseMs(float x) { return static_cast<double>(x * 0.999f + 0.001f) * 1000.0; }
-double normalisedRatio(float x) { return x; }  // the VST 2 display; the ratio is 0.99 x + 0.01
-double gainSetting(float x) { return params::gain(x); }
-double modeSetting(float x) { return params::mode(x); }
-double bandCount(float x) { return params::bands(x); }
-
-// The inverse of a plain function that is linear in x, exact at both ends.
-template <double (*Plain)(float)>
-float inverse(double plain)
-{
-    const double low = Plain(0.0f);
-    const double high = Plain(1.0f);
-    const double x = (plain - low) / (high - low);
-    return x > 0.0 ? (x < 1.0 ? static_cast<float>(x) : 1.0f) : 0.0f;
-}
-
-template <double (*Plain)(float)>
-constexpr auto linear = std::pair{Plain, &inverse<Plain>};
+int switchChoice(float x) { return mapping::on(x) ? 1 : 0; }
 
 // ---- Display texts. x is a stored value, always in [0, 1], so every
 // truncation is in range. Unit texts follow the number after it is cut.
@@ -92,7 +62,7 @@ void exactFloatText(float x, const DisplayState&, char* text)
 template <int Limit, const char* Unit>
 void gainText(float x, const DisplayState&, char* text)
 {
-    formatDecibels(params::gain(x), text, Limit);
+    formatDecibels(mapping::gain(x), text, Limit);
     std::strcat(text, Unit);
 }
 
@@ -113,7 +83,7 @@ void waveformText(float x, const DisplayState&, char* text)
 // design name the waveform that plays.
 void playedWaveformText(float x, const DisplayState&, char* text)
 {
-    copyText(text, kWaveforms[synth::waveformIndex(x)].text, 8);
+    copyText(text, kWaveforms[mapping::waveformIndex(x)].text, 8);
 }
 
 void osc2VolumeText(float x, const DisplayState&, char* text)
@@ -128,7 +98,7 @@ void octaveText(float x, const DisplayState&, char* text) { integer(3.99f * x + 
 // The factor that plays: x0.5, x1, x2, x4, x6 or x8.
 void octaveFactorText(float x, const DisplayState&, char* text)
 {
-    const float factor = synth::octaveMultiplier(x);
+    const float factor = mapping::octaveMultiplier(x);
     copyText(text, factor < 1.0f ? "x0.5" : "x", 8);
     if (factor >= 1.0f) {
         char digits[16];
@@ -140,10 +110,7 @@ void octaveFactorText(float x, const DisplayState&, char* text)
 void bendText(float, const DisplayState& state, char* text) { integer(state.bendRange, 8, " 1/2tones", text); }
 
 // No VST 2 text; elsewhere the semitones.
-void transposeText(float x, const DisplayState&, char* text) { integer(synth::transposeSemitones(x), 8, " 1/2tones", text); }
-
-// The VST 2 display's range (3000 to 20000) differs from the filter's.
-double highCutDisplayHz(float x) { return 17000.0 * x + 3000.0; }
+void transposeText(float x, const DisplayState&, char* text) { integer(mapping::transposeSemitones(x), 8, " 1/2tones", text); }
 
 void modeText(float, const DisplayState& state, char* text)
 {
@@ -165,7 +132,7 @@ void choiceText(float x, const DisplayState&, char* text)
 // Semitones cut to tenths, with their sign: "+3.5 st", "0.0 st".
 void semitonesText(float x, const DisplayState&, char* text)
 {
-    const double semitones = params::formantSemitones(x);
+    const double semitones = mapping::formantSemitones(x);
     const auto tenths = static_cast<std::int32_t>(semitones * 10.0);
     const std::int32_t magnitude = tenths < 0 ? -tenths : tenths;
     char digits[16];
@@ -180,128 +147,217 @@ void semitonesText(float x, const DisplayState&, char* text)
 void fftText(float, const DisplayState& state, char* text) { integer(state.fftSize, 8, "", text); }
 void hopText(float, const DisplayState& state, char* text) { integer(state.hopSize, 8, "", text); }
 
-using Unit = ParameterUnit;
-using Plain = std::pair<double (*)(float), float (*)(double)>;
-constexpr Plain kNoPlain{nullptr, nullptr};
 
-// One row: what every format, the engine and the editor take from it.
-struct Row {
+using Unit = ParameterUnit;
+
+// What plays and its inverse.
+struct Mapping {
+    double (*plays)(float) = nullptr;
+    float (*normalised)(double) = nullptr;
+};
+template <double (*Plain)(float)>
+constexpr Mapping linear{Plain, &mapping::inverse<Plain>};
+
+// One descriptor, by name; the default in the unit that plays (a choice's
+// index for stepped parameters with choices).
+struct Descriptor {
     const char* symbol;
-    const char* name;
-    const char* title;
-    const char* label;
-    float defaultValue;
-    DisplayFormat format;
+    const char* name = nullptr;
+    const char* title = nullptr;
+    const char* label = nullptr;
+    const char* editorSuffix = nullptr;
+    Unit unit = Unit::Unitless;
+    Mapping plays = {};
+    bool typed = false;
     std::span<const ParameterChoice> choices = {};
     int (*choiceOf)(float) = nullptr;
-    Unit unit = Unit::Unitless;
-    Plain plain = kNoPlain;
+    double byDefault = 0.0;
+    DisplayFormat format = nullptr;
     DisplayFormat extendedFormat = nullptr;
-    double (*setting)(float) = nullptr;
-    const char* editorSuffix = nullptr;
+    Reach reach = Reach::atOnce;
+    Formats formats = Formats::all;
+    Placement placement = {};
 
     constexpr operator ParameterSpec() const
     {
-        return {symbol,  name,       title,       label,  editorSuffix,   defaultValue, choices,
-                choiceOf, unit,      plain.first, plain.second, format, extendedFormat, setting};
+        const bool stepped = !choices.empty();
+        const Mapping m = stepped ? Mapping{nullptr, nullptr} : plays;
+        const float value = stepped ? choices[static_cast<size_t>(byDefault)].value : m.normalised(byDefault);
+        return {symbol, name, title ? title : name, label, editorSuffix, unit, m.plays, m.normalised, typed,
+                choices, choiceOf, value, format, extendedFormat, reach, formats, placement};
     }
 };
 
+constexpr const char* kEngineFaces[] = {"classic", "clear"};
+constexpr const char* kFreezeFaces[] = {"off", "hold"};
+
+constexpr Placement clearPage(int slot, const char* caption) { return {Page::clear, slot, Control::knob, caption}; }
+constexpr Placement clearButton(int slot, const char* caption, std::span<const char* const> faces)
+{
+    return {Page::clear, slot, Control::button, caption, faces};
+}
+
 }  // namespace
 
-// The fields after the display text are given only as far as a row needs them.
-const std::array<ParameterSpec, kNumParameters> kParameterTable{{
-    Row{"osc1", "OSC 1", "OSC 1", nullptr, 0.0f, waveformText, kWaveforms, waveformChoice, Unit::Unitless, kNoPlain,
-        playedWaveformText},
-    Row{"osc2", "OSC 2", "OSC 2", nullptr, 0.0f, waveformText, kWaveforms, waveformChoice, Unit::Unitless, kNoPlain,
-        playedWaveformText},
-    Row{"osc2_volume", "OSC 2 Volume", "OSC 2 Volume", "dB", 0.5f, osc2VolumeText},
-    Row{"osc2_octave", "OSC 2 Octave", "OSC 2 Octave", nullptr, 0.0f, octaveText, {}, nullptr, Unit::Unitless, kNoPlain,
-        octaveFactorText},
-    Row{"attack", "Attack", "Attack", "ms", bits(0x3CF5C28F), integerText<attackDisplayMs, 8, kMs>, {}, nullptr,
-        Unit::Milliseconds, linear<attackMs>, integerText<attackMs, 8, kMs>},
-    Row{"release", "Release", "Release", "ms", bits(0x3E2AAAAB), integerText<releaseDisplayMs, 8, kMs>,
-        {}, nullptr, Unit::Milliseconds, linear<releaseMs>, integerText<releaseMs, 8, kMs>},
-    Row{"pitchbend", "Pitchbend", "Pitchbend", "Semitones", 0.0f, bendText},
-    Row{"transpose", nullptr, "OSC 2 Transpose", nullptr, 0.0f, nullptr, {}, nullptr, Unit::Unitless, kNoPlain,
-        transposeText},
-    Row{"low_cut", "Low Cut", "Low Cut", "Hz", bits(0x3E75C28F), integerText<Equaliser::lowCutHz, 5, kNone>, {}, nullptr,
-        Unit::Hertz, linear<Equaliser::lowCutHz>, nullptr, nullptr, "Hz"},
-    Row{"peak1_freq", "Peak1 Freq", "Peak1 Freq", "Hz", bits(0x3D240106), integerText<Equaliser::peakHz, 5, kNone>, {},
-        nullptr, Unit::Hertz, linear<Equaliser::peakHz>},
-    Row{"peak1_q", "Peak1 Q", "Peak1 Q", nullptr, bits(0x3E800DA9), floatText<Equaliser::peakQ, 4>, {}, nullptr,
-        Unit::Unitless, linear<Equaliser::peakQ>},
-    Row{"peak1_gain", "Peak1 Gain", "Peak1 Gain", "dB", 0.5f, floatText<Equaliser::peakGainDb, 5>, {}, nullptr,
-        Unit::Decibels, linear<Equaliser::peakGainDb>},
-    Row{"peak2_freq", "Peak2 Freq", "Peak2 Freq", "Hz", bits(0x3DCD0148), integerText<Equaliser::peakHz, 5, kNone>, {},
-        nullptr, Unit::Hertz, linear<Equaliser::peakHz>},
-    Row{"peak2_q", "Peak2 Q", "Peak2 Q", nullptr, bits(0x3E800DA9), floatText<Equaliser::peakQ, 4>, {}, nullptr,
-        Unit::Unitless, linear<Equaliser::peakQ>},
-    Row{"peak2_gain", "Peak2 Gain", "Peak2 Gain", "dB", 0.5f, floatText<Equaliser::peakGainDb, 5>, {}, nullptr,
-        Unit::Decibels, linear<Equaliser::peakGainDb>},
-    Row{"high_cut", "High Cut", "High Cut", "Hz", bits(0x3F19C0F6), integerText<highCutDisplayHz, 5, kNone>, {}, nullptr,
-        Unit::Hertz, linear<Equaliser::highCutHz>, integerText<Equaliser::highCutHz, 5, kNone>, nullptr, "Hz"},
-    Row{"carrier_volume", "Carrier Volume", "Carrier Volume", "dB", 1.0f, gainText<4, kDb>, {}, nullptr, Unit::Unitless,
-        kNoPlain, nullptr, gainSetting},
-    Row{"audio_limiter", "Audio Limiter", "Audio Limiter", "dB", 0.5f, integerText<params::thresholdDb, 4, kDb>, {},
-        nullptr, Unit::Decibels, linear<params::thresholdDb>, nullptr, params::thresholdDb},
-    Row{"audio_gain", "Audio Gain", "Audio Gain", "dB", 1.0f, gainText<4, kDbTight>, {}, nullptr, Unit::Unitless,
-        kNoPlain, nullptr, gainSetting},
-    Row{"vocoder_ratio", "Vocoder Ratio", "Vocoder Ratio", nullptr, 0.5f, floatText<normalisedRatio, 4>, {}, nullptr,
-        Unit::Unitless, linear<params::ratio>, exactFloatText<params::ratio, 4>, params::ratio},
-    Row{"vocoder_threshold", "Vocoder Threshold", "Vocoder Threshold", "dB", 0.5f,
-        integerText<params::thresholdDb, 4, kDb>, {}, nullptr, Unit::Decibels, linear<params::thresholdDb>, nullptr,
-        params::thresholdDb},
-    Row{"vocoder_attack", "Vocoder Attack", "Vocoder Attack", "ms", 0.5f, integerText<params::attackMs, 4, kMs>, {},
-        nullptr, Unit::Milliseconds, linear<params::attackMs>, nullptr, params::attackMs},
-    Row{"vocoder_release", "Vocoder Release", "Vocoder Release", "ms", 0.5f, integerText<params::releaseMs, 4, kMs>, {},
-        nullptr, Unit::Milliseconds, linear<params::releaseMs>, nullptr, params::releaseMs},
-    Row{"vocoder_gain", "Vocoder Gain", "Vocoder Gain", "dB", bits(0x3F28F5C3), gainText<4, kDb>, {}, nullptr,
-        Unit::Unitless, kNoPlain, nullptr, gainSetting},
-    Row{"mode", "Mode", "Mode", nullptr, 0.0f, modeText, kModes, modeChoice, Unit::Unitless, kNoPlain, nullptr,
-        modeSetting},
-    Row{"carrier", "Carrier", "Carrier", nullptr, 0.0f, carrierText, kCarriers, carrierChoice},
-    Row{"fft_size", "FFT SIZE", "FFT SIZE", "samples", bits(0x3F2AAAAB), fftText, kFftSizes, fftChoice},
-    Row{"hop_size", "HOP SIZE", "HOP SIZE", "samples", 1.0f, hopText, kHopSizes, hopChoice},
+constinit const std::array<ParameterSpec, kNumParameters> kParameterTable{{
+    Descriptor{.symbol = "osc1", .name = "OSC 1", .choices = kWaveforms, .choiceOf = waveformChoice,
+               .byDefault = 0, .format = waveformText, .extendedFormat = playedWaveformText,
+               .placement = {.control = Control::button}},
+    Descriptor{.symbol = "osc2", .name = "OSC 2", .choices = kWaveforms, .choiceOf = waveformChoice,
+               .byDefault = 0, .format = waveformText, .extendedFormat = playedWaveformText,
+               .placement = {.control = Control::button}},
+    Descriptor{.symbol = "osc2_volume", .name = "OSC 2 Volume", .label = "dB", .unit = Unit::Factor,
+               .plays = linear<mapping::amplitude>, .byDefault = 0.5, .format = osc2VolumeText},
+    Descriptor{.symbol = "osc2_octave", .name = "OSC 2 Octave", .unit = Unit::Factor,
+               .plays = linear<mapping::octaveFactor>, .byDefault = 0.5, .format = octaveText,
+               .extendedFormat = octaveFactorText, .placement = {.control = Control::button}},
+    Descriptor{.symbol = "attack", .name = "Attack", .label = "ms", .unit = Unit::Milliseconds,
+               .plays = {mapping::attackMs, mapping::attackNormalised}, .typed = true, .byDefault = 7.094899,
+               .format = integerText<mapping::attackDisplayMs, 8, kMs>,
+               .extendedFormat = integerText<mapping::attackMs, 8, kMs>},
+    Descriptor{.symbol = "release", .name = "Release", .label = "ms", .unit = Unit::Milliseconds,
+               .plays = linear<mapping::releaseMs>, .typed = true, .byDefault = 167.5,
+               .format = integerText<mapping::releaseDisplayMs, 8, kMs>,
+               .extendedFormat = integerText<mapping::releaseMs, 8, kMs>},
+    Descriptor{.symbol = "pitchbend", .name = "Pitchbend", .label = "Semitones", .unit = Unit::Semitones,
+               .plays = linear<mapping::bendSteps>, .byDefault = 1, .format = bendText,
+               .placement = {.control = Control::numbers}},
+    Descriptor{.symbol = "transpose", .title = "OSC 2 Transpose", .unit = Unit::Semitones,
+               .plays = linear<mapping::transposeSteps>, .byDefault = 0, .extendedFormat = transposeText,
+               .placement = {.control = Control::numbers}},
+    Descriptor{.symbol = "low_cut", .name = "Low Cut", .label = "Hz", .editorSuffix = "Hz", .unit = Unit::Hertz,
+               .plays = linear<mapping::lowCutHz>, .typed = true, .byDefault = 735.2,
+               .format = integerText<mapping::lowCutHz, 5, kNone>, .placement = {.control = Control::verticalSlider}},
+    Descriptor{.symbol = "peak1_freq", .name = "Peak1 Freq", .label = "Hz", .unit = Unit::Hertz,
+               .plays = linear<mapping::peakHz>, .typed = true, .byDefault = 820,
+               .format = integerText<mapping::peakHz, 5, kNone>},
+    Descriptor{.symbol = "peak1_q", .name = "Peak1 Q", .plays = linear<mapping::peakQ>, .typed = true,
+               .byDefault = 3.0762402, .format = floatText<mapping::peakQ, 4>},
+    Descriptor{.symbol = "peak1_gain", .name = "Peak1 Gain", .label = "dB", .unit = Unit::Decibels,
+               .plays = linear<mapping::peakGainDb>, .typed = true, .byDefault = 0,
+               .format = floatText<mapping::peakGainDb, 5>},
+    Descriptor{.symbol = "peak2_freq", .name = "Peak2 Freq", .label = "Hz", .unit = Unit::Hertz,
+               .plays = linear<mapping::peakHz>, .typed = true, .byDefault = 2020,
+               .format = integerText<mapping::peakHz, 5, kNone>},
+    Descriptor{.symbol = "peak2_q", .name = "Peak2 Q", .plays = linear<mapping::peakQ>, .typed = true,
+               .byDefault = 3.0762402, .format = floatText<mapping::peakQ, 4>},
+    Descriptor{.symbol = "peak2_gain", .name = "Peak2 Gain", .label = "dB", .unit = Unit::Decibels,
+               .plays = linear<mapping::peakGainDb>, .typed = true, .byDefault = 0,
+               .format = floatText<mapping::peakGainDb, 5>},
+    Descriptor{.symbol = "high_cut", .name = "High Cut", .label = "Hz", .editorSuffix = "Hz", .unit = Unit::Hertz,
+               .plays = linear<mapping::highCutHz>, .typed = true, .byDefault = 13609.61,
+               .format = integerText<mapping::highCutDisplayHz, 5, kNone>,
+               .extendedFormat = integerText<mapping::highCutHz, 5, kNone>,
+               .placement = {.control = Control::verticalSlider}},
+    Descriptor{.symbol = "carrier_volume", .name = "Carrier Volume", .label = "dB", .unit = Unit::Factor,
+               .plays = linear<mapping::gainFactor>, .byDefault = 1.5, .format = gainText<4, kDb>,
+               .placement = {.control = Control::verticalSlider}},
+    Descriptor{.symbol = "audio_limiter", .name = "Audio Limiter", .label = "dB", .unit = Unit::Decibels,
+               .plays = linear<mapping::thresholdDb>, .typed = true, .byDefault = -20.01,
+               .format = integerText<mapping::thresholdDb, 4, kDb>},
+    Descriptor{.symbol = "audio_gain", .name = "Audio Gain", .label = "dB", .unit = Unit::Factor,
+               .plays = linear<mapping::gainFactor>, .byDefault = 1.5, .format = gainText<4, kDbTight>,
+               .placement = {.control = Control::verticalSlider}},
+    Descriptor{.symbol = "vocoder_ratio", .name = "Vocoder Ratio", .plays = linear<mapping::ratio>, .typed = true,
+               .byDefault = 0.505, .format = floatText<mapping::normalisedRatio, 4>,
+               .extendedFormat = exactFloatText<mapping::ratio, 4>},
+    Descriptor{.symbol = "vocoder_threshold", .name = "Vocoder Threshold", .label = "dB", .unit = Unit::Decibels,
+               .plays = linear<mapping::thresholdDb>, .typed = true, .byDefault = -20.01,
+               .format = integerText<mapping::thresholdDb, 4, kDb>},
+    Descriptor{.symbol = "vocoder_attack", .name = "Vocoder Attack", .label = "ms", .unit = Unit::Milliseconds,
+               .plays = linear<mapping::compressorAttackMs>, .typed = true, .byDefault = 50.5,
+               .format = integerText<mapping::compressorAttackMs, 4, kMs>},
+    Descriptor{.symbol = "vocoder_release", .name = "Vocoder Release", .label = "ms", .unit = Unit::Milliseconds,
+               .plays = linear<mapping::compressorReleaseMs>, .typed = true, .byDefault = 200.5,
+               .format = integerText<mapping::compressorReleaseMs, 4, kMs>},
+    Descriptor{.symbol = "vocoder_gain", .name = "Vocoder Gain", .label = "dB", .unit = Unit::Factor,
+               .plays = linear<mapping::gainFactor>, .byDefault = 0.99, .format = gainText<4, kDb>,
+               .placement = {.control = Control::horizontalSlider}},
+    Descriptor{.symbol = "mode", .name = "Mode", .choices = kModes, .choiceOf = modeChoice, .byDefault = 0,
+               .format = modeText, .placement = {.control = Control::button}},
+    Descriptor{.symbol = "carrier", .name = "Carrier", .choices = kCarriers, .choiceOf = carrierChoice,
+               .byDefault = 0, .format = carrierText, .placement = {.control = Control::button}},
+    Descriptor{.symbol = "fft_size", .name = "FFT SIZE", .label = "samples", .choices = kFftSizes,
+               .choiceOf = fftChoice, .byDefault = 2, .format = fftText, .placement = {.control = Control::button}},
+    Descriptor{.symbol = "hop_size", .name = "HOP SIZE", .label = "samples", .choices = kHopSizes,
+               .choiceOf = hopChoice, .byDefault = 3, .format = hopText, .placement = {.control = Control::button}},
     // Only in the formats we design; their texts are the same in both dialects.
-    Row{"engine", "Engine", "Engine", nullptr, 0.0f, choiceText<kEngines, engineChoice>, kEngines, engineChoice},
-    Row{"bands", "Bands", "Bands", nullptr, 54.0f / 70.0f, integerText<bandCount, 8, kNone>, {}, nullptr,
-        Unit::Unitless, linear<bandCount>},
-    Row{"flatten", "Flatten", "Flatten", "%", 1.0f, integerText<params::percent, 8, kPercent>, {}, nullptr,
-        Unit::Percent, linear<params::percent>},
-    Row{"formant", "Formant", "Formant", "st", 0.5f, semitonesText, {}, nullptr, Unit::Semitones,
-        linear<params::formantSemitones>},
-    Row{"sibilance", "Sibilance", "Sibilance", "%", 0.5f, integerText<params::percent, 8, kPercent>, {}, nullptr,
-        Unit::Percent, linear<params::percent>},
-    Row{"freeze", "Freeze", "Freeze", nullptr, 0.0f, choiceText<kSwitch, switchChoice>, kSwitch, switchChoice},
-    Row{"mix", "Mix", "Mix", "%", 1.0f, integerText<params::percent, 8, kPercent>, {}, nullptr, Unit::Percent,
-        linear<params::percent>},
-    Row{"width", "Width", "Width", "%", 0.0f, integerText<params::percent, 8, kPercent>, {}, nullptr,
-        Unit::Percent, linear<params::percent>},
+    Descriptor{.symbol = "engine", .name = "Engine", .choices = kEngines, .choiceOf = switchChoice, .byDefault = 0,
+               .format = choiceText<kEngines, switchChoice>, .formats = Formats::designed,
+               .placement = clearButton(0, "engine", kEngineFaces)},
+    Descriptor{.symbol = "bands", .name = "Bands", .plays = linear<mapping::bandCount>, .typed = true,
+               .byDefault = 64, .format = integerText<mapping::bandCount, 8, kNone>, .reach = Reach::perHop,
+               .formats = Formats::designed, .placement = clearPage(1, "bands")},
+    Descriptor{.symbol = "flatten", .name = "Flatten", .label = "%", .unit = Unit::Percent,
+               .plays = linear<mapping::percent>, .typed = true, .byDefault = 100,
+               .format = integerText<mapping::percent, 8, kPercent>, .reach = Reach::perHop,
+               .formats = Formats::designed, .placement = clearPage(2, "flatten")},
+    Descriptor{.symbol = "formant", .name = "Formant", .label = "st", .unit = Unit::Semitones,
+               .plays = linear<mapping::formantSemitones>, .typed = true, .byDefault = 0, .format = semitonesText,
+               .reach = Reach::perHop, .formats = Formats::designed, .placement = clearPage(3, "formant")},
+    Descriptor{.symbol = "sibilance", .name = "Sibilance", .label = "%", .unit = Unit::Percent,
+               .plays = linear<mapping::percent>, .typed = true, .byDefault = 50,
+               .format = integerText<mapping::percent, 8, kPercent>, .reach = Reach::perHop,
+               .formats = Formats::designed, .placement = clearPage(4, "sibilance")},
+    Descriptor{.symbol = "freeze", .name = "Freeze", .choices = kSwitch, .choiceOf = switchChoice, .byDefault = 0,
+               .format = choiceText<kSwitch, switchChoice>, .reach = Reach::perHop, .formats = Formats::designed,
+               .placement = clearButton(5, "freeze", kFreezeFaces)},
+    Descriptor{.symbol = "mix", .name = "Mix", .label = "%", .unit = Unit::Percent, .plays = linear<mapping::percent>,
+               .typed = true, .byDefault = 100, .format = integerText<mapping::percent, 8, kPercent>,
+               .formats = Formats::designed, .placement = clearPage(6, "mix")},
+    Descriptor{.symbol = "width", .name = "Width", .label = "%", .unit = Unit::Percent,
+               .plays = linear<mapping::percent>, .typed = true, .byDefault = 0,
+               .format = integerText<mapping::percent, 8, kPercent>, .reach = Reach::perHop,
+               .formats = Formats::designed, .placement = clearPage(7, "width")},
 }};
 
 DisplayState displayStateOf(std::span<const float, kNumParameters> values)
 {
     const SpectralPair sizes = spectralsizes::pairFor(values[kFftSize], values[kHopSize]);
-    return {synth::bendRangeSemitones(values[kPitchbend]), params::mode(values[kMode]), params::carrier(values[kCarrier]),
-            sizes.fftSize, sizes.hopSize};
+    return {mapping::bendRangeSemitones(values[kPitchbend]), mapping::mode(values[kMode]),
+            mapping::carrier(values[kCarrier]), sizes.fftSize, sizes.hopSize};
+}
+
+void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text, Dialect dialect)
+{
+    if (index < 0 || index >= kNumParameters)
+        return;
+    const ParameterSpec& spec = parameter(index);
+    const DisplayFormat format = dialect == Dialect::extended && spec.extendedFormat ? spec.extendedFormat : spec.format;
+    if (format)
+        format(x, state, text);
+}
+
+std::string shownText(std::int32_t index, float x)
+{
+    if (index < 0 || index >= kNumParameters)
+        return {};
+    const ParameterSpec& p = parameter(index);
+    if (!p.choices.empty())
+        return p.choices[static_cast<size_t>(p.choiceOf(x))].text;
+    std::array<float, kNumParameters> values{};
+    values[static_cast<size_t>(index)] = x;
+    DisplayState own = displayStateOf(values);
+    char display[256] = {};
+    formatParameterDisplay(index, x, own, display, Dialect::extended);
+    return display;
 }
 
 float normalisedForTyped(std::int32_t index, double plain)
 {
     if (index < 0 || index >= kNumParameters || !std::isfinite(plain))
         return -1.0f;
-    const ParameterSpec& p = kParameterTable[static_cast<size_t>(index)];
-    if (!p.plain || !p.normalised)
+    const ParameterSpec& p = parameter(index);
+    if (!p.typed)
         return -1.0f;
-    const double low = std::min(p.plain(0.0f), p.plain(1.0f)), high = std::max(p.plain(0.0f), p.plain(1.0f));
+    const double low = std::min(p.plays(0.0f), p.plays(1.0f)), high = std::max(p.plays(0.0f), p.plays(1.0f));
     if (plain < low || plain > high)
         return -1.0f;
     // Displays cut their digits towards zero: a value that lands just inside
     // the typed number would show the next one down, so it is moved outward
     // by float steps until its own display reads the typed number.
     float x = p.normalised(plain);
-    const bool rising = p.plain(1.0f) > p.plain(0.0f);
+    const bool rising = p.plays(1.0f) > p.plays(0.0f);
     const float outward = (plain >= 0.0) == rising ? 1.0f : 0.0f;
     const auto shown = [index](float v) {
         char display[256] = {};
@@ -313,12 +369,27 @@ float normalisedForTyped(std::int32_t index, double plain)
     return x;
 }
 
-void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text, Dialect dialect)
+float parseTyped(std::int32_t index, const char* text, bool clamp)
 {
-    if (index < 0 || index >= kNumParameters)
-        return;
-    const ParameterSpec& spec = kParameterTable[static_cast<size_t>(index)];
-    const DisplayFormat format = dialect == Dialect::extended && spec.extendedFormat ? spec.extendedFormat : spec.format;
-    if (format)
-        format(x, state, text);
+    if (!text || index < 0 || index >= kNumParameters)
+        return -1.0f;
+    while (*text == ' ')
+        ++text;
+    const ParameterSpec& p = parameter(index);
+    for (const ParameterChoice& choice : p.choices)
+        if (strcasecmp(text, choice.text) == 0)
+            return choice.value;
+    if (!p.typed)
+        return -1.0f;
+    char* end = nullptr;
+    const double plain = std::strtod(text, &end);
+    if (end == text || !std::isfinite(plain))
+        return -1.0f;
+    // After the number, nothing but spaces and the parameter's label.
+    while (*end == ' ')
+        ++end;
+    if (*end && !(p.label && strcasecmp(end, p.label) == 0))
+        return -1.0f;
+    const double low = std::min(p.plays(0.0f), p.plays(1.0f)), high = std::max(p.plays(0.0f), p.plays(1.0f));
+    return normalisedForTyped(index, clamp ? std::clamp(plain, low, high) : plain);
 }

@@ -1,12 +1,17 @@
-// The parameter table: one descriptor per parameter with its index, symbol,
-// names, label, default, choices, unit and the value a user reads; the
-// conversions of normalised values into the settings they drive; the
-// display texts. Every format, the engine and the editor take these from here.
+// The parameter table: one descriptor per parameter, built by name, with
+// everything every format, the engine, the editor, the artwork generator and
+// the documents take from it: symbol, names, unit, what plays and its range,
+// the default in that unit, the choices, the display texts and the typed-text
+// rule, how the engine reaches a new value, which formats have it and where
+// the editor shows it.
 #pragma once
+
+#include "Mappings.h"
 
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 
 enum ParameterIndex : std::int32_t {
     kOsc1, kOsc2, kOsc2Volume, kOsc2Octave, kAttack, kRelease, kPitchbend, kTranspose,
@@ -28,8 +33,6 @@ using ChangeMask = std::uint64_t;
 constexpr ChangeMask changeBit(std::int32_t index) { return ChangeMask{1} << index; }
 static_assert(kNumParameters <= 61, "a change mask holds every parameter and a few flags");
 
-enum class CarrierSource { Synth, Audio2 };
-
 // The conventions a format follows. The VST 2 library keeps its own: FFT
 // SIZE and HOP SIZE applied in the order they arrive, each mode at its own
 // delay. The formats we design (LV2, CLAP, the standalone program) take the
@@ -44,8 +47,28 @@ struct ParameterChoice {
     float value;
 };
 
-// What the value a user reads is measured in.
-enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds, Percent, Semitones };
+// What the value that plays is measured in.
+enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds, Percent, Semitones, Factor };
+
+// How the engine reaches a new value: at the start of the next block, or
+// at the next hop of the spectral engine (the Clear engine's settings).
+enum class Reach { atOnce, perHop };
+
+// Which formats have a parameter: every one (the VST 2 library's 28), or
+// only the formats we design.
+enum class Formats { all, designed };
+
+// Where the editor shows a parameter: on the first panel, which every format
+// shows and whose places are fixed, or in a column of a page below it.
+enum class Page { first, clear };
+enum class Control { knob, button, verticalSlider, horizontalSlider, numbers };
+struct Placement {
+    Page page = Page::first;
+    int slot = 0;                       // a page's column, 0 to 7
+    Control control = Control::knob;
+    const char* caption = nullptr;      // above the control on a page
+    std::span<const char* const> buttonLabels = {};  // a button's faces, one a choice
+};
 
 struct DisplayState;
 
@@ -53,51 +76,45 @@ struct DisplayState;
 using DisplayFormat = void (*)(float x, const DisplayState& state, char* text);
 
 struct ParameterSpec {
-    const char* symbol;  // lower case and unique, for formats that need one
+    const char* symbol;  // lower case and unique, never renamed (sessions and states are keyed by it)
     const char* name;    // the effect record's name; nullptr: left untouched
-    const char* title;   // a name for formats that require one
-    const char* label;   // nullptr: the label text is left untouched
+    const char* title;   // the name every other format shows
+    const char* label;   // the unit's text; nullptr: the label text is left untouched
     const char* editorSuffix;  // after the display text in the editor's value display, or nullptr
-    float defaultValue;
+    ParameterUnit unit;
+    // What plays for a normalised value x, in `unit` (a choice's index for
+    // stepped parameters), and its inverse, clamped to [0, 1], exact at both
+    // ends. The engine takes this value.
+    double (*plays)(float x);
+    float (*normalised)(double plain);
+    // The formats we design show, take and type what plays (LV2 ports in
+    // the unit, CLAP texts, --set); the others cross as normalised values.
+    bool typed;
     std::span<const ParameterChoice> choices;  // empty for continuous parameters
     // The choice the engine takes for a normalised value (stepped parameters).
     int (*choiceOf)(float x);
-    ParameterUnit unit;
-    // What plays, in `unit`, for continuous parameters where that is a
-    // monotonic function of the normalised value x; nullptr elsewhere. The
-    // formats we design show, take and type this value.
-    double (*plain)(float x);
-    // Its inverse, clamped to [0, 1]; plain(0) and plain(1) map back exactly.
-    float (*normalised)(double plain);
+    float defaultValue;  // normalised, from the default given in the unit
     // The VST 2 display text; nullptr: the text is left untouched.
     DisplayFormat format;
     // The text in the formats we design, where the VST 2 text does not say
     // what plays; nullptr: the VST 2 text.
     DisplayFormat extendedFormat;
-    // The value the engine applies, for parameters it takes converted
-    // (gains, the compressor's and limiter's settings, mode); nullptr: the
-    // normalised value itself.
-    double (*setting)(float x);
+    Reach reach;
+    Formats formats;
+    Placement placement;
 };
 
 extern const std::array<ParameterSpec, kNumParameters> kParameterTable;
 
-// Conversions shared by the settings and their display texts; x in [0, 1].
-namespace params {
-inline float gain(float x) { return static_cast<float>(1.5 * x); }  // 16, 18, 23
-inline double thresholdDb(float x) { return 40.0 * x - 40.0 - 0.01; }  // 17, 20
-inline double ratio(float x) { return 0.99 * x + 0.01; }            // 19
-inline double attackMs(float x) { return 99.0 * x + 1.0; }          // 21
-inline double releaseMs(float x) { return 399.0 * x + 1.0; }        // 22
-inline int mode(float x) { return static_cast<int>(2.99 * x); }     // 24: 0 to 2
-inline CarrierSource carrier(float x) { return x < 0.5f ? CarrierSource::Synth : CarrierSource::Audio2; }
-inline bool clearEngine(float x) { return x >= 0.5f; }                 // Engine: Classic or Clear
-inline int bands(float x) { return 10 + static_cast<int>(70.0f * x + 0.5f); }  // 10 to 80
-inline double fraction(float x) { return x; }                           // Flatten, Sibilance, Mix, Width
-inline double percent(float x) { return 100.0 * x; }
-inline double formantSemitones(float x) { return 24.0 * x - 12.0; }    // -12 to +12
-inline bool on(float x) { return x >= 0.5f; }                           // Freeze
-}  // namespace params
+inline const ParameterSpec& parameter(std::int32_t index) { return kParameterTable[static_cast<size_t>(index)]; }
+
+// What plays for the normalised value x: a choice's index, or the value in
+// the parameter's unit. The engine applies this.
+inline double played(std::int32_t index, float x)
+{
+    const ParameterSpec& p = parameter(index);
+    return p.choiceOf ? p.choiceOf(x) : p.plays(x);
+}
 
 // What the display texts need beyond the normalised value.
 struct DisplayState {
@@ -117,8 +134,17 @@ DisplayState displayStateOf(std::span<const float, kNumParameters> values);
 void formatParameterDisplay(std::int32_t index, float x, const DisplayState& state, char* text,
                             Dialect dialect = Dialect::vst2);
 
+// The text the formats we design show for a parameter at x, on its own: a
+// choice's text, else the display with the state x itself selects.
+std::string shownText(std::int32_t index, float x);
+
 // The normalised value for a typed value of what plays (Hz, dB, ms, …) of a
-// parameter that has one, so that the display of the formats we design
-// shows the typed number again; -1 for the others and for values beyond
-// the range.
+// typed parameter, so that the display of the formats we design shows the
+// typed number again; -1 for the others and for values beyond the range.
 float normalisedForTyped(std::int32_t index, double plain);
+
+// The typed-text rule every format and host shares: a choice's text (any
+// case), or for a typed parameter a number in its unit, optionally followed
+// by its label ("Formant=-4", "80 %", "Clear"). Numbers beyond the range
+// take the nearest end when `clamp`, else are refused. -1 when refused.
+float parseTyped(std::int32_t index, const char* text, bool clamp);

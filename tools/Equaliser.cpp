@@ -21,14 +21,14 @@ void Equaliser::store(float& setting, double value)
     changed_ = true;
 }
 
-void Equaliser::setLowCutFrequency(float v) { store(lowCutHz_, lowCutHz(v)); }
-void Equaliser::setPeak1Frequency(float v) { store(peak1Settings_.frequency, peakHz(v)); }
-void Equaliser::setPeak1Q(float v) { store(peak1Settings_.q, peakQ(v)); }
-void Equaliser::setPeak1Gain(float v) { store(peak1Settings_.gain, peakGainDb(v)); }
-void Equaliser::setPeak2Frequency(float v) { store(peak2Settings_.frequency, peakHz(v)); }
-void Equaliser::setPeak2Q(float v) { store(peak2Settings_.q, peakQ(v)); }
-void Equaliser::setPeak2Gain(float v) { store(peak2Settings_.gain, peakGainDb(v)); }
-void Equaliser::setHighCutFrequency(float v) { store(highCutHz_, highCutHz(v)); }
+void Equaliser::setLowCutHz(double hz) { store(lowCutHz_, hz); }
+void Equaliser::setPeak1Hz(double hz) { store(peak1Settings_.frequency, hz); }
+void Equaliser::setPeak1Q(double q) { store(peak1Settings_.q, q); }
+void Equaliser::setPeak1GainDb(double db) { store(peak1Settings_.gain, db); }
+void Equaliser::setPeak2Hz(double hz) { store(peak2Settings_.frequency, hz); }
+void Equaliser::setPeak2Q(double q) { store(peak2Settings_.q, q); }
+void Equaliser::setPeak2GainDb(double db) { store(peak2Settings_.gain, db); }
+void Equaliser::setHighCutHz(double hz) { store(highCutHz_, hz); }
 
 void Equaliser::setSampleRate(int rate)
 {

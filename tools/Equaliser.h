@@ -13,24 +13,17 @@
 
 class Equaliser {
 public:
-    // Settings from normalised values v in [0, 1], at double precision (the
-    // displays truncate these); the filters store them as 32-bit floats.
-    static double lowCutHz(float v) { return 2980.0 * v + 20.0; }
-    static double peakHz(float v) { return 19980.0 * v + 20.0; }
-    static double peakQ(float v) { return 11.9 * v + 0.1; }
-    static double peakGainDb(float v) { return (v - 0.5) * 36.0; }
-    static double highCutHz(float v) { return 16000.0 * v + 4000.0; }
-
     explicit Equaliser(int sampleRate);
 
-    void setLowCutFrequency(float v);
-    void setPeak1Frequency(float v);
-    void setPeak1Q(float v);
-    void setPeak1Gain(float v);
-    void setPeak2Frequency(float v);
-    void setPeak2Q(float v);
-    void setPeak2Gain(float v);
-    void setHighCutFrequency(float v);
+    // Frequencies in Hz, gains in dB; the filters store them as 32-bit floats.
+    void setLowCutHz(double hz);
+    void setPeak1Hz(double hz);
+    void setPeak1Q(double q);
+    void setPeak1GainDb(double db);
+    void setPeak2Hz(double hz);
+    void setPeak2Q(double q);
+    void setPeak2GainDb(double db);
+    void setHighCutHz(double hz);
     // Applied with the next block; frequencies are kept below 0.49 × rate, which
     // no setting reaches at 44100 Hz.
     void setSampleRate(int rate);

@@ -18,13 +18,11 @@ double clapValue(std::int32_t index, float normalised);
 // Out-of-range values are taken as the nearest end, NaN as the lower.
 float normalisedValue(std::int32_t index, double value);
 
-// The display text for `value`, the other settings as `state` holds them,
-// as the formats we design show it: what plays (the VST 2 text where that
-// says it).
-void text(std::int32_t index, double value, const DisplayState& state, char* out, std::size_t capacity);
-// A choice's text (any case), or a number in the unit of the display for
-// parameters whose display is a plain value (Hz, dB, ms, the ratio); false
-// for anything else.
+// The display text for `value` as the formats we design show it: what plays
+// (the VST 2 text where that says it).
+void text(std::int32_t index, double value, char* out, std::size_t capacity);
+// The table's typed-text rule, numbers beyond the range taken to the
+// nearest end; false for anything it refuses.
 bool parse(std::int32_t index, const char* text, double* value);
 
 }  // namespace clapparams

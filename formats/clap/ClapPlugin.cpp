@@ -423,7 +423,7 @@ bool ClapPlugin::valueToText(clap_id id, double value, char* text, std::uint32_t
 {
     if (id >= kNumParameters)
         return false;
-    clapparams::text(static_cast<std::int32_t>(id), value, engine_.parameters().displayState(), text, capacity);
+    clapparams::text(static_cast<std::int32_t>(id), value, text, capacity);
     return true;
 }
 

@@ -6,7 +6,7 @@ namespace lv2ports {
 
 namespace {
 
-const ParameterSpec& spec(std::int32_t parameter) { return kParameterTable[static_cast<size_t>(parameter)]; }
+const ParameterSpec& spec(std::int32_t parameter) { return ::parameter(parameter); }
 
 }  // namespace
 
@@ -15,7 +15,7 @@ Kind kindOf(std::int32_t parameter)
     const ParameterSpec& p = spec(parameter);
     if (!p.choices.empty())
         return Kind::choice;
-    return p.plain ? Kind::plain : Kind::normalised;
+    return p.typed ? Kind::plain : Kind::normalised;
 }
 
 float portValue(std::int32_t parameter, float normalised)
@@ -23,7 +23,7 @@ float portValue(std::int32_t parameter, float normalised)
     const ParameterSpec& p = spec(parameter);
     switch (kindOf(parameter)) {
     case Kind::choice: return static_cast<float>(p.choiceOf(normalised));
-    case Kind::plain: return static_cast<float>(p.plain(normalised));
+    case Kind::plain: return static_cast<float>(p.plays(normalised));
     case Kind::normalised: break;
     }
     return normalised;

@@ -62,7 +62,8 @@ const char* unitOf(ParameterUnit unit)
     case ParameterUnit::Milliseconds: return "units:ms";
     case ParameterUnit::Percent: return "units:pc";
     case ParameterUnit::Semitones: return "units:semitone12TET";
-    case ParameterUnit::Unitless: break;
+    case ParameterUnit::Unitless:
+    case ParameterUnit::Factor: break;
     }
     return nullptr;
 }

@@ -1,4 +1,5 @@
 #include "engine/CarrierSynth.h"
+#include "parameters/Mappings.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +20,10 @@ std::vector<float> render(CarrierSynth& synth, int count)
 // 0.5 times the velocity (at key 0 it stays -0.5 for the first 2696 samples).
 void envelopeProbe(CarrierSynth& synth, float attack, float release)
 {
-    synth.setOsc1Waveform(0.6f);
-    synth.setOsc2(0.0f, 0.0f, 0.0f);
-    synth.setAttack(attack);
-    synth.setRelease(release);
+    synth.setOsc1Waveform(2);
+    synth.setOsc2(0, 0.0f, 0.5f);
+    synth.setAttack(mapping::attackSeconds(attack));
+    synth.setRelease(mapping::releaseSeconds(release));
 }
 
 }  // namespace
@@ -124,7 +125,7 @@ TEST(CarrierSynth, SeventeenthVoiceIsDroppedHeldKeysAreNotRestarted)
 TEST(CarrierSynth, PitchBendInterpolatesInHertz)
 {
     CarrierSynth synth;
-    synth.setBendRange(1.0f);  // 12 semitones
+    synth.setBendRange(12);
     synth.noteOn(57, 1.0f);    // 220 Hz
     const SynthVoice& voice = synth.voice(0);
     const float unbent = voice.increment1();
@@ -148,15 +149,15 @@ TEST(CarrierSynth, PitchBendInterpolatesInHertz)
 TEST(CarrierSynth, OscillatorTwoOctaveAndTranspositionNearTheKeyboardEnds)
 {
     CarrierSynth synth;
-    synth.setOsc2(0.0f, 1.0f, 0.9f);
+    synth.setOsc2(0, 1.0f, 6.0f);
     synth.noteOn(60, 1.0f);
     EXPECT_EQ(synth.voice(0).frequency2(), frequencyTable[60] * 6.0f);
-    synth.setOsc2(0.0f, 1.0f, 1.0f);
+    synth.setOsc2(0, 1.0f, 8.0f);
     EXPECT_EQ(synth.voice(0).frequency2(), frequencyTable[60] * 8.0f);
 
     // Key 127 transposed by 12 and bent up 12 more: the key rule, not a table overrun.
-    synth.setTranspose(1.0f);
-    synth.setBendRange(1.0f);
+    synth.setTranspose(12);
+    synth.setBendRange(12);
     synth.noteOn(127, 1.0f);
     synth.noteOn(0, 1.0f);
     synth.setPitchBend(16383.0f / 16384.0f);
@@ -188,9 +189,9 @@ TEST(CarrierSynth, WhiteNoiseIsUniformAndSeedable)
     CarrierSynth a, b;
     for (CarrierSynth* synth : {&a, &b}) {
         synth->seedNoise(1234);
-        synth->setOsc1Waveform(1.0f);
-        synth->setOsc2(0.0f, 0.0f, 0.0f);
-        synth->setAttack(0.0f);
+        synth->setOsc1Waveform(3);
+        synth->setOsc2(0, 0.0f, 0.5f);
+        synth->setAttack(mapping::attackSeconds(0.0f));
         synth->noteOn(60, 1.0f);
         render(*synth, 100);
     }
@@ -226,12 +227,12 @@ TEST(CarrierSynth, AllVoicesAtOnceEqualVoiceByVoice)
     std::vector<float> expected, actual;
     for (int waveforms = 0; waveforms < 16; ++waveforms) {
         for (CarrierSynth* synth : {&lanes, &single}) {
-            synth->setOsc1Waveform(static_cast<float>(waveforms % 4) / 3.99f + 0.01f);
-            synth->setOsc2(static_cast<float>(waveforms / 4) / 3.99f + 0.01f, 0.7f, 0.9f);
-            synth->setAttack(0.02f);
-            synth->setRelease(0.01f);
-            synth->setBendRange(0.5f);
-            synth->setTranspose(0.25f);
+            synth->setOsc1Waveform(waveforms % 4);
+            synth->setOsc2(waveforms / 4, 0.7f, 6.0f);
+            synth->setAttack(mapping::attackSeconds(0.02f));
+            synth->setRelease(mapping::releaseSeconds(0.01f));
+            synth->setBendRange(6);
+            synth->setTranspose(3);
             for (int n = 0; n < 18; ++n)
                 synth->noteOn(30 + 5 * n + waveforms, 0.3f + 0.03f * static_cast<float>(n));
             synth->setModulation(waveforms % 3 == 0 ? 0.0f : 0.5f);

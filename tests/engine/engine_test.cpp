@@ -198,7 +198,7 @@ TEST_F(EngineTest, SampleRateAndTimeConstantsMeetInAnyOrder)
     const auto check = [&](float attack, float rate) {
         const SimpleCompRms& c = engine.compressor();
         EXPECT_DOUBLE_EQ(c.sampleRate(), rate);
-        EXPECT_EQ(c.attack(), params::attackMs(attack));
+        EXPECT_EQ(c.attack(), mapping::compressorAttackMs(attack));
         EXPECT_DOUBLE_EQ(engine.limiter().sampleRate(), rate);
     };
     // Rate, then attack, then the block; attack, then rate, then the block.
@@ -217,13 +217,13 @@ TEST_F(EngineTest, SampleRateAndTimeConstantsMeetInAnyOrder)
     set(kVocoderRelease, 0.9f);
     engine.reset();
     check(0.1f, 22050.0f);
-    EXPECT_EQ(engine.compressor().release(), params::releaseMs(0.9f));
+    EXPECT_EQ(engine.compressor().release(), mapping::compressorReleaseMs(0.9f));
     // The coefficients too: the engine's compressor runs as one built for that rate.
     SimpleCompRms ours = engine.compressor();
     SimpleCompRms reference;
     reference.setSampleRate(22050.0);
-    reference.setAttack(params::attackMs(0.1f));
-    reference.setRelease(params::releaseMs(0.9f));
+    reference.setAttack(mapping::compressorAttackMs(0.1f));
+    reference.setRelease(mapping::compressorReleaseMs(0.9f));
     reference.setThreshold(ours.threshold());
     reference.setRatio(ours.ratio());
     ours.resetState();

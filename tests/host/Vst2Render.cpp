@@ -91,7 +91,7 @@ std::vector<float> delayedAsExtended(const std::vector<float>& vst2, const Scena
         for (const Change& c : s.changes)
             if (c.sample == t)
                 values[static_cast<size_t>(c.parameter)] = c.value;
-        const int mode = params::mode(values[kMode]);
+        const int mode = mapping::mode(values[kMode]);
         const SpectralPair sizes = spectralsizes::pairFor(values[kFftSize], values[kHopSize]);
         const int wanted = mode == 0 ? -1 : sizes.fftSize + sizes.hopSize - 2 + (mode == 1 ? lookAhead : 0);
         if (wanted != delay) {

@@ -321,7 +321,7 @@ TEST_F(RenderCli, FactoryPresetsRoundTripAndRenderWithoutClipping)
         // moves the formants to.
         if (clear) {
             const std::vector<float> out = readWav(dir / "out.wav");
-            const double formant = params::formantSemitones(values[kFormant]);
+            const double formant = mapping::formantSemitones(values[kFormant]);
             EXPECT_GE(matchVoice(phrase, out, 22050, 256, formant).correlation, 0.93) << name << ": the words are not clear";
         }
     }

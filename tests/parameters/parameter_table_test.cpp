@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cctype>
 #include <algorithm>
 #include <cmath>
@@ -39,18 +40,21 @@ TEST(ParameterTable, SymbolsChoicesAndPlainValues)
             EXPECT_STREQ(text, choice.text) << p.title;
         }
 
-        if (!p.plain)
+        EXPECT_EQ(i < kVst2Parameters, p.formats == Formats::all) << p.title;
+        EXPECT_EQ(p.placement.page == Page::first, i < kVst2Parameters) << p.title;
+        if (!p.choices.empty())
             continue;
+        ASSERT_NE(p.plays, nullptr) << p.title;
         ASSERT_NE(p.normalised, nullptr);
-        EXPECT_EQ(p.normalised(p.plain(0.0f)), 0.0f) << p.title;
-        EXPECT_EQ(p.normalised(p.plain(1.0f)), 1.0f) << p.title;
-        EXPECT_EQ(p.normalised(p.plain(0.0f) - 1000.0), 0.0f) << p.title;
+        EXPECT_EQ(p.normalised(p.plays(0.0f)), 0.0f) << p.title;
+        EXPECT_EQ(p.normalised(p.plays(1.0f)), 1.0f) << p.title;
+        EXPECT_EQ(p.normalised(p.plays(0.0f) - 1000.0), 0.0f) << p.title;
         // Through the inverse and back, the same value plays (a stepped
         // row's inverse lands anywhere on its step).
-        for (int step = 1; step < 100; ++step) {
+        for (int step = 1; step < 100 && p.typed; ++step) {
             const float x = static_cast<float>(step) / 100.0f;
-            const double plain = p.plain(x);
-            EXPECT_NEAR(p.plain(p.normalised(plain)), plain, 1e-5 * std::max(1.0, std::fabs(plain))) << p.title << x;
+            const double plain = p.plays(x);
+            EXPECT_NEAR(p.plays(p.normalised(plain)), plain, 1e-5 * std::max(1.0, std::fabs(plain))) << p.title << x;
         }
     }
 }
@@ -90,11 +94,11 @@ TEST(ParameterTable, TextPlainValueAndEngineAgree)
     std::vector<float> silence(64), out1(64), out2(64);
     for (int i = 0; i < kNumParameters; ++i) {
         const ParameterSpec& p = kParameterTable[static_cast<size_t>(i)];
-        if (!p.plain)
+        if (!p.typed)
             continue;
         for (int step = 0; step <= 64; ++step) {
             const float x = static_cast<float>(step) / 64.0f;
-            const double plain = p.plain(x);
+            const double plain = p.plays(x);
             Engine e(Dialect::extended);
             e.parameters().set(i, x);
             e.process(silence.data(), silence.data(), out1.data(), out2.data(), 64);
@@ -113,4 +117,37 @@ TEST(ParameterTable, TextPlainValueAndEngineAgree)
             EXPECT_NEAR(played(e, i), plain, 1e-3 * std::max(1.0, std::fabs(plain))) << p.title << " " << x;
         }
     }
+}
+
+// The defaults are given in the units that play; the VST 2 library's 28
+// come out at exactly the values it has always had.
+TEST(ParameterTable, DefaultsKeepTheirBits)
+{
+    const unsigned bits[kVst2Parameters] = {
+        0x00000000, 0x00000000, 0x3F000000, 0x00000000, 0x3CF5C28F, 0x3E2AAAAB, 0x00000000,
+        0x00000000, 0x3E75C28F, 0x3D240106, 0x3E800DA9, 0x3F000000, 0x3DCD0148, 0x3E800DA9,
+        0x3F000000, 0x3F19C0F6, 0x3F800000, 0x3F000000, 0x3F800000, 0x3F000000, 0x3F000000,
+        0x3F000000, 0x3F000000, 0x3F28F5C3, 0x00000000, 0x00000000, 0x3F2AAAAB, 0x3F800000};
+    for (int i = 0; i < kVst2Parameters; ++i)
+        EXPECT_EQ(std::bit_cast<unsigned>(kParameterTable[static_cast<size_t>(i)].defaultValue), bits[i])
+            << kParameterTable[static_cast<size_t>(i)].title;
+}
+
+// The typed-text rule CLAP and the hosts share: choices by their text,
+// typed parameters by a number with or without their label, beyond the
+// range clamped or refused, anything else refused.
+TEST(ParameterTable, TypedTexts)
+{
+    EXPECT_EQ(parseTyped(kEngine, "clear", false), 1.0f);
+    EXPECT_EQ(parseTyped(kMode, " Audio1", false), 1.0f);
+    EXPECT_EQ(parseTyped(kFormant, "-4", false), parseTyped(kFormant, "-4 st", false));
+    EXPECT_EQ(shownText(kFormant, parseTyped(kFormant, "-4", false)), "-4.0 st");
+    EXPECT_EQ(shownText(kWidth, parseTyped(kWidth, "80 %", false)), "80 %");
+    EXPECT_EQ(shownText(kLowCut, parseTyped(kLowCut, "467 hz", false)), "467");
+    EXPECT_EQ(parseTyped(kFormant, "-40", false), -1.0f);
+    EXPECT_EQ(parseTyped(kFormant, "-40", true), 0.0f);
+    for (const char* refused : {"", "st", "4 Hz", "nan", "inf", "1e999"})
+        EXPECT_EQ(parseTyped(kFormant, refused, true), -1.0f) << refused;
+    EXPECT_EQ(parseTyped(kCarrierVolume, "0.5", true), -1.0f);  // not typed: crosses normalised
+    EXPECT_EQ(parseTyped(kNumParameters, "1", true), -1.0f);
 }

@@ -386,7 +386,7 @@ TEST(Standalone, SettingsPersistAndErrorsAreReported)
         EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
     EXPECT_FLOAT_EQ(settingOf(config, kLowCut), 0.3f);
-    EXPECT_EQ(params::mode(settingOf(config, kMode)), 2);
+    EXPECT_EQ(mapping::mode(settingOf(config, kMode)), 2);
 
     std::ofstream(config / "vocoder" / "settings.fxp") << "not a program";
     {

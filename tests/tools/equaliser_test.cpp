@@ -101,8 +101,8 @@ TEST(Equaliser, AnySplitGivesTheSameOutput)
 
     auto run = [&](const std::vector<int>& blocks) {
         Equaliser eq(44100);
-        eq.setPeak1Gain(0.8f);
-        eq.setLowCutFrequency(0.1f);
+        eq.setPeak1GainDb(10.8);
+        eq.setLowCutHz(318.0);
         std::vector<float> in = signal, out(n, 0.0f);
         int at = 0;
         for (int size : blocks) {
@@ -140,12 +140,12 @@ TEST(Equaliser, NoiseAgainstDenormals)
 TEST(Equaliser, SettingsReachTheFiltersAtTheNextBlock)
 {
     Equaliser eq(44100);
-    eq.setLowCutFrequency(1.0f);
-    eq.setPeak1Frequency(0.0f);
-    eq.setPeak1Q(1.0f);
-    eq.setPeak1Gain(0.0f);
-    eq.setPeak2Gain(1.0f);
-    eq.setHighCutFrequency(0.0f);
+    eq.setLowCutHz(3000.0);
+    eq.setPeak1Hz(20.0);
+    eq.setPeak1Q(12.0);
+    eq.setPeak1GainDb(-18.0);
+    eq.setPeak2GainDb(18.0);
+    eq.setHighCutHz(4000.0);
     EXPECT_EQ(eq.lowCut().frequency(), 200.0f);
     float in[2] = {0, 0}, out[2];
     eq.process(in, out, 0);
@@ -162,7 +162,7 @@ TEST(Equaliser, ProcessDoesNotAllocate)
 {
     Equaliser eq(44100);
     std::vector<float> in(8192, 0.1f), out(8192);
-    eq.setPeak2Gain(0.9f);
+    eq.setPeak2GainDb(14.4);
     const long before = allocations.load();
     for (int size : {0, 1, 2, 64, 255, 256, 257, 4096, 8192})
         eq.process(in.data(), out.data(), size);
@@ -173,17 +173,17 @@ TEST(Equaliser, HostSampleRateKeepsTheCornersWhereTheyAreSet)
 {
     for (int rate : {48000, 96000}) {
         Equaliser eq(44100);
-        eq.setLowCutFrequency(0.0605f);  // about 200 Hz
+        eq.setLowCutHz(200.29);
         eq.setSampleRate(rate);
         std::vector<float> in(2, 0.0f), out(2);
         eq.process(in.data(), out.data(), 2);
         EXPECT_EQ(eq.lowCut().sampleRate(), rate);
-        EXPECT_NEAR(responseDb(eq.lowCut(), Equaliser::lowCutHz(0.0605f), rate), -3.0103, 0.01) << rate;
+        EXPECT_NEAR(responseDb(eq.lowCut(), 200.29, rate), -3.0103, 0.01) << rate;
     }
     // Below 40 kHz the top of the peak and high-cut ranges would pass Nyquist.
     Equaliser eq(44100);
-    eq.setPeak1Frequency(1.0f);
-    eq.setHighCutFrequency(1.0f);
+    eq.setPeak1Hz(20000.0);
+    eq.setHighCutHz(20000.0);
     eq.setSampleRate(32000);
     std::vector<float> in(2, 0.0f), out(2);
     eq.process(in.data(), out.data(), 2);

@@ -217,7 +217,7 @@ TEST(Clap, ParameterTextsAreTheVst2Displays)
             const bool parsed = p.params().text_to_value(p.plugin(), static_cast<clap_id>(i), clap.c_str(), &back);
             if (!spec.choices.empty()) {
                 EXPECT_TRUE(parsed && back == clapValue(i, v)) << spec.title << " " << clap;
-            } else if (spec.plain) {
+            } else if (spec.typed) {
                 EXPECT_TRUE(parsed) << spec.title;
                 EXPECT_EQ(p.text(static_cast<clap_id>(i), back), clap) << spec.title;
             }
