@@ -131,8 +131,9 @@ ProgramFile presetProgram(const std::string& preset, std::int32_t pluginId, int 
     program.pluginVersion = kVocoderVersion;
     program.name = factory->name;
     const std::array<float, kNumParameters> all = factory->allValues();
-    const size_t count = factory->later.empty() ? factory->values.size()
-                                                : static_cast<size_t>(std::clamp(parameterCount, 0, static_cast<int>(kNumParameters)));
+    const size_t count = factory->designedOnly()
+                             ? static_cast<size_t>(std::clamp(parameterCount, 0, static_cast<int>(kNumParameters)))
+                             : static_cast<size_t>(kVst2Parameters);
     program.values.assign(all.begin(), all.begin() + static_cast<long>(count));
     return program;
 }

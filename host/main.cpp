@@ -167,7 +167,7 @@ bool needsBuiltIn(const Options& options)
         return true;
     if (!options.preset.empty()) {
         if (const FactoryPreset* factory = findFactoryPreset(options.preset))
-            if (!factory->later.empty())
+            if (factory->designedOnly())
                 return true;
     }
     for (const std::string& setting : options.settings) {

@@ -61,6 +61,12 @@ inline float octaveMultiplier(float x)
     if (x < 1.0f) return 6.0f;
     return 8.0f;
 }
+// The value inside the step of a factor: x0.5 at 0 (the default), the
+// others at their steps' middles, x8 at 1.
+constexpr float octaveNormalised(double factor)
+{
+    return factor <= 0.5 ? 0.0f : factor <= 1 ? 0.3f : factor <= 2 ? 0.5f : factor <= 4 ? 0.7f : factor < 8 ? 0.9f : 1.0f;
+}
 constexpr double octaveFactor(float x) { return x < 0.2f ? 0.5 : x < 0.4f ? 1 : x < 0.6f ? 2 : x < 0.8f ? 4 : x < 1.0f ? 6 : 8; }
 
 // OSC 2 transposition, 0 to 12 semitones, halves upward.

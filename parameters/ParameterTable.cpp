@@ -209,7 +209,7 @@ constinit const std::array<ParameterSpec, kNumParameters> kParameterTable{{
     Descriptor{.symbol = "osc2_volume", .name = "OSC 2 Volume", .label = "dB", .unit = Unit::Factor,
                .plays = linear<mapping::amplitude>, .byDefault = 0.5, .format = osc2VolumeText},
     Descriptor{.symbol = "osc2_octave", .name = "OSC 2 Octave", .unit = Unit::Factor,
-               .plays = linear<mapping::octaveFactor>, .byDefault = 0.5, .format = octaveText,
+               .plays = {mapping::octaveFactor, mapping::octaveNormalised}, .byDefault = 0.5, .format = octaveText,
                .extendedFormat = octaveFactorText, .placement = {.control = Control::button}},
     Descriptor{.symbol = "attack", .name = "Attack", .label = "ms", .unit = Unit::Milliseconds,
                .plays = {mapping::attackMs, mapping::attackNormalised}, .typed = true, .byDefault = 7.094899,

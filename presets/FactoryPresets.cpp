@@ -5,137 +5,94 @@
 
 namespace {
 
-// Each row of values, in index order:
-//   OSC 1, OSC 2, OSC 2 Volume, OSC 2 Octave, Attack, Release, Pitchbend,
-//   (OSC 2 transposition), Low Cut, Peak1 Freq, Peak1 Q, Peak1 Gain, Peak2 Freq, Peak2 Q,
-//   Peak2 Gain, High Cut, Carrier Volume, Audio Limiter, Audio Gain, Vocoder Ratio, Vocoder Threshold,
-//   Vocoder Attack, Vocoder Release, Vocoder Gain, Mode, Carrier, FFT SIZE, HOP SIZE.
-// Waveforms: 0 sine, 0.375 sawtooth, 0.625 square, 1 white noise. OSC 2
-// Octave: 0.1 an octave down, 0.3 unison, 0.5 an octave up. FFT SIZE: 0.4
-// is 256, 0.6666667 is 512, 1 is 1024; HOP SIZE: 0.33333334 is 64,
-// 0.6666667 is 96, 1 is 128. Each comment gives what the editor shows.
-// Only sizes of 256 and more: a host that loads a program in index order
-// sets FFT SIZE while the hop size is still 128, which rules out 128.
-//
-// The Clear engine's presets give the later parameters after the 28:
-// Bands 0 is 10 and 1 is 80 (x = (bands - 10) / 70); Formant 0.5 is none,
-// each 1/24 a semitone; Flatten, Sibilance, Mix and Width in hundredths.
-constexpr float kClear = 1.0f;
-constexpr PresetValue kClearVoice[] = {{kEngine, kClear}, {kBands, 1.0f}, {kSibilance, 0.6f}};
-constexpr PresetValue kClearChoir[] = {{kEngine, kClear}, {kBands, 40.0f / 70}, {kWidth, 0.4f}, {kSibilance, 0.3f}};
-constexpr PresetValue kDeepVoice[] = {{kEngine, kClear}, {kBands, 54.0f / 70}, {kFormant, 0.5f - 3.0f / 24}};
-constexpr PresetValue kClearWhisper[] = {{kEngine, kClear}, {kBands, 1.0f}, {kSibilance, 0.8f}};
-constexpr PresetValue kWidePad[] = {{kEngine, kClear}, {kBands, 30.0f / 70}, {kWidth, 1.0f}, {kFlatten, 0.8f}};
-constexpr PresetValue kClearRobot[] = {{kEngine, kClear}, {kBands, 20.0f / 70}, {kSibilance, 0.4f}};
-
+// Each preset: the settings that differ from a new instance's, in the units
+// that play (Hz, dB, ms, semitones, %, gain and amplitude factors) or by a
+// choice's text. Only sizes of 256 and more: a host that loads a program in
+// index order sets FFT SIZE while the hop size is still 128, which rules out
+// 128. Presets that set a parameter beyond the 28 (the Clear engine's) play
+// only in the formats we design.
 constexpr FactoryPreset kPresets[] = {
     {"Init", "the plug-in's own defaults: sine oscillators, the settings of a new instance",
-     {0.0f, 0.0f, 0.5f, 0.0f, 0.03f, 0.16666667f, 0.0f,
-      0.0f, 0.24f, 0.040040039f, 0.25010422f, 0.5f, 0.1001001f, 0.25010422f,
-      0.5f, 0.6006006f, 1.0f, 0.5f, 1.0f, 0.5f, 0.5f,
-      0.5f, 0.5f, 0.66f, 0.0f, 0.0f, 0.6666667f, 1.0f}},
-    // Square, sawtooth an octave up at 0.4; 10 ms / 150 ms; low cut 467 Hz,
-    // +9 dB at 3 kHz; limiter at 0 dB; 1.5:1 above -24 dB; 512 / 128.
+     {}},
     {"Classic Vocoder", "the demo's sound: speech through chords, square and sawtooth an octave apart",
-     {0.625f, 0.375f, 0.4f, 0.5f, 0.05f, 0.25f, 0.09f,
-      0.0f, 0.15f, 0.040040039f, 0.25010422f, 0.5f, 0.15f, 0.1f,
-      0.75f, 0.6006006f, 1.0f, 1.0f, 1.0f, 0.67f, 0.4f,
-      0.1f, 0.3f, 0.18f, 0.0f, 0.0f, 0.6666667f, 1.0f}},
-    // Sawtooth, square an octave down; low cut 199 Hz, +4 dB at 1 kHz and
-    // +6 dB at 3 kHz; 2:1 above -22 dB; 512 / 128.
+     {{{kOsc1, "Square"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 2}, {kAttack, 11.090899},
+      {kRelease, 250.75}, {kPitchbend, 2}, {kLowCut, 467}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 9},
+      {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 10.9},
+      {kVocoderRelease, 120.7}, {kVocoderGain, 0.27}}}},
     {"Robot Voice", "a buzzing machine voice: play one low note (--notes C3)",
-     {0.375f, 0.625f, 0.5f, 0.1f, 0.02f, 0.1f, 0.09f,
-      0.0f, 0.06f, 0.049f, 0.1f, 0.61f, 0.15f, 0.1f,
-      0.67f, 0.5f, 1.0f, 1.0f, 1.0f, 0.5f, 0.45f,
-      0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 0.6666667f, 1.0f}},
-    // Two sawtooths an octave apart; 120 ms / 480 ms; low cut 378 Hz, +2 dB
-    // at 500 Hz, +3.6 dB at 3 kHz, high cut 12 kHz; 1024 / 128 for smooth vowels.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Square"}, {kOsc2Octave, 0.5}, {kAttack, 5.096899}, {kRelease, 100.9},
+      {kPitchbend, 2}, {kLowCut, 198.8}, {kPeak1Freq, 999.02}, {kPeak1Q, 1.29}, {kPeak1Gain, 3.96},
+      {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 6.12}, {kHighCut, 12000}, {kAudioLimiter, -0.01},
+      {kVocoderThreshold, -22.01}, {kVocoderAttack, 5.95}, {kVocoderRelease, 80.8}, {kVocoderGain, 0.33}}}},
     {"Choir Pad", "slow, soft chords that sing the words: hold chords of three or four notes",
-     {0.375f, 0.375f, 0.35f, 0.5f, 0.6f, 0.8f, 0.09f,
-      0.0f, 0.12f, 0.024f, 0.05f, 0.555f, 0.15f, 0.1f,
-      0.6f, 0.5f, 1.0f, 1.0f, 1.0f, 0.6f, 0.4f,
-      0.3f, 0.6f, 0.1f, 0.0f, 0.0f, 1.0f, 1.0f}},
-    // Sawtooth with a square a fifth up; +8 dB at 4 kHz, high cut open;
-    // 2:1 above -22 dB; 512 / 96.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.35}, {kOsc2Octave, 2}, {kAttack, 120.9809},
+      {kRelease, 800.2}, {kPitchbend, 2}, {kLowCut, 377.6}, {kPeak1Freq, 499.52}, {kPeak1Q, 0.695},
+      {kPeak1Gain, 1.98}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 3.6}, {kHighCut, 12000},
+      {kAudioLimiter, -0.01}, {kVocoderRatio, 0.604}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 30.7},
+      {kVocoderRelease, 240.4}, {kVocoderGain, 0.15}, {kFftSize, "1024"}}}},
     {"Bright Lead", "a cutting lead for melodies: single notes, the fifth is built in",
-     {0.375f, 0.625f, 0.45f, 0.3f, 0.02f, 0.15f, 0.09f,
-      0.5833f, 0.1f, 0.06f, 0.25010422f, 0.5f, 0.2f, 0.15f,
-      0.72f, 1.0f, 1.0f, 1.0f, 1.0f, 0.5f, 0.45f,
-      0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 0.6666667f, 0.6666667f}},
-    // White noise alone; +4 dB at 5 kHz.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Square"}, {kOsc2Volume, 0.45}, {kOsc2Octave, 1}, {kAttack, 5.096899},
+      {kRelease, 150.85}, {kPitchbend, 2}, {kTranspose, 7}, {kLowCut, 318}, {kPeak1Freq, 1218.8},
+      {kPeak2Freq, 4016}, {kPeak2Q, 1.885}, {kPeak2Gain, 7.92}, {kHighCut, 20000}, {kAudioLimiter, -0.01},
+      {kVocoderThreshold, -22.01}, {kVocoderAttack, 5.95}, {kVocoderRelease, 80.8}, {kVocoderGain, 0.33},
+      {kHopSize, "96"}}}},
     {"Whisper", "breath instead of pitch: any one note turns the voice into a whisper",
-     {1.0f, 1.0f, 0.0f, 0.3f, 0.05f, 0.3f, 0.09f,
-      0.0f, 0.1f, 0.040040039f, 0.25010422f, 0.5f, 0.25f, 0.15f,
-      0.61f, 0.8f, 1.0f, 1.0f, 1.0f, 0.67f, 0.4f,
-      0.1f, 0.3f, 0.56f, 0.0f, 0.0f, 0.6666667f, 1.0f}},
-    // Sawtooth and square an octave up; narrow boosts at 900 Hz and 2.2 kHz,
-    // high cut 5.6 kHz like a tube; 2.5:1 above -22 dB; 1024 / 128.
+     {{{kOsc1, "White"}, {kOsc2, "White"}, {kOsc2Volume, 0.0}, {kOsc2Octave, 1}, {kAttack, 11.090899},
+      {kRelease, 300.7}, {kPitchbend, 2}, {kLowCut, 318}, {kPeak2Freq, 5015}, {kPeak2Q, 1.885}, {kPeak2Gain, 3.96},
+      {kHighCut, 16800}, {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01},
+      {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7}, {kVocoderGain, 0.84}}}},
     {"Talk Box", "a guitar-amp talk box: mid-range formants, narrow and nasal",
-     {0.375f, 0.625f, 0.5f, 0.5f, 0.02f, 0.12f, 0.09f,
-      0.0f, 0.04f, 0.044f, 0.16f, 0.67f, 0.11f, 0.16f,
-      0.61f, 0.1f, 1.0f, 1.0f, 1.0f, 0.4f, 0.45f,
-      0.03f, 0.15f, 0.19f, 0.0f, 0.0f, 1.0f, 1.0f}},
-    // Square with a sawtooth an octave down; low cut 80 Hz, +4 dB at 150 Hz,
-    // +5 dB at 1.5 kHz, high cut 7.2 kHz; 1024 / 128 for the low notes.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Square"}, {kOsc2Octave, 2}, {kAttack, 5.096899}, {kRelease, 120.88},
+      {kPitchbend, 2}, {kLowCut, 139.2}, {kPeak1Freq, 899.12}, {kPeak1Q, 2.004}, {kPeak1Gain, 6.12},
+      {kPeak2Freq, 2217.8}, {kPeak2Q, 2.004}, {kPeak2Gain, 3.96}, {kHighCut, 5600}, {kAudioLimiter, -0.01},
+      {kVocoderRatio, 0.406}, {kVocoderThreshold, -22.01}, {kVocoderAttack, 3.97}, {kVocoderRelease, 60.85},
+      {kVocoderGain, 0.285}, {kFftSize, "1024"}}}},
     {"Bass Voice", "a singing bass line: notes from C1 to C3",
-     {0.625f, 0.375f, 0.6f, 0.1f, 0.02f, 0.15f, 0.09f,
-      0.0f, 0.02f, 0.0065f, 0.1f, 0.61f, 0.074f, 0.1f,
-      0.64f, 0.2f, 1.0f, 1.0f, 1.0f, 0.5f, 0.4f,
-      0.05f, 0.2f, 0.13f, 0.0f, 0.0f, 1.0f, 1.0f}},
-    // Input 2 as the carrier at unity gain; low cut 318 Hz, +6 dB at 3 kHz.
+     {{{kOsc1, "Square"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.6}, {kOsc2Octave, 0.5}, {kAttack, 5.096899},
+      {kRelease, 150.85}, {kPitchbend, 2}, {kLowCut, 79.6}, {kPeak1Freq, 149.87}, {kPeak1Q, 1.29},
+      {kPeak1Gain, 3.96}, {kPeak2Freq, 1498.52}, {kPeak2Q, 1.29}, {kPeak2Gain, 5.04}, {kHighCut, 7200},
+      {kAudioLimiter, -0.01}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 5.95}, {kVocoderRelease, 80.8},
+      {kVocoderGain, 0.195}, {kFftSize, "1024"}}}},
     {"Audio Carrier", "the voice shapes a recording on input 2: pads, strings, drones, guitars",
-     {0.0f, 0.0f, 0.5f, 0.0f, 0.03f, 0.16666667f, 0.0f,
-      0.0f, 0.1f, 0.040040039f, 0.25010422f, 0.5f, 0.15f, 0.1f,
-      0.67f, 0.6006006f, 0.6666667f, 1.0f, 1.0f, 0.67f, 0.4f,
-      0.1f, 0.3f, 0.4f, 0.0f, 1.0f, 0.6666667f, 1.0f}},
-    // Clear, 80 bands: two sawtooths in unison; low cut 80 Hz, +3 dB at
-    // 3 kHz; limiter at 0 dB; 1.5:1 above -24 dB; 512 / 128.
+     {{{kLowCut, 318}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 6.12}, {kCarrierVolume, 1},
+      {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 10.9},
+      {kVocoderRelease, 120.7}, {kVocoderGain, 0.6}, {kCarrier, "Audio2"}}}},
     {"Clear Voice", "Clear engine: the clearest speech, every consonant; chords or single notes",
-     {0.375f, 0.375f, 0.4f, 0.3f, 0.02f, 0.2f, 0.09f,
-      0.0f, 0.02f, 0.040040039f, 0.25010422f, 0.5f, 0.15f, 0.1f,
-      0.583f, 0.8f, 1.0f, 1.0f, 1.0f, 0.67f, 0.4f,
-      0.1f, 0.3f, 0.2f, 0.0f, 0.0f, 0.6666667f, 1.0f},
-     kClearVoice},
-    // Clear, 40 bands, 40 % wide: two sawtooths an octave apart; 120 ms /
-    // 480 ms; low cut 110 Hz; 1024 / 128 for smooth vowels.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 1}, {kAttack, 5.096899},
+      {kRelease, 200.8}, {kPitchbend, 2}, {kLowCut, 79.6}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 2.988},
+      {kHighCut, 16800}, {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01},
+      {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7}, {kVocoderGain, 0.3}, {kEngine, "Clear"}, {kBands, 80},
+      {kSibilance, 60}}}},
     {"Clear Choir", "Clear engine: a soft choir that sings the words; hold chords of three or four notes",
-     {0.375f, 0.375f, 0.35f, 0.5f, 0.6f, 0.8f, 0.09f,
-      0.0f, 0.03f, 0.024f, 0.05f, 0.555f, 0.15f, 0.1f,
-      0.55f, 0.5f, 1.0f, 1.0f, 1.0f, 0.6f, 0.4f,
-      0.3f, 0.6f, 0.16f, 0.0f, 0.0f, 1.0f, 1.0f},
-     kClearChoir},
-    // Clear, formants 3 semitones down: sawtooth with a square an octave
-    // down; low cut 50 Hz, +3 dB at 150 Hz; 1024 / 128 for the low notes.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.35}, {kOsc2Octave, 2}, {kAttack, 120.9809},
+      {kRelease, 800.2}, {kPitchbend, 2}, {kLowCut, 109.4}, {kPeak1Freq, 499.52}, {kPeak1Q, 0.695},
+      {kPeak1Gain, 1.98}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 1.8}, {kHighCut, 12000},
+      {kAudioLimiter, -0.01}, {kVocoderRatio, 0.604}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 30.7},
+      {kVocoderRelease, 240.4}, {kVocoderGain, 0.24}, {kFftSize, "1024"}, {kEngine, "Clear"}, {kBands, 50},
+      {kSibilance, 30}, {::kWidth, 40}}}},
     {"Deep Voice", "Clear engine: a large, dark throat; low notes from C2 to C3 (--notes \"C2 G2\")",
-     {0.375f, 0.625f, 0.5f, 0.1f, 0.02f, 0.15f, 0.09f,
-      0.0f, 0.01f, 0.0065f, 0.1f, 0.583f, 0.15f, 0.1f,
-      0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 0.5f, 0.4f,
-      0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 1.0f, 1.0f},
-     kDeepVoice},
-    // Clear, 40 bands spread fully across the outputs: sawtooth and
-    // square a fifth apart; 250 ms / 600 ms; 1024 / 128.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Square"}, {kOsc2Octave, 0.5}, {kAttack, 5.096899}, {kRelease, 150.85},
+      {kPitchbend, 2}, {kLowCut, 49.8}, {kPeak1Freq, 149.87}, {kPeak1Q, 1.29}, {kPeak1Gain, 2.988},
+      {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kHighCut, 12000}, {kAudioLimiter, -0.01}, {kVocoderThreshold, -24.01},
+      {kVocoderAttack, 5.95}, {kVocoderRelease, 80.8}, {kVocoderGain, 0.33}, {kFftSize, "1024"}, {kEngine, "Clear"},
+      {kFormant, -3}}}},
     {"Wide Pad", "Clear engine: a stereo pad, bands alternating left and right; long chords",
-     {0.375f, 0.625f, 0.4f, 0.3f, 0.75f, 0.9f, 0.09f,
-      0.5833f, 0.03f, 0.024f, 0.05f, 0.5f, 0.15f, 0.1f,
-      0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 0.6f, 0.4f,
-      0.3f, 0.6f, 0.16f, 0.0f, 0.0f, 1.0f, 1.0f},
-     kWidePad},
-    // Clear, 30 bands: square with a square an octave down; low cut 150 Hz,
-    // +4 dB at 1 kHz; 2:1 above -22 dB; 512 / 128.
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Square"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 1}, {kAttack, 150.9509},
+      {kRelease, 900.1}, {kPitchbend, 2}, {kTranspose, 7}, {kLowCut, 109.4}, {kPeak1Freq, 499.52}, {kPeak1Q, 0.695},
+      {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kHighCut, 12000}, {kAudioLimiter, -0.01}, {kVocoderRatio, 0.604},
+      {kVocoderThreshold, -24.01}, {kVocoderAttack, 30.7}, {kVocoderRelease, 240.4}, {kVocoderGain, 0.24},
+      {kFftSize, "1024"}, {kEngine, "Clear"}, {kBands, 40}, {kFlatten, 80}, {::kWidth, 100}}}},
     {"Clear Robot", "Clear engine: a precise machine voice; play one low note (--notes C3)",
-     {0.625f, 0.625f, 0.5f, 0.1f, 0.01f, 0.08f, 0.09f,
-      0.0f, 0.045f, 0.049f, 0.1f, 0.61f, 0.15f, 0.1f,
-      0.5f, 0.5f, 1.0f, 1.0f, 1.0f, 0.5f, 0.45f,
-      0.05f, 0.2f, 0.22f, 0.0f, 0.0f, 0.6666667f, 1.0f},
-     kClearRobot},
-    // Clear, 80 bands: white noise alone, its flat spectrum shaped by the
-    // voice; low cut 100 Hz; 512 / 128.
+     {{{kOsc1, "Square"}, {kOsc2, "Square"}, {kOsc2Octave, 0.5}, {kAttack, 3.098899}, {kRelease, 80.92},
+      {kPitchbend, 2}, {kLowCut, 154.1}, {kPeak1Freq, 999.02}, {kPeak1Q, 1.29}, {kPeak1Gain, 3.96},
+      {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kHighCut, 12000}, {kAudioLimiter, -0.01}, {kVocoderThreshold, -22.01},
+      {kVocoderAttack, 5.95}, {kVocoderRelease, 80.8}, {kVocoderGain, 0.33}, {kEngine, "Clear"}, {kBands, 30},
+      {kSibilance, 40}}}},
     {"Clear Whisper", "Clear engine: an intelligible whisper; any one note",
-     {1.0f, 1.0f, 0.0f, 0.3f, 0.05f, 0.3f, 0.09f,
-      0.0f, 0.027f, 0.040040039f, 0.25010422f, 0.5f, 0.25f, 0.1f,
-      0.5f, 0.8f, 1.0f, 1.0f, 1.0f, 0.67f, 0.4f,
-      0.1f, 0.3f, 0.42f, 0.0f, 0.0f, 0.6666667f, 1.0f},
-     kClearWhisper},
+     {{{kOsc1, "White"}, {kOsc2, "White"}, {kOsc2Volume, 0.0}, {kOsc2Octave, 1}, {kAttack, 11.090899},
+      {kRelease, 300.7}, {kPitchbend, 2}, {kLowCut, 100.46}, {kPeak2Freq, 5015}, {kPeak2Q, 1.29}, {kHighCut, 16800},
+      {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 10.9},
+      {kVocoderRelease, 120.7}, {kVocoderGain, 0.63}, {kEngine, "Clear"}, {kBands, 80}, {kSibilance, 80}}}},
 };
 
 bool sameName(std::string_view a, std::string_view b)
@@ -146,6 +103,33 @@ bool sameName(std::string_view a, std::string_view b)
 }
 
 }  // namespace
+
+std::array<float, kNumParameters> FactoryPreset::allValues() const
+{
+    std::array<float, kNumParameters> all{};
+    for (std::int32_t i = 0; i < kNumParameters; ++i)
+        all[static_cast<size_t>(i)] = parameter(i).defaultValue;
+    for (const PresetSetting& s : settings) {
+        if (s.index < 0 || s.index >= kNumParameters)
+            break;
+        const ParameterSpec& p = parameter(s.index);
+        float& value = all[static_cast<size_t>(s.index)];
+        if (s.choice) {
+            for (const ParameterChoice& c : p.choices)
+                if (std::string_view(c.text) == s.choice)
+                    value = c.value;
+        } else if (p.normalised) {
+            value = p.normalised(s.plays);
+        }
+    }
+    return all;
+}
+
+bool FactoryPreset::designedOnly() const
+{
+    return std::any_of(settings.begin(), settings.end(),
+                       [](const PresetSetting& s) { return s.index >= kVst2Parameters && s.index < kNumParameters; });
+}
 
 std::span<const FactoryPreset> factoryPresets() { return kPresets; }
 

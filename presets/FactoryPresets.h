@@ -1,8 +1,8 @@
-// The factory presets: named sets of the VST 2 library's 28 normalised
-// parameter values, in parameter index order, and values of parameters
-// added after them (the Clear engine's), which otherwise take their
-// defaults. Presets with such values play only in the formats we design. The program files in presets/ are written from this
-// table (./run presets).
+// The factory presets: named settings over a new instance's, each in the
+// unit that plays, taken into normalised values through the parameter
+// table. Presets that set a parameter only the formats we design have play
+// only there. The program files in presets/ are written from this table
+// (./run presets).
 #pragma once
 
 #include "parameters/ParameterTable.h"
@@ -11,31 +11,26 @@
 #include <span>
 #include <string_view>
 
-// A value of a parameter after the first 28.
-struct PresetValue {
-    std::int32_t index;
-    float value;
+// One setting: a value in the parameter's unit (Hz, dB, ms, …), or a
+// choice by its text.
+struct PresetSetting {
+    std::int32_t index = -1;  // -1: no setting
+    double plays = 0.0;
+    const char* choice = nullptr;
+    constexpr PresetSetting() = default;
+    constexpr PresetSetting(std::int32_t i, double value) : index(i), plays(value) {}
+    constexpr PresetSetting(std::int32_t i, const char* text) : index(i), choice(text) {}
 };
 
 struct FactoryPreset {
     const char* name;         // at most 23 characters, a program name's limit
     const char* description;  // one line: what it is for and how to play it
-    std::array<float, kVst2Parameters> values;
-    std::span<const PresetValue> later = {};
+    std::array<PresetSetting, 32> settings;  // in any order, up to the first without an index
 
-    // Every parameter's value: the 28, then those given in `later`, the
-    // defaults for the rest.
-    std::array<float, kNumParameters> allValues() const
-    {
-        std::array<float, kNumParameters> all{};
-        for (std::int32_t i = 0; i < kNumParameters; ++i)
-            all[static_cast<size_t>(i)] =
-                i < kVst2Parameters ? values[static_cast<size_t>(i)] : kParameterTable[static_cast<size_t>(i)].defaultValue;
-        for (const PresetValue& v : later)
-            if (v.index >= kVst2Parameters && v.index < kNumParameters)
-                all[static_cast<size_t>(v.index)] = v.value;
-        return all;
-    }
+    // Every parameter's normalised value: the defaults, then the settings.
+    std::array<float, kNumParameters> allValues() const;
+    // Whether it sets a parameter the VST 2 library does not have.
+    bool designedOnly() const;
 };
 
 std::span<const FactoryPreset> factoryPresets();
