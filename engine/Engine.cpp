@@ -20,6 +20,15 @@ constexpr float kGuardFloat = static_cast<float>(DENORMAL_GUARD);
 // enough that products of spectra stay finite in float.
 constexpr float kLargestInput = 1.0e9f;
 
+// Runs `work(start, length)` over a block in chunks of at most kChunk
+// samples, the length of the engine's scratch arrays.
+template <int kChunk, typename Work>
+inline void overChunks(int frames, Work&& work)
+{
+    for (int start = 0; start < frames; start += kChunk)
+        work(start, std::min(kChunk, frames - start));
+}
+
 // Classic and Clear cross over in about this long.
 constexpr double kEngineFadeMs = 20.0;
 
@@ -337,14 +346,13 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     const double audioGain = audioGain_;
     float* modulator = modulatorBuffer_.append(count);
     double* x = wide_.data();
-    for (int start = 0; start < frames; start += kChunk) {
-        const int length = std::min(kChunk, frames - start);
+    overChunks<kChunk>(frames, [&](int start, int length) {
         for (int i = 0; i < length; ++i)
             x[i] = static_cast<double>(sanitised(in1[start + i])) + DENORMAL_GUARD;
         limiter.processBlock(x, length);
         for (int i = 0; i < length; ++i)
             modulator[start + i] = static_cast<float>(x[i] * audioGain);
-    }
+    });
 
     if (carrierSwitched_) {
         carrierSwitched_ = false;
@@ -353,13 +361,12 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     const float volume = carrierVolume_;
     float* carrier = carrierBuffer_.append(count);
     if (carrier_ == CarrierSource::Synth) {
-        for (int start = 0; start < frames; start += kChunk) {
-            const int length = std::min(kChunk, frames - start);
+        overChunks<kChunk>(frames, [&](int start, int length) {
             float* synthesised = block_.data();
             renderSynth(start, synthesised, length);
             for (int i = 0; i < length; ++i)
                 carrier[start + i] = static_cast<float>(synthesised[i] * volume + DENORMAL_GUARD);
-        }
+        });
     } else {
         for (int i = 0; i < frames; ++i) {
             deliverEvents(i);
@@ -382,11 +389,10 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     const double gain = vocoderGain_;
     float* pending = outputBuffer_.data();
     float* pendingRight = stereo ? outputRight_.data() : nullptr;
-    for (int start = 0; start < frames; start += kChunk) {
-        const int length = std::min(kChunk, frames - start);
+    overChunks<kChunk>(frames, [&](int start, int length) {
         outputStage(pending + start, stereo ? pendingRight + start : nullptr, gain, out1 + start, out2 + start,
                     length);
-    }
+    });
     outputBuffer_.removeFront(count);
     if (dialect_ == Dialect::extended) {
         outputRight_.removeFront(count);
@@ -472,8 +478,7 @@ void Engine::processCarrier(const float* in2, float* out1, float* out2, int fram
     const bool synthCarrier = carrier_ == CarrierSource::Synth;
     const double gain = vocoderGain_;
     float* carrier = block_.data();
-    for (int start = 0; start < frames; start += kChunk) {
-        const int length = std::min(kChunk, frames - start);
+    overChunks<kChunk>(frames, [&](int start, int length) {
         if (synthCarrier) {
             renderSynth(start, carrier, length);
             for (int i = 0; i < length; ++i)
@@ -485,7 +490,7 @@ void Engine::processCarrier(const float* in2, float* out1, float* out2, int fram
             }
         }
         outputStage(carrier, nullptr, gain, out1 + start, out2 + start, length);
-    }
+    });
     ageEvents(frames);
 }
 
@@ -502,12 +507,11 @@ void Engine::processModulator(const float* in1, float* out1, float* out2, int fr
     const double gain = audioGain_;
     SimpleLimit& limiter = limiter_;
     double* x = wide_.data();
-    for (int start = 0; start < frames; start += kChunk) {
-        const int length = std::min(kChunk, frames - start);
+    overChunks<kChunk>(frames, [&](int start, int length) {
         for (int i = 0; i < length; ++i)
             x[i] = sanitised(in1[start + i]);
         limiter.processBlock(x, length);
         for (int i = 0; i < length; ++i)
             out1[start + i] = out2[start + i] = static_cast<float>(x[i] * gain);
-    }
+    });
 }

@@ -3,8 +3,7 @@
 #include "BandMeter.h"
 #include "BandVocoder.h"
 #include "SpectralKernels.h"
-
-#include <dlfcn.h>
+#include "tools/KeepLoaded.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,14 +21,6 @@ std::unique_lock<std::mutex> lockPlanner()
     return std::unique_lock<std::mutex>(planner);
 }
 #else
-// The library that defines `symbol` stays loaded until the process ends.
-void keepLoaded(void* symbol)
-{
-    Dl_info library{};
-    if (dladdr(symbol, &library) != 0 && library.dli_fname)
-        dlopen(library.dli_fname, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-}
-
 // FFTW's planner is shared by every library in the host's process (each of
 // our formats, and other plug-ins), which may plan on different threads at
 // once: FFTW's own lock, installed once, covers planning and destroying

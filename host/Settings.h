@@ -27,6 +27,10 @@ protected:
 // matches the middle of the run of values that show it, so that a choice
 // lands where the plug-in itself takes it as that choice. Throws HostError.
 void applySetting(ParameterAccess& access, const std::string& assignment);
+// What --set takes, for a program's help.
+inline constexpr const char* kSetHelp =
+    "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "
+    "the Clear engine's parameters also take what plays (Formant=-4, Width=80)";
 // Index of a parameter by its name (without case) or its number; -1 if none.
 int findParameter(const ParameterAccess& access, const std::string& nameOrIndex);
 

@@ -364,7 +364,7 @@ int main(int argc, char** argv)
     CLI::App app{"Renders audio through the Vocoder plug-in (or any VST 2.4 effect library) as a host would.\n"
                  "Stereo input files are mixed to mono for their input; the output is mono at the voice's rate (stereo "
                  "when the built-in engine's Width spreads the bands)."};
-    app.set_version_flag("--version", "vocoder-render " VOCODER_VERSION, "print the version and stop");
+    app.set_version_flag("--version", std::string("vocoder-render ") + identity::kVersion, "print the version and stop");
     app.add_option("--plugin", options.plugin,
                    "the plug-in library; without it, Vocoder.so is looked for beside this program, then in "
                    "../lib/vst from it, in the folders of $LXVST_PATH and $VST_PATH, in ~/.vst, "
@@ -380,8 +380,7 @@ int main(int argc, char** argv)
                    "a factory preset by name (see --list-presets) or a program file (.fxp), applied before any --set")
         ->type_name("NAME|FILE");
     app.add_option("--set", options.settings,
-                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "
-                   "the Clear engine's parameters also take what plays (Formant=-4, Width=80)");
+                   kSetHelp);
     app.add_option("--save-preset", options.savePreset,
                    "write the settings in effect (after --preset and --set) as a program file (.fxp) and stop")
         ->type_name("FILE");

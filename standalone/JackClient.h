@@ -1,5 +1,5 @@
 // The vocoder as a JACK client: audio inputs "modulator" and "carrier",
-// outputs "out_left" and "out_right" (the same signal), a MIDI input
+// outputs "out_left" and "out_right" (apart only where Width spreads the bands), a MIDI input
 // "midi_in". The engine runs in JACK's process callback and never
 // allocates, locks or waits there; blocks longer than the engine was
 // prepared for are processed in pieces. The ports' latency ranges carry the

@@ -1,7 +1,7 @@
 // vocoder: the vocoder as a JACK program for live use. A voice on
 // "modulator", a carrier on "carrier" or notes on "midi_in", the result on
-// "out_left" and "out_right"; the editor in a window of its own. The 28
-// settings are kept between runs in the user's configuration folder.
+// "out_left" and "out_right"; the editor in a window of its own. Every
+// setting is kept between runs in the user's configuration folder.
 #include "JackClient.h"
 #include "editor/VocoderGui.h"
 #include "host/ProgramFile.h"
@@ -34,7 +34,7 @@ public:
     bool open(double scale)
     {
         gui_.setScale(scale);
-        return gui_.openTopLevel("Vocoder");
+        return gui_.openTopLevel(identity::kName);
     }
     // False once the user closed the window.
     bool idle()
@@ -117,7 +117,7 @@ bool saveSettings(const StoreAccess& access, const std::vector<float>& later, co
 }
 
 struct Options {
-    std::string name = "Vocoder";
+    std::string name = identity::kName;
     bool connect = false;
     bool noGui = false;
     std::string preset;
@@ -225,7 +225,7 @@ int main(int argc, char** argv)
                  "synthesiser played on \"midi_in\"; the result on \"out_left\" and \"out_right\". The settings are "
                  "kept between runs in $XDG_CONFIG_HOME/vocoder (~/.config/vocoder).",
                  "vocoder");
-    app.set_version_flag("--version", "vocoder " VOCODER_VERSION, "print the version and stop");
+    app.set_version_flag("--version", std::string("vocoder ") + identity::kVersion, "print the version and stop");
     app.add_option("--name", options.name, "the JACK client's name (default \"Vocoder\")");
     app.add_flag("--connect", options.connect,
                  "connect the first capture port to modulator, out_left and out_right to the first two playback "
@@ -237,8 +237,7 @@ int main(int argc, char** argv)
         ->check(CLI::Range(1.0, 2.0));
     app.add_option("--preset", options.preset, "a factory preset by name or a program file (.fxp), applied before any --set");
     app.add_option("--set", options.settings,
-                   "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "
-                   "the Clear engine's parameters also take what plays (Formant=-4, Width=80)");
+                   kSetHelp);
     app.add_flag("--list-params", options.listParameters,
                  "print every parameter as the program would start (after the saved settings, --preset and --set), "
                  "and stop");

@@ -25,8 +25,6 @@ struct CRect {
         bottom += y;
         return *this;
     }
-    bool pointInside(const CPoint& p) const { return p.h >= left && p.h < right && p.v >= top && p.v < bottom; }
-    bool isEmpty() const { return right <= left || bottom <= top; }
     bool operator==(const CRect&) const = default;
 };
 

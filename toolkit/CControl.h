@@ -54,15 +54,12 @@ public:
     virtual void setBitmapOffset(const CPoint& offset) { bitmapOffset_ = offset; }
     virtual void alignBackOffset() { bitmapOffset_ = {size_.left, size_.top}; }
     virtual void setWheelStep(float step) { wheelStep_ = step; }
-    virtual float wheelStep() const { return wheelStep_; }
     // Clamps the value into [minimum, maximum].
     virtual void clampValue();
     // Left button with Control exactly: back to the default value as one edit. True if it acted.
     virtual bool resetOnControlClick(CDrawContext* context, std::int32_t buttons);
 
-    CControlListener* getListener() const { return listener_; }
     void setListener(CControlListener* listener) { listener_ = listener; }
-    CPoint bitmapOffset() const { return bitmapOffset_; }
 
 protected:
     void notifyIfDirty(CDrawContext* context);

@@ -62,9 +62,6 @@ public:
     void setClip(const CRect& rect);
 
     CRect clip() const { return clip_; }
-    CColor penColor() const { return frameColor_; }
-    CColor brushColor() const { return fillColor_; }
-    CColor textColor() const { return fontColor_; }
     std::int32_t penWidth() const { return lineWidth_; }
     std::int32_t fontIndex() const { return fontIndex_; }
     std::int32_t fontSize() const { return fontSize_; }

@@ -34,9 +34,7 @@ public:
 
     virtual void drawHandle(CDrawContext* context);
     virtual void setStartAngle(float angle);
-    virtual float startAngle() const { return startAngle_; }
     virtual void setRangeAngle(float angle);
-    virtual float rangeAngle() const { return rangeAngle_; }
     // Where the handle sits for `value`, relative to the knob's top left.
     virtual CPoint handlePoint(float value) const;
     // The value at `point` (relative to the knob's top left) on the arc; in
@@ -47,7 +45,6 @@ public:
     virtual void setHandleColor(const CColor& colour) { handleColour_ = colour; }
     virtual void setHandleImage(CBitmap* bitmap);
     virtual void setFineFactor(float factor) { fineFactor_ = factor; }
-    virtual float fineFactor() const { return fineFactor_; }
 
 protected:
     void recomputeAngles();

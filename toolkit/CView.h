@@ -157,7 +157,6 @@ public:
     // The topmost child whose hit area holds the point (container coordinates).
     virtual CView* viewAtPoint(const CPoint& where, bool deep = false) const;
     virtual void setBackgroundColor(const CColor& colour);
-    virtual CColor getBackgroundColor() const { return backgroundColor_; }
     virtual void setBackgroundOffset(const CPoint& offset) { backgroundOffset_ = offset; }
     virtual void setDrawOffscreen(bool value) { drawOffscreen_ = value; }
     // The next child after `current` (before it in reverse) that wants focus

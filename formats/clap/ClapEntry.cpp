@@ -1,7 +1,7 @@
 // The library's entry: one factory with one plug-in.
 #include "ClapPlugin.h"
 #include "clap_abi.h"
-#include "platform/KeepLoaded.h"
+#include "tools/KeepLoaded.h"
 
 #include <cairo.h>
 
@@ -38,7 +38,7 @@ const void* factory(const char* id) { return id && std::strcmp(id, CLAP_PLUGIN_F
 // cairo's tables outlive this library, kept reachable (see keepLoaded).
 __attribute__((constructor)) static void keepLibrariesLoaded()
 {
-    platform::keepLoaded(reinterpret_cast<void*>(&cairo_create));
+    keepLoaded(reinterpret_cast<void*>(&cairo_create));
 }
 
 extern "C" __attribute__((visibility("default"))) const clap_plugin_entry_t clap_entry = {CLAP_VERSION, init, deinit,

@@ -3,6 +3,7 @@
 #include "ClapEditor.h"
 #include "ClapParams.h"
 #include "ClapState.h"
+#include "parameters/Identity.h"
 #include "parameters/TextFormat.h"
 
 #include <algorithm>
@@ -20,7 +21,7 @@ constexpr ChangeMask kSizeBits = changeBit(kFftSize) | changeBit(kHopSize);
 }  // namespace
 
 const clap_plugin_descriptor_t ClapPlugin::kDescriptor = {
-    CLAP_VERSION, "com.velmora.vocoder", "Vocoder", "Velmora", "", "", "", VOCODER_VERSION,
+    CLAP_VERSION, identity::kClapId, identity::kName, identity::kVendor, "", "", "", identity::kVersion,
     "A voice shapes a carrier (a sidechain input or a built-in synthesiser) through a short-time Fourier transform",
     kFeatures};
 

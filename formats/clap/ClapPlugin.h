@@ -10,7 +10,7 @@
 #pragma once
 
 #include "clap_abi.h"
-#include "engine/EditQueue.h"
+#include "EditQueue.h"
 #include "engine/Engine.h"
 
 #include <atomic>

@@ -8,12 +8,14 @@
 
 #include "parameters/ParameterTable.h"
 
+#include "parameters/Identity.h"
+
 #include <cstdint>
 
 namespace lv2ports {
 
-inline constexpr const char* kPluginUri = "urn:velmora:vocoder";
-inline constexpr const char* kUiUri = "urn:velmora:vocoder#ui";
+inline constexpr const char* kPluginUri = identity::kLv2Uri;
+inline constexpr const char* kUiUri = identity::kLv2UiUri;
 
 enum Port : std::uint32_t {
     kModulator,

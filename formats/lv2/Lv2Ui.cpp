@@ -8,7 +8,7 @@
 // follows a new one set through the options interface.
 #include "Lv2Ports.h"
 #include "editor/VocoderGui.h"
-#include "platform/KeepLoaded.h"
+#include "tools/KeepLoaded.h"
 #include "platform/Window.h"
 
 #include <lv2/atom/atom.h>
@@ -240,7 +240,7 @@ const LV2UI_Descriptor kDescriptor = {lv2ports::kUiUri, instantiate, cleanup, po
 }  // namespace
 
 // Cairo's and pixman's tables outlive this library, kept reachable (see keepLoaded).
-__attribute__((constructor)) static void keepCairoLoaded() { platform::keepLoaded(reinterpret_cast<void*>(&cairo_create)); }
+__attribute__((constructor)) static void keepCairoLoaded() { keepLoaded(reinterpret_cast<void*>(&cairo_create)); }
 
 extern "C" __attribute__((visibility("default"))) const LV2UI_Descriptor* lv2ui_descriptor(std::uint32_t index)
 {

@@ -137,17 +137,17 @@ std::string parameterPort(int parameter)
     return out.str();
 }
 
-std::string plugin(int minor, int micro)
+std::string plugin()
 {
     std::ostringstream out;
     out << kPrefixes;
     out << "<" << kPluginUri << ">\n"
         << "    a lv2:Plugin, lv2:FilterPlugin, doap:Project ;\n"
-        << "    doap:name \"Vocoder\" ;\n"
-        << "    doap:maintainer [ foaf:name \"Velmora\" ] ;\n"
+        << "    doap:name \"" << identity::kName << "\" ;\n"
+        << "    doap:maintainer [ foaf:name \"" << identity::kVendor << "\" ] ;\n"
         << "    rdfs:comment \"A voice shapes a carrier (the sidechain input, or the built-in synthesiser played "
            "by MIDI) through a short-time Fourier transform.\" ;\n"
-        << "    lv2:minorVersion " << minor << " ;\n    lv2:microVersion " << micro << " ;\n"
+        << "    lv2:minorVersion " << identity::kMinor << " ;\n    lv2:microVersion " << identity::kPatch << " ;\n"
         << "    lv2:requiredFeature urid:map ;\n"
         << "    lv2:optionalFeature lv2:hardRTCapable, opts:options ;\n"
         << "    opts:supportedOption bufsz:maxBlockLength ;\n"
@@ -211,13 +211,13 @@ bool write(const std::string& path, const std::string& text)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: make_ttl BUNDLE_DIR MINOR MICRO\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_ttl BUNDLE_DIR\n");
         return 2;
     }
     const std::string dir = argv[1];
     const bool ok = write(dir + "/manifest.ttl", manifest()) &&
-                    write(dir + "/vocoder.ttl", plugin(std::atoi(argv[2]), std::atoi(argv[3]))) &&
+                    write(dir + "/vocoder.ttl", plugin()) &&
                     write(dir + "/presets.ttl", presets());
     if (!ok) {
         std::fprintf(stderr, "make_ttl: cannot write into %s\n", dir.c_str());

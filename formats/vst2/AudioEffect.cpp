@@ -195,6 +195,4 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     }
 }
 
-void AudioEffect::dB2string(float value, char* text, VstInt32 limit) { formatDecibels(value, text, limit); }
-void AudioEffect::float2string(float value, char* text, VstInt32 limit) { formatFloat(value, text, limit); }
 void AudioEffect::int2string(VstInt32 value, char* text, VstInt32 limit) { formatInteger(value, text, limit); }

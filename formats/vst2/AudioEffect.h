@@ -64,8 +64,6 @@ public:
 
     // Fixed-width number texts for parameter displays: at most `limit`
     // characters and a terminating zero.
-    static void dB2string(float value, char* text, VstInt32 limit);
-    static void float2string(float value, char* text, VstInt32 limit);
     static void int2string(VstInt32 value, char* text, VstInt32 limit);
 
 protected:

@@ -153,19 +153,19 @@ VstInt32 Vocoder::processEvents(VstEvents* events)
 
 bool Vocoder::getEffectName(char* name)
 {
-    copyText(name, "Vocoder", kVstMaxEffectNameLen - 1);
+    copyText(name, identity::kName, kVstMaxEffectNameLen - 1);
     return true;
 }
 
 bool Vocoder::getVendorString(char* text)
 {
-    copyText(text, "Velmora", kVstMaxVendorStrLen - 1);
+    copyText(text, identity::kVendor, kVstMaxVendorStrLen - 1);
     return true;
 }
 
 bool Vocoder::getProductString(char* text)
 {
-    copyText(text, "Vocoder", kVstMaxProductStrLen - 1);
+    copyText(text, identity::kName, kVstMaxProductStrLen - 1);
     return true;
 }
 

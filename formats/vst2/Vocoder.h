@@ -39,7 +39,7 @@ public:
     bool getEffectName(char* name) override;
     bool getVendorString(char* text) override;
     bool getProductString(char* text) override;
-    VstInt32 getVendorVersion() override { return 1000; }
+    VstInt32 getVendorVersion() override { return identity::kVendorVersion; }
     VstInt32 canDo(const char* text) override;
     VstPlugCategory getPlugCategory() override { return kPlugCategEffect; }
 

@@ -1,7 +1,7 @@
 // The library's entry points and its load notification.
 #include "Module.h"
 #include "Vocoder.h"
-#include "platform/KeepLoaded.h"
+#include "tools/KeepLoaded.h"
 
 #include <dlfcn.h>
 #include <cairo.h>
@@ -21,7 +21,7 @@ __attribute__((constructor)) static void recordModuleHandle()
         moduleHandle = info.dli_fbase;
 
     // cairo's tables outlive this library (see keepLoaded).
-    platform::keepLoaded(reinterpret_cast<void*>(&cairo_create));
+    keepLoaded(reinterpret_cast<void*>(&cairo_create));
 }
 
 void* libraryModuleHandle() { return moduleHandle; }

@@ -1,6 +1,7 @@
 // The dispatcher's answers, the capabilities and the host calls, through the
 // built library.
 #include "TestHost.h"
+#include "parameters/Identity.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ TEST_F(Dispatcher, FixedAnswers)
         {effOfflineNotify, 0, 0},
         {effProcessVarIo, 0, 0},
         {effSetBypass, 1, 0},
-        {effGetVendorVersion, 0, 1000},
+        {effGetVendorVersion, 0, identity::kVendorVersion},
         {effVendorSpecific, 0, 0},
         {effGetTailSize, 0, 0},
         {effGetParameterProperties, 0, 0},

@@ -2,7 +2,7 @@
 // the host: every begin reaches it before its values and its end, in the
 // order they were made, none merged or lost; values that found the ring full
 // arrive as the parameter's latest value instead.
-#include "engine/EditQueue.h"
+#include "formats/clap/EditQueue.h"
 
 #include <gtest/gtest.h>
 
