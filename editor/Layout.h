@@ -1,6 +1,6 @@
 // The editor's panels: their images and views in drawing order, with their
 // rectangles, images and strip arguments: the 49 views of the panel every
-// format shows, and the extension panel's below it. The editor builds its
+// format shows, and the pages below it. The editor builds its
 // view tree from these tables and the artwork generator lays its captions
 // out by them.
 #pragma once
@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace layout {
 
@@ -28,9 +29,6 @@ enum Image : std::int32_t {
     kFftSizes = 122,
     kHopSizes = 123,
     kNumberButtons = 124,
-    kExtensionPanel = 125,
-    kEngineButtons = 126,
-    kFreezeButtons = 127,
 };
 
 inline constexpr int kWidth = 500, kHeight = 374;
@@ -38,7 +36,7 @@ inline constexpr int kWidth = 500, kHeight = 374;
 // Tag of the two views that drive no parameter.
 inline constexpr std::int32_t kNoParameter = 999;
 
-enum class Kind : std::uint8_t { HelpIcon, Credits, Button, Knob, VerticalSlider, HorizontalSlider, Display, BandDisplay };
+enum class Kind : std::uint8_t { HelpIcon, Credits, Button, Knob, VerticalSlider, HorizontalSlider, Display, BandDisplay, Tabs };
 
 // Display alignment, as the text display takes it.
 inline constexpr std::int32_t kLeft = 0, kCentre = 1, kRight = 2;
@@ -113,55 +111,83 @@ inline constexpr std::array<View, 49> kViews{{
     {K::Display, kVocoderGain, 443, 260, 485, 270, 0, kRight, 0},
 }};
 
-// The panel the formats we design add below that one, for the parameters
-// beyond the VST 2 plug-in's: a column for each, and the band display (the
-// voice's and the output's band levels) across the bottom.
+// The pages the formats we design add below that panel, for the parameters
+// beyond the VST 2 plug-in's: tabs in the title row, each page a row of up to
+// eight columns laid out from the parameters' placement (a caption, then a
+// knob above its value display, or a button), and the band display (the
+// voice's and the output's band levels) across the bottom, in view on
+// every page.
 inline constexpr int kExtensionTop = kHeight, kExtensionHeight = 150;
+
+// The tabs' resource, a page's image and a page button's faces: the page
+// buttons' images are numbered after their parameter, so a new one needs no
+// number of its own.
+inline constexpr std::int32_t kTabs = 128;
+constexpr std::int32_t pageImage(Page page) { return 129 + static_cast<std::int32_t>(page); }
+constexpr std::int32_t buttonImage(std::int32_t parameter) { return 200 + parameter; }
+
+// Tag of the tabs, which choose the page shown and drive no parameter.
+inline constexpr std::int32_t kPageTabs = 998;
+inline constexpr std::int32_t kTabWidth = 56, kTabHeight = 15;
 
 namespace extension {
 constexpr std::int32_t column(int c) { return 40 + 60 * c; }  // a column's centre: eight across the panel
 inline constexpr std::int32_t kCaptionY = kExtensionTop + 27;
 inline constexpr std::int32_t kButtonTop = kExtensionTop + 34, kKnobTop = kExtensionTop + 38;
 inline constexpr std::int32_t kDisplayTop = kExtensionTop + 74;
-constexpr View button(int c, std::int32_t tag, std::int32_t image)
-{
-    return {Kind::Button, tag, column(c) - 24, kButtonTop, column(c) + 24, kButtonTop + 47, image, 2, 47};
-}
-constexpr View knob(int c, std::int32_t tag)
-{
-    return {Kind::Knob, tag, column(c) - 16, kKnobTop, column(c) + 16, kKnobTop + 32, kKnobStrip, 0, 0};
-}
-constexpr View display(int c, std::int32_t tag)
-{
-    return {Kind::Display, tag, column(c) - 26, kDisplayTop, column(c) + 26, kDisplayTop + 10, 0, kCentre, 0};
-}
+inline constexpr std::int32_t kTabsLeft = 14, kTabsTop = kExtensionTop + 5;
 }  // namespace extension
 
-inline constexpr std::array<View, 15> kExtensionViews{{
-    extension::button(0, kEngine, kEngineButtons),
-    extension::knob(1, kBands),
-    extension::display(1, kBands),
-    extension::knob(2, kFlatten),
-    extension::display(2, kFlatten),
-    extension::knob(3, kFormant),
-    extension::display(3, kFormant),
-    extension::knob(4, kSibilance),
-    extension::display(4, kSibilance),
-    extension::button(5, kFreeze, kFreezeButtons),
-    extension::knob(6, kMix),
-    extension::display(6, kMix),
-    extension::knob(7, ::kWidth),  // the parameter, not the panel's width
-    extension::display(7, ::kWidth),
-    {Kind::BandDisplay, kNoParameter, 20, kExtensionTop + 94, 480, kExtensionTop + 138, 0, 0, 0},
-}};
+inline constexpr View kTabsView{Kind::Tabs,
+                                kPageTabs,
+                                extension::kTabsLeft,
+                                extension::kTabsTop,
+                                extension::kTabsLeft + kTabWidth * kPages,
+                                extension::kTabsTop + kTabHeight,
+                                kTabs,
+                                kPages,
+                                kTabHeight};
+inline constexpr View kBandDisplayView{Kind::BandDisplay, kNoParameter, 20, kExtensionTop + 94, 480,
+                                       kExtensionTop + 138, 0, 0, 0};
 
-// The view of `kind` bound to `tag` in either panel; null if none has it.
-constexpr const View* find(Kind kind, std::int32_t tag)
+// The views of every page in parameter order, from the placement of each
+// parameter: a button, or a knob and its value display, in its column.
+inline const std::vector<View>& pageViews()
 {
-    for (const std::span<const View> table : {std::span<const View>(kViews), std::span<const View>(kExtensionViews)})
+    static const std::vector<View> views = [] {
+        using namespace extension;
+        std::vector<View> all;
+        for (std::int32_t tag = 0; tag < kNumParameters; ++tag) {
+            const Placement& at = parameter(tag).placement;
+            if (at.page == Page::first)
+                continue;
+            const std::int32_t x = column(at.slot);
+            if (at.control == Control::button) {
+                const auto faces = static_cast<std::int32_t>(parameter(tag).choices.size());
+                all.push_back({Kind::Button, tag, x - 24, kButtonTop, x + 24, kButtonTop + 47, buttonImage(tag), faces, 47});
+            } else {
+                all.push_back({Kind::Knob, tag, x - 16, kKnobTop, x + 16, kKnobTop + 32, kKnobStrip, 0, 0});
+                all.push_back({Kind::Display, tag, x - 26, kDisplayTop, x + 26, kDisplayTop + 10, 0, kCentre, 0});
+            }
+        }
+        return all;
+    }();
+    return views;
+}
+
+inline Page pageOf(const View& v) { return parameter(v.tag).placement.page; }
+
+// The view of `kind` bound to `tag` on the first panel, a page, the tabs or
+// the band display; null if none has it.
+inline const View* find(Kind kind, std::int32_t tag)
+{
+    for (const std::span<const View> table : {std::span<const View>(kViews), std::span<const View>(pageViews())})
         for (const View& v : table)
             if (v.kind == kind && v.tag == tag)
                 return &v;
+    for (const View* v : {&kTabsView, &kBandDisplayView})
+        if (v->kind == kind && v->tag == tag)
+            return v;
     return nullptr;
 }
 

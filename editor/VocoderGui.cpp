@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cmath>
 #include <cstring>
 
 using namespace VSTGUI;
@@ -143,19 +144,14 @@ void VocoderGui::buildViews(CFrame* target)
     releaseViews();
     target->setBackground(background_);
 
-    CBitmap* bitmaps[] = {new CBitmap(layout::kWaveButtons),   new CBitmap(layout::kOctaveButtons),
-                          new CBitmap(layout::kCarrierButtons), new CBitmap(layout::kModeButtons),
-                          new CBitmap(layout::kKnobStrip),      new CBitmap(layout::kVerticalFader),
-                          new CBitmap(layout::kHorizontalFader), new CBitmap(layout::kNumberButtons),
-                          new CBitmap(layout::kHelpIcon),       new CBitmap(layout::kCredits),
-                          new CBitmap(layout::kFftSizes),       new CBitmap(layout::kHopSizes),
-                          new CBitmap(layout::kEngineButtons),  new CBitmap(layout::kFreezeButtons),
-                          new CBitmap(layout::kExtensionPanel)};
+    // Each image once, made when a view first needs it.
+    std::vector<CBitmap*> bitmaps;
     const auto bitmap = [&](std::int32_t id) {
         for (CBitmap* b : bitmaps)
             if (b->resourceId() == id)
                 return b;
-        return static_cast<CBitmap*>(nullptr);
+        bitmaps.push_back(new CBitmap(id));
+        return bitmaps.back();
     };
     // One image of the strip at the view's top left: an image that failed to
     // load gives an empty rectangle.
@@ -165,20 +161,24 @@ void VocoderGui::buildViews(CFrame* target)
     };
 
     using layout::Kind;
-    const auto add = [&](const layout::View& v) {
+    // The view for a table entry, kept by the editor; the caller attaches it.
+    const auto make = [&](const layout::View& v) -> CView* {
         const auto index = static_cast<size_t>(v.tag);
         CControl* made = nullptr;
         switch (v.kind) {
         case Kind::HelpIcon:
             helpIcon_ = new CMovieBitmap(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, bitmap(v.image));
-            target->addView(helpIcon_);
-            return;
+            return helpIcon_;
         case Kind::Credits:
             credits_ = new CSplashScreen({v.left, v.top, v.right, v.bottom}, this, v.tag, bitmap(v.image),
                                          {layout::kCreditsLeft, layout::kCreditsTop, layout::kCreditsRight,
                                           layout::kCreditsBottom});
-            target->addView(credits_);
-            return;
+            return credits_;
+        case Kind::Tabs:
+            tabs_ = new CHorizontalSwitch(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, v.frames,
+                                          bitmap(v.image));
+            tabs_->setValue(v.frames > 1 ? static_cast<float>(page_) / static_cast<float>(v.frames - 1) : 0.0f);
+            return tabs_;
         case Kind::Button:
             made = new CAnimMovieButton(placed(v, v.frames), this, v.tag, v.frames, v.frameHeight, bitmap(v.image));
             break;
@@ -206,32 +206,56 @@ void VocoderGui::buildViews(CFrame* target)
             display->setFrameColor({231, 232, 228, 0});
             display->setValueFormatter(formatParameterText, &displayBindings_[index]);
             display->setValue(host_.parameterValue(v.tag));
-            target->addView(display);
             displays_[index] = display;
-            return;
+            return display;
         }
         case Kind::BandDisplay:
             bands_ = new CBarDisplay({v.left, v.top, v.right, v.bottom}, {20, 21, 24, 0}, {190, 194, 200, 0},
                                      {242, 132, 36, 0});
-            target->addView(bands_);
-            return;
+            return bands_;
         }
         made->setValue(host_.parameterValue(v.tag));
-        target->addView(made);
         controls_[index] = made;
+        return made;
     };
     for (const layout::View& v : layout::kViews)
-        add(v);
+        target->addView(make(v));
     if (panels_ == Panels::extended) {
         extension_ = new CView({0, layout::kExtensionTop, layout::kWidth, layout::kExtensionTop + layout::kExtensionHeight});
-        extension_->setBackground(bitmap(layout::kExtensionPanel));
         extension_->setMouseEnabled(false);
         target->addView(extension_);
-        for (const layout::View& v : layout::kExtensionViews)
-            add(v);
+        target->addView(make(layout::kTabsView));
+        target->addView(make(layout::kBandDisplayView));
+        // Every page's views are made, so that a hidden page follows its
+        // parameters too; only the page shown is on the frame.
+        for (const layout::View& v : layout::pageViews()) {
+            CView* view = make(v);
+            const int page = pageNumber(layout::pageOf(v));
+            pageViews_[static_cast<size_t>(page)].push_back(view);
+            if (page == page_)
+                target->addView(view);
+        }
+        for (int page = 0; page < kPages; ++page)
+            pageImages_[static_cast<size_t>(page)] = bitmap(layout::pageImage(static_cast<Page>(page + 1)));
+        for (CBitmap* image : pageImages_)
+            image->addRef();
+        extension_->setBackground(pageImages_[static_cast<size_t>(page_)]);
     }
     for (CBitmap* b : bitmaps)
         b->releaseRef();
+}
+
+void VocoderGui::showPage(int page)
+{
+    if (page < 0 || page >= kPages || page == page_ || !frame_ || !extension_)
+        return;
+    for (CView* view : pageViews_[static_cast<size_t>(page_)])
+        frame_->removeView(view, false);
+    for (CView* view : pageViews_[static_cast<size_t>(page)])
+        frame_->addView(view);
+    page_ = page;
+    extension_->setBackground(pageImages_[static_cast<size_t>(page)]);
+    frame_->markFrameDirty();
 }
 
 // The editor's creation references; the frame has let go of its own.
@@ -246,6 +270,11 @@ void VocoderGui::releaseViews()
     release(credits_);
     release(extension_);
     release(bands_);
+    release(tabs_);
+    for (auto& views : pageViews_)
+        views.clear();
+    for (auto*& image : pageImages_)
+        release(image);
     for (auto*& c : controls_)
         release(c);
     for (auto*& d : displays_)
@@ -304,8 +333,14 @@ void VocoderGui::idle()
 
 void VocoderGui::valueChanged(CDrawContext*, CControl* control)
 {
-    host_.performEdit(control->getTag(), control->getValue());
+    const std::int32_t tag = control->getTag();
+    if (tag == layout::kPageTabs)
+        showPage(static_cast<int>(std::lround(control->getValue() * static_cast<float>(kPages - 1))));
+    else if (isParameter(tag))
+        host_.performEdit(tag, control->getValue());
 }
+
+bool VocoderGui::isParameter(std::int32_t tag) { return tag >= 0 && tag < kNumParameters; }
 
 bool VocoderGui::modifierClicked(CDrawContext*, CControl*, std::int32_t) { return false; }
 
@@ -319,6 +354,9 @@ platform::Image* VocoderGui::drawPicture()
     CSplashScreen* shownCredits = credits_;
     CView* shownExtension = extension_;
     CBarDisplay* shownBands = bands_;
+    CControl* shownTabs = tabs_;
+    auto shownPages = pageViews_;
+    auto shownImages = pageImages_;
     // The picture's own views: the editor's stay as they are.
     controls_ = {};
     displays_ = {};
@@ -326,6 +364,10 @@ platform::Image* VocoderGui::drawPicture()
     credits_ = nullptr;
     extension_ = nullptr;
     bands_ = nullptr;
+    tabs_ = nullptr;
+    for (auto& views : pageViews_)
+        views.clear();
+    pageImages_ = {};
     buildViews(&offscreen);
     if (bands_)
         showBandLevels();
@@ -341,5 +383,8 @@ platform::Image* VocoderGui::drawPicture()
     credits_ = shownCredits;
     extension_ = shownExtension;
     bands_ = shownBands;
+    tabs_ = shownTabs;
+    pageViews_ = shownPages;
+    pageImages_ = shownImages;
     return picture;
 }

@@ -15,6 +15,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 namespace platform {
 class Image;
@@ -93,8 +94,17 @@ public:
     bool modifierClicked(VSTGUI::CDrawContext* context, VSTGUI::CControl* control, std::int32_t buttons) override;
 
     // FrameOwner
-    void beginEdit(std::int32_t tag) override { host_.beginEdit(tag); }
-    void endEdit(std::int32_t tag) override { host_.endEdit(tag); }
+    // Gestures on a parameter's control reach the host; the tabs' stay here.
+    void beginEdit(std::int32_t tag) override
+    {
+        if (isParameter(tag))
+            host_.beginEdit(tag);
+    }
+    void endEdit(std::int32_t tag) override
+    {
+        if (isParameter(tag))
+            host_.endEdit(tag);
+    }
     void pumpIdle() override { host_.gestureIdle(); }
     std::int32_t knobMode() const override { return knobModeSetting; }
     bool resizeWindow(std::int32_t width, std::int32_t height) override { return host_.resizeWindow(width, height); }
@@ -110,6 +120,10 @@ public:
     VSTGUI::CParamDisplay* display(std::int32_t index) const { return displays_[static_cast<size_t>(index)]; }
     VSTGUI::CSplashScreen* credits() const { return credits_; }
     VSTGUI::CBarDisplay* bandDisplay() const { return bands_; }
+    // The page shown below the first panel (0 for the first with a tab).
+    int page() const { return page_; }
+    // Shows that page; its controls show their parameters' values as they are.
+    void showPage(int page);
 
     // How knobs are dragged, for every editor of the library: 2 linear, other
     // circular. Each new editor sets it to linear; instances on any thread.
@@ -122,6 +136,7 @@ private:
     void takeOverChanges();
     void showBandLevels();
     void destroyFrame();
+    static bool isParameter(std::int32_t tag);
     bool adopt(VSTGUI::CFrame* frame);
 
     EditorHost& host_;
@@ -135,6 +150,11 @@ private:
     VSTGUI::CSplashScreen* credits_ = nullptr;
     VSTGUI::CView* extension_ = nullptr;
     VSTGUI::CBarDisplay* bands_ = nullptr;
+    VSTGUI::CControl* tabs_ = nullptr;
+    int page_ = 0;
+    // Each page's views, held by the editor whether shown or not, and its image.
+    std::array<std::vector<VSTGUI::CView*>, kPages> pageViews_;
+    std::array<VSTGUI::CBitmap*, kPages> pageImages_{};
     // The band display's bars as shown (0 … 1): they rise at once and fall
     // at a steady pace, so that the display reads at the editor's idle rate.
     std::array<float, VSTGUI::CBarDisplay::kMaxBars> shownVoice_{}, shownOutput_{};

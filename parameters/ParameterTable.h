@@ -59,8 +59,12 @@ enum class Reach { atOnce, perHop };
 enum class Formats { all, designed };
 
 // Where the editor shows a parameter: on the first panel, which every format
-// shows and whose places are fixed, or in a column of a page below it.
+// shows and whose places are fixed, or in a column of a page below it (in
+// the formats we design), each page with a tab of its title.
 enum class Page { first, clear };
+inline constexpr const char* kPageTitles[] = {nullptr, "CLEAR"};
+inline constexpr int kPages = static_cast<int>(std::size(kPageTitles)) - 1;  // the pages below the first panel
+inline constexpr int pageNumber(Page page) { return static_cast<int>(page) - 1; }  // 0 for the first with a tab
 enum class Control { knob, button, verticalSlider, horizontalSlider, numbers };
 struct Placement {
     Page page = Page::first;

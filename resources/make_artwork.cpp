@@ -13,6 +13,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <csetjmp>
 #include <cstdint>
@@ -367,16 +368,19 @@ void panel(cairo_t* cr, const Panel& p)
     linear(cr, p.x, p.y, p.x + p.w * 0.3, p.y + p.h, kPanelLight, kPanelShade);
     cairo_set_line_width(cr, 1);
     cairo_stroke(cr);
-    text(cr, p.title, p.x + 8, p.y + 8, 8.5, kInk, Align::Left, true, 1.2);
+    if (*p.title)
+        text(cr, p.title, p.x + 8, p.y + 8, 8.5, kInk, Align::Left, true, 1.2);
     cairo_rectangle(cr, p.x + 8, p.y + 14, p.w - 16, 1);
     set(cr, rgb(0, 0, 0, 0.18));
     cairo_fill(cr);
     cairo_rectangle(cr, p.x + 8, p.y + 15, p.w - 16, 1);
     set(cr, rgb(255, 255, 255, 0.55));
     cairo_fill(cr);
-    cairo_rectangle(cr, p.x + 8, p.y + 14, 18, 1);
-    set(cr, kAccent);
-    cairo_fill(cr);
+    if (*p.title) {
+        cairo_rectangle(cr, p.x + 8, p.y + 14, 18, 1);
+        set(cr, kAccent);
+        cairo_fill(cr);
+    }
 }
 
 void screw(cairo_t* cr, double x, double y)
@@ -398,6 +402,13 @@ const layout::View& viewFor(layout::Kind kind, std::int32_t tag)
         return *v;
     std::fprintf(stderr, "no view of that kind for tag %d\n", tag);
     std::abort();
+}
+
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
 }
 
 double centreX(const layout::View& v) { return (v.left + v.right) / 2.0; }
@@ -582,20 +593,16 @@ void appIcon(Canvas& canvas)
     cairo_restore(cr);
 }
 
-// The extension panel below the first: the Clear engine's controls, each
-// with its caption, and the band display's dark window with its legend.
-void extensionBackground(Canvas& canvas)
+// Below the first panel: the panel that holds the pages, its title row left
+// to the tabs, and the band display's dark window with its legend.
+constexpr Panel kPagesPanel{"", 8, 4, 484, 140};
+
+void pagesBase(cairo_t* cr)
 {
-    cairo_t* cr = canvas.cr;
-    using layout::Kind;
     const double top = layout::kExtensionTop;
     chassis(cr, layout::kExtensionHeight, 4242);
-    panel(cr, {"CLEAR ENGINE", 8, 4, 484, 140});
-    knobScales(cr, layout::kExtensionViews, top);
-    const char* const names[] = {"engine", "bands", "flatten", "formant", "sibilance", "freeze", "mix", "width"};
-    for (int c = 0; c < 8; ++c)
-        caption(cr, names[c], layout::extension::column(c), layout::extension::kCaptionY - top);
-    const auto& bands = viewFor(Kind::BandDisplay, layout::kNoParameter);
+    panel(cr, kPagesPanel);
+    const layout::View& bands = layout::kBandDisplayView;
     roundedRect(cr, bands.left - 3, bands.top - top - 3, bands.right - bands.left + 6, bands.bottom - bands.top + 6, 3);
     set(cr, rgb(20, 21, 24));
     cairo_fill_preserve(cr);
@@ -612,6 +619,45 @@ void extensionBackground(Canvas& canvas)
     set(cr, kAccent);
     cairo_fill(cr);
     text(cr, "output", right - 51, y, 7.5, kInkSoft, Align::Left);
+}
+
+// A page: the panel, and for each parameter placed on it its caption above
+// its column and, for a knob, the scale around it.
+void pageBackground(Canvas& canvas, Page page)
+{
+    cairo_t* cr = canvas.cr;
+    const double top = layout::kExtensionTop;
+    pagesBase(cr);
+    std::vector<layout::View> views;
+    for (const layout::View& v : layout::pageViews())
+        if (layout::pageOf(v) == page)
+            views.push_back(v);
+    knobScales(cr, views, top);
+    for (const layout::View& v : views)
+        if (v.kind != layout::Kind::Display)
+            caption(cr, parameter(v.tag).placement.caption, centreX(v), layout::extension::kCaptionY - top);
+}
+
+// The tabs over the title row, the page `shown` lit: its title in ink over
+// an accent bar, the others' titles soft.
+void tabs(cairo_t* cr, int shown)
+{
+    const double left = layout::extension::kTabsLeft, top = layout::extension::kTabsTop - layout::kExtensionTop;
+    cairo_save(cr);
+    cairo_translate(cr, -left, -top);
+    panel(cr, kPagesPanel);
+    for (int page = 0; page < kPages; ++page) {
+        const double x = left + layout::kTabWidth * page;
+        const bool lit = page == shown;
+        text(cr, kPageTitles[page + 1], x + layout::kTabWidth / 2.0, 12, 8.5, lit ? kInk : kInkSoft, Align::Centre,
+             true, 1.2);
+        if (lit) {
+            cairo_rectangle(cr, x + 6, 17.5, layout::kTabWidth - 12, 2);
+            set(cr, kAccent);
+            cairo_fill(cr);
+        }
+    }
+    cairo_restore(cr);
 }
 
 void credits(Canvas& canvas)
@@ -686,10 +732,22 @@ int main(int argc, char** argv)
     buttons(layout::kModeButtons, "mode", 48, 47, {"vocoder", "carrier", "modulator"}, 7.5);
     buttons(layout::kOctaveButtons, "octave", 32, 32, {"\xE2\x88\x92" "1", "=", "1", "2", "3", "4"}, 9);
     buttons(layout::kCarrierButtons, "carrier", 48, 47, {"synth", "audio"}, 8.5);
-    buttons(layout::kEngineButtons, "engine", 48, 47, {"classic", "clear"}, 8.0);
-    buttons(layout::kFreezeButtons, "freeze", 48, 47, {"off", "hold"}, 8.5);
-    ok &= write(dir, layout::kExtensionPanel, "extension", layout::kWidth, layout::kExtensionHeight,
-                extensionBackground);
+    // The pages: each page's image, the tabs with each page lit, and a
+    // button's faces for each parameter a page shows as a button.
+    for (int page = 1; page <= kPages; ++page) {
+        const auto shown = static_cast<Page>(page);
+        ok &= write(dir, layout::pageImage(shown), (std::string("page-") + lower(kPageTitles[page])).c_str(),
+                    layout::kWidth, layout::kExtensionHeight, [&](Canvas& c) { pageBackground(c, shown); });
+    }
+    ok &= write(dir, layout::kTabs, "tabs", layout::kTabWidth * kPages, layout::kTabHeight * kPages, [](Canvas& c) {
+        strip(c, kPages, layout::kTabHeight, tabs);
+    });
+    for (std::int32_t i = 0; i < kNumParameters; ++i) {
+        const Placement& at = parameter(i).placement;
+        if (at.page != Page::first && at.control == Control::button)
+            buttons(layout::buttonImage(i), parameter(i).symbol, 48, 47,
+                    std::vector<std::string>(at.buttonLabels.begin(), at.buttonLabels.end()), 8.0);
+    }
     {
         std::vector<std::string> numbers;
         for (int i = 0; i <= 12; ++i)

@@ -468,12 +468,13 @@ TEST_F(EditorWindow, GesturesFromEventsThroughTheHostInterface)
     }
 }
 
-// The extension panel in a window, behind the editor host alone, with
-// gestures from events: a drag on each of its knobs (down from the top half,
-// up from the bottom half) and a click on each of its buttons edits that
-// parameter, the edit begun and ended; at twice the size the same gestures,
-// at twice the coordinates and twice as long, make the same edits. Then 100
-// open and close cycles.
+// The pages in a window, behind the editor host alone, with gestures from
+// events: a click on a page's tab shows it (telling the host nothing), its
+// controls showing values the host set while it was hidden; a drag on each
+// of its knobs (down from the top half, up from the bottom half) and a click
+// on each of its buttons edits that parameter, the edit begun and ended; at
+// twice the size the same gestures, at twice the coordinates and twice as
+// long, make the same edits. Then 100 open and close cycles.
 TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
 {
     struct Host : EditorHost {
@@ -507,27 +508,43 @@ TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
             const layout::View* button = layout::find(layout::Kind::Button, index);
             ASSERT_TRUE(knob || button) << "parameter " << index << " has no control";
             const layout::View& v = knob ? *knob : *button;
+            // A gesture at (x, y) in units: a click, or with `drag` a drag of
+            // 40 units down (1) or up (-1).
+            const auto gesture = [&](int x, int y, int drag) {
+                std::atomic<bool> released{false};
+                std::thread hand([&] {
+                    Pointer pointer;
+                    pointer.moveTo(scale * x, scale * y);
+                    pointer.button(1, true);
+                    for (int step = 1; drag && step <= 8; ++step) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                        pointer.moveTo(scale * x, scale * (y + drag * 5 * step));
+                    }
+                    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+                    pointer.button(1, false);
+                    released = true;
+                });
+                const bool done = testdisplay::idleUntil(
+                    [&] { editor.idle(); }, [&] { return released.load() && !editor.getFrame()->inGesture(); });
+                hand.join();
+                return done;
+            };
+            // Its page, from its tab; a value the host set while it was hidden shows.
+            const int page = pageNumber(layout::pageOf(v));
+            host.values[static_cast<size_t>(index)] = page == editor.page() ? host.values[static_cast<size_t>(index)]
+                                                                              : 0.5f;
+            editor.parameterChanged(index);
+            editor.idle();
+            host.log.clear();
+            const layout::View& tabs = layout::kTabsView;
+            ASSERT_TRUE(gesture(tabs.left + layout::kTabWidth * page + layout::kTabWidth / 2, (tabs.top + tabs.bottom) / 2, 0));
+            EXPECT_EQ(editor.page(), page);
+            EXPECT_TRUE(host.log.empty()) << host.log.front();
+            EXPECT_EQ(editor.control(index)->getValue(), host.values[static_cast<size_t>(index)]);
+
             const float before = host.values[static_cast<size_t>(index)];
             const int direction = before > 0.5f ? 1 : -1;  // down from the top half
-            host.log.clear();
-            std::atomic<bool> released{false};
-            std::thread hand([&] {
-                Pointer pointer;
-                const int x = scale * (v.left + v.right) / 2, y = scale * (v.top + v.bottom) / 2;
-                pointer.moveTo(x, y);
-                pointer.button(1, true);
-                for (int step = 1; knob && step <= 8; ++step) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(30));
-                    pointer.moveTo(x, y + scale * direction * 5 * step);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(60));
-                pointer.button(1, false);
-                released = true;
-            });
-            const bool done = testdisplay::idleUntil([&] { editor.idle(); },
-                                                     [&] { return released.load() && !editor.getFrame()->inGesture(); });
-            hand.join();
-            ASSERT_TRUE(done);
+            ASSERT_TRUE(gesture((v.left + v.right) / 2, (v.top + v.bottom) / 2, knob ? direction : 0));
             EXPECT_NE(host.values[static_cast<size_t>(index)], before) << kParameterTable[static_cast<size_t>(index)].title;
             ASSERT_FALSE(host.log.empty()) << index;
             EXPECT_EQ(host.log.front(), "begin " + std::to_string(index));
