@@ -65,7 +65,13 @@ ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int 
     if (!in)
         throw fail("cannot read it");
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    return parseProgramFile(bytes, path, pluginId, parameterCount);
+}
 
+ProgramFile parseProgramFile(const std::vector<unsigned char>& bytes, const std::string& path, std::int32_t pluginId,
+                             int parameterCount)
+{
+    const auto fail = [&](const std::string& why) { return HostError("preset " + path + ": " + why); };
     if (bytes.size() < 4 || std::memcmp(bytes.data(), "CcnK", 4) != 0)
         throw fail("not a VST program file (it does not begin with \"CcnK\")");
     if (bytes.size() < 12)

@@ -31,6 +31,9 @@ struct ProgramFile {
 // chunk, another plug-in's id, another count for another plug-in, a bad
 // value anywhere) throws HostError naming the file and what is wrong with it.
 ProgramFile readProgramFile(const std::string& path, std::int32_t pluginId, int parameterCount);
+// The same for a file's bytes; `path` names it in the errors.
+ProgramFile parseProgramFile(const std::vector<unsigned char>& bytes, const std::string& path, std::int32_t pluginId,
+                             int parameterCount);
 
 // A factory preset by name (for the Vocoder's id only), or a program file
 // (a name with a slash or ending in .fxp, or one that exists), as

@@ -3,7 +3,7 @@
 #   vocoder_<version>_amd64.deb             for Debian 12 and its derivatives,
 #                                           its dependencies found by dpkg-shlibdeps
 #   vocoder-<version>-linux-x86_64.tar.gz   the same files built portable (FFTW,
-#                                           libsmf and the C++ runtime linked in),
+#                                           and the C++ runtime linked in),
 #                                           with install.sh
 # The version is the project's (CMakeLists.txt).
 set -euo pipefail

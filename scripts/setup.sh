@@ -6,7 +6,7 @@
 set -euo pipefail
 
 build_packages=(g++ cmake make pkg-config libfftw3-dev libpng-dev zlib1g-dev
-                libcli11-dev libsndfile1-dev libsamplerate0-dev libsmf-dev libcairo2-dev libx11-dev fonts-liberation
+                libcli11-dev libsndfile1-dev libsamplerate0-dev libcairo2-dev libx11-dev fonts-liberation
                 lv2-dev libjack-jackd2-dev)
 package_packages=(dpkg-dev lintian)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev binutils clang libclang-rt-14-dev xvfb libxtst-dev

@@ -5,7 +5,7 @@
 # (and from fresh builds the packages, which are checked),
 # an AddressSanitizer + UndefinedBehaviorSanitizer build, and a
 # ThreadSanitizer build of the tests where threads meet, then 30 s of
-# fuzzing the PNG decoder.
+# fuzzing for each reader of outside data.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh test
@@ -82,11 +82,39 @@ cmake -S . -B build/test-tsan -DCMAKE_BUILD_TYPE=Debug -DVOCODER_SANITIZE=thread
 cmake --build build/test-tsan -j"$jobs" --target thread_tests
 TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/test-tsan --output-on-failure -R Threads
 
-echo "== PNG decoder under libFuzzer (30 s)"
+echo "== every reader of outside data under libFuzzer (30 s each)"
+fuzzers=(png_fuzzer clap_state_fuzzer program_file_fuzzer midi_file_fuzzer typed_text_fuzzer lv2_fuzzer)
 cmake -S . -B build/test-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
     -DVOCODER_TESTS=OFF -DVOCODER_FUZZ=ON >/dev/null
-cmake --build build/test-fuzz -j"$jobs" --target png_fuzzer png_seeds
-rm -rf build/test-fuzz/corpus && mkdir -p build/test-fuzz/corpus
-build/test-fuzz/png_seeds build/test-fuzz/corpus
-ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$(pwd)/scripts/lsan.supp" \
-    build/test-fuzz/png_fuzzer -max_total_time=30 -rss_limit_mb=2048 -print_final_stats=1 build/test-fuzz/corpus
+cmake --build build/test-fuzz -j"$jobs" --target "${fuzzers[@]}" png_seeds
+# Each starts from seeds of its kind and the inputs that once found a fault
+# (fuzz/regressions/<name>/), kept so that the fault stays mended.
+seed() {  # target, then files
+    local dir=build/test-fuzz/corpus/$1
+    shift
+    mkdir -p "$dir"
+    [[ $# -gt 0 ]] && cp "$@" "$dir/"
+    return 0
+}
+rm -rf build/test-fuzz/corpus
+seed png_fuzzer && build/test-fuzz/png_seeds build/test-fuzz/corpus/png_fuzzer
+seed clap_state_fuzzer tests/data/clap-state-v1.bin
+seed program_file_fuzzer presets/*.fxp tests/data/settings-1.0.fxp
+seed midi_file_fuzzer demo/chords.mid
+seed typed_text_fuzzer
+seed lv2_fuzzer
+for name in "${fuzzers[@]}"; do
+    regressions=fuzz/regressions/${name%_fuzzer}
+    [[ -d $regressions ]] && cp "$regressions"/* "build/test-fuzz/corpus/$name/"
+    log=build/test-fuzz/$name.log
+    # The log holds what the target prints; its last line is shown, and its
+    # end when a run fails.
+    if ! ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$(pwd)/scripts/lsan.supp" \
+        "build/test-fuzz/$name" -max_total_time=30 -rss_limit_mb=2048 -print_final_stats=1 \
+        "build/test-fuzz/corpus/$name" >"$log" 2>&1; then
+        tail -n 80 "$log"
+        echo "$name: failed" >&2
+        exit 1
+    fi
+    echo "$name: $(grep -E '^Done' "$log")"
+done

@@ -55,8 +55,8 @@ private:
     std::uint32_t noise_ = 1;
 
     float lowCutHz_ = 200.0f;
-    PeakSettings peak1Settings_{{800.0f}};
-    PeakSettings peak2Settings_{{2000.0f}};
+    PeakSettings peak1Settings_{800.0f};
+    PeakSettings peak2Settings_{2000.0f};
     float highCutHz_ = 8000.0f;
     int sampleRate_;
     bool changed_ = false;

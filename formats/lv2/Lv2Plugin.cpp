@@ -133,8 +133,13 @@ void takeEvents(Plugin& p)
 {
     if (!p.midiIn)
         return;
+    const auto* end = reinterpret_cast<const uint8_t*>(&p.midiIn->body) + p.midiIn->atom.size;
     LV2_ATOM_SEQUENCE_FOREACH(p.midiIn, event)
     {
+        // An event that would reach past the sequence ends it.
+        const auto* body = reinterpret_cast<const uint8_t*>(event + 1);
+        if (body > end || event->body.size > static_cast<uint32_t>(end - body))
+            break;
         if (event->body.type != p.midiEvent || event->body.size == 0 || event->body.size > 3)
             continue;
         const auto* bytes = reinterpret_cast<const uint8_t*>(LV2_ATOM_BODY_CONST(&event->body));
