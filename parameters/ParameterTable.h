@@ -106,6 +106,7 @@ struct ParameterSpec {
     Reach reach;
     Formats formats;
     Placement placement;
+    const char* summary;  // what it does, for the documents
 };
 
 extern const std::array<ParameterSpec, kNumParameters> kParameterTable;
