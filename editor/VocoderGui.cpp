@@ -247,8 +247,12 @@ void VocoderGui::buildViews(CFrame* target)
 
 void VocoderGui::showPage(int page)
 {
-    if (page < 0 || page >= kPages || page == page_ || !frame_ || !extension_)
+    if (page < 0 || page >= kPages || page == page_)
         return;
+    if (!frame_ || !extension_) {  // shown when the editor opens
+        page_ = page;
+        return;
+    }
     for (CView* view : pageViews_[static_cast<size_t>(page_)])
         frame_->removeView(view, false);
     for (CView* view : pageViews_[static_cast<size_t>(page)])

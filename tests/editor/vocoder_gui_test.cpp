@@ -191,6 +191,7 @@ TEST(VocoderGui, TheExtensionPanelFollowsItsParametersAndTheBandLevels)
     EXPECT_EQ(editor.height(), layout::kHeight + layout::kExtensionHeight);
     const auto picture = [&] { return std::unique_ptr<platform::Image>(editor.drawPicture()); };
     for (std::int32_t index = kVst2Parameters; index < kNumParameters; ++index) {
+        editor.showPage(pageNumber(parameter(index).placement.page));
         const auto before = picture();
         host.values[static_cast<size_t>(index)] = host.values[static_cast<size_t>(index)] > 0.5f ? 0.0f : 1.0f;
         editor.parameterChanged(index);
