@@ -14,6 +14,11 @@ enum class CarrierSource { Synth, Audio2 };
 
 namespace mapping {
 
+// A straight line from `Low` at 0 to `High` at 1, for a new parameter's
+// range: linear<mapping::line<-12.0, 12.0>> in its descriptor.
+template <double Low, double High>
+constexpr double line(float x) { return Low + (High - Low) * x; }
+
 // ---- Equaliser, in double (the displays truncate these; the filters keep floats).
 constexpr double lowCutHz(float x) { return 2980.0 * x + 20.0; }
 constexpr double peakHz(float x) { return 19980.0 * x + 20.0; }

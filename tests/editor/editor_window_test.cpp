@@ -501,6 +501,7 @@ TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
         for (int i = 0; i < kNumParameters; ++i)
             host.values[static_cast<size_t>(i)] = kParameterTable[static_cast<size_t>(i)].defaultValue;
         editor.setScale(scale);
+        editor.showPage(0);
         ASSERT_TRUE(editor.open(reinterpret_cast<void*>(tall)));
         ASSERT_TRUE(testdisplay::idleUntil([&] { editor.idle(); }, [&] { return !editor.getFrame()->isDirty(); }));
         for (std::int32_t index = kVst2Parameters; index < kNumParameters; ++index) {
@@ -531,8 +532,9 @@ TEST_F(EditorWindow, TheExtensionPanelsControlsEditTheirParameters)
             };
             // Its page, from its tab; a value the host set while it was hidden shows.
             const int page = pageNumber(layout::pageOf(v));
-            host.values[static_cast<size_t>(index)] = page == editor.page() ? host.values[static_cast<size_t>(index)]
-                                                                              : 0.5f;
+            const auto& choices = parameter(index).choices;
+            if (page != editor.page())
+                host.values[static_cast<size_t>(index)] = choices.empty() ? 0.5f : choices.back().value;
             editor.parameterChanged(index);
             editor.idle();
             host.log.clear();

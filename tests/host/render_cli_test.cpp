@@ -427,7 +427,7 @@ TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)
     // without their label, and show it again; beyond the range is an error.
     result = runRender("--built-in --set Formant=-4 --set \"Width=80 %\" --set Bands=40 --list-params");
     ASSERT_EQ(result.code, 0) << result.output;
-    EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 37);  // a heading and 36 parameters
+    EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1 + kNumParameters);  // and a heading
     EXPECT_NE(result.output.find("Bands                  0.428571  40 "), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Formant                0.333333  -4.0 st"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Width                  0.800000  80 %"), std::string::npos) << result.output;
