@@ -394,7 +394,7 @@ int main(int argc, char** argv)
     app.add_option("--editor-png", options.editorPicture,
                    "write a picture of the editor as it looks with the --preset and --set values (the plug-in linked "
                    "into this program; with the built-in engine, the editor of LV2, CLAP and the standalone program, "
-                   "its extension panel included)")
+                   "its pages included)")
         ->type_name("FILE");
     app.add_option("--editor-scale", options.editorScale,
                    "draw that picture at 1, 1.5 or 2 pixels to a point, as a host or the desktop would scale it "

@@ -66,11 +66,11 @@ inline float octaveMultiplier(float x)
     if (x < 1.0f) return 6.0f;
     return 8.0f;
 }
-// The value inside the step of a factor: x0.5 at 0 (the default), the
-// others at their steps' middles, x8 at 1.
+// The value at the start of a factor's step, where the editor's button
+// shows that factor's face whole: x0.5 at 0, x1 at 0.2, … x8 at 1.
 constexpr float octaveNormalised(double factor)
 {
-    return factor <= 0.5 ? 0.0f : factor <= 1 ? 0.3f : factor <= 2 ? 0.5f : factor <= 4 ? 0.7f : factor < 8 ? 0.9f : 1.0f;
+    return factor <= 0.5 ? 0.0f : factor <= 1 ? 0.2f : factor <= 2 ? 0.4f : factor <= 4 ? 0.6f : factor < 8 ? 0.8f : 1.0f;
 }
 constexpr double octaveFactor(float x) { return x < 0.2f ? 0.5 : x < 0.4f ? 1 : x < 0.6f ? 2 : x < 0.8f ? 4 : x < 1.0f ? 6 : 8; }
 
