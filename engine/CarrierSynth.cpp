@@ -155,6 +155,22 @@ void SynthVoice::release()
         releasing_() = true;
 }
 
+// From the level it has now: an attack stops where it is, a release goes
+// on from where it is, quicker.
+void SynthVoice::fadeOut(float seconds)
+{
+    if (!active_())
+        return;
+    if (attacking_() && attackPosition_() <= 1.0f)
+        releasePosition_() = 1.0f - attackPosition_();
+    else if (!releasing_())
+        releasePosition_() = 0.0f;
+    attacking_() = false;
+    releasing_() = true;
+    const float steps = std::max(1.0f, seconds * sampleRate_());
+    releaseIncrement_() = std::max(releaseIncrement_(), (kReleaseEnd - releasePosition_()) / steps);
+}
+
 void SynthVoice::stop()
 {
     active_() = false;
@@ -304,12 +320,69 @@ void CarrierSynth::noteOn(int key, float velocity)
         return;
     for (int slot = 0; slot < kVoices; ++slot) {
         SynthVoice& voice = voices_[static_cast<size_t>(slot)];
-        if (!voice.active()) {
+        if (!voice.active() && pending_[static_cast<size_t>(slot)].key < 0) {
             voice.noteOn(key, velocity);
             noteOf_[static_cast<size_t>(slot)] = key;
+            startedAt_[static_cast<size_t>(slot)] = ++clock_;
             return;
         }
     }
+    if (!playerControls_)
+        return;
+    const int slot = voiceToTake();
+    if (slot < 0)
+        return;
+    const auto s = static_cast<size_t>(slot);
+    voices_[s].fadeOut(kStealFadeSeconds);
+    sustained_[s] = false;
+    noteOf_[s] = key;
+    pending_[s] = {key, velocity};
+    ++pendingCount_;
+}
+
+// The voice a note takes when all sound: the one released longest ago (by
+// its key, the pedal holding it or not), else the one held longest; none
+// when every voice already waits for a note.
+int CarrierSynth::voiceToTake()
+{
+    int released = -1, held = -1;
+    for (int slot = 0; slot < kVoices; ++slot) {
+        const auto s = static_cast<size_t>(slot);
+        if (pending_[s].key >= 0)
+            continue;
+        if (noteOf_[s] < 0) {
+            if (released < 0 || releasedAt_[s] < releasedAt_[static_cast<size_t>(released)])
+                released = slot;
+        } else if (held < 0 || startedAt_[s] < startedAt_[static_cast<size_t>(held)]) {
+            held = slot;
+        }
+    }
+    return released >= 0 ? released : held;
+}
+
+// Each waiting note whose voice has faded starts, with the voice's own release.
+void CarrierSynth::startPending()
+{
+    for (int slot = 0; slot < kVoices; ++slot) {
+        const auto s = static_cast<size_t>(slot);
+        SynthVoice& voice = voices_[s];
+        if (pending_[s].key < 0 || voice.active())
+            continue;
+        voice.setRelease(lanes_.releaseSeconds[slot]);
+        voice.noteOn(pending_[s].key, pending_[s].velocity);
+        startedAt_[s] = ++clock_;
+        pending_[s] = {};
+        --pendingCount_;
+    }
+}
+
+void CarrierSynth::cancelPending(int slot)
+{
+    const auto s = static_cast<size_t>(slot);
+    if (pending_[s].key < 0)
+        return;
+    pending_[s] = {};
+    --pendingCount_;
 }
 
 void CarrierSynth::noteOff(int key)
@@ -317,17 +390,44 @@ void CarrierSynth::noteOff(int key)
     const auto held = std::find(noteOf_.begin(), noteOf_.end(), key);
     if (held == noteOf_.end())
         return;
-    voices_[static_cast<size_t>(held - noteOf_.begin())].release();
+    const auto slot = static_cast<size_t>(held - noteOf_.begin());
     *held = -1;
+    releasedAt_[slot] = ++clock_;
+    if (pending_[slot].key >= 0) {  // released before it could start
+        cancelPending(static_cast<int>(slot));
+        return;
+    }
+    if (playerControls_ && sustain_)
+        sustained_[slot] = true;
+    else
+        voices_[slot].release();
+}
+
+void CarrierSynth::setSustain(bool down)
+{
+    if (!playerControls_)
+        return;
+    sustain_ = down;
+    if (down)
+        return;
+    for (int slot = 0; slot < kVoices; ++slot)
+        if (sustained_[static_cast<size_t>(slot)]) {
+            voices_[static_cast<size_t>(slot)].release();
+            sustained_[static_cast<size_t>(slot)] = false;
+        }
 }
 
 void CarrierSynth::allNotesOff()
 {
-    for (int slot = 0; slot < kVoices; ++slot)
-        if (noteOf_[static_cast<size_t>(slot)] >= 0) {
-            voices_[static_cast<size_t>(slot)].release();
-            noteOf_[static_cast<size_t>(slot)] = -1;
+    for (int slot = 0; slot < kVoices; ++slot) {
+        const auto s = static_cast<size_t>(slot);
+        cancelPending(slot);
+        if (noteOf_[s] >= 0 || sustained_[s]) {
+            voices_[s].release();
+            noteOf_[s] = -1;
+            sustained_[s] = false;
         }
+    }
 }
 
 void CarrierSynth::allSoundOff()
@@ -335,16 +435,25 @@ void CarrierSynth::allSoundOff()
     for (SynthVoice& voice : voices_)
         voice.stop();
     noteOf_.fill(-1);
+    sustained_.fill(false);
+    pending_.fill({});
+    pendingCount_ = 0;
 }
 
 // Held or in its release: either way the key's voice ends now.
 void CarrierSynth::chokeNote(int key)
 {
     for (int slot = 0; slot < kVoices; ++slot) {
-        SynthVoice& voice = voices_[static_cast<size_t>(slot)];
-        if (voice.active() && voice.key() == key) {
+        const auto s = static_cast<size_t>(slot);
+        if (pending_[s].key == key) {
+            cancelPending(slot);
+            noteOf_[s] = -1;
+        }
+        SynthVoice& voice = voices_[s];
+        if (voice.active() && voice.key() == key && pending_[s].key < 0) {
             voice.stop();
-            noteOf_[static_cast<size_t>(slot)] = -1;
+            noteOf_[s] = -1;
+            sustained_[s] = false;
         }
     }
 }
@@ -608,7 +717,16 @@ void CarrierSynth::renderBlock(float* out, int count)
     // Indices outside 0 … 3 play noise, as the voice-by-voice step does.
     w1 = w1 < 0 || w1 > 3 ? kMixed : w1;
     w2 = w2 < 0 || w2 > 3 ? kMixed : w2;
-    renderRuns[static_cast<std::size_t>(w1 + 5 * w2 + 25 * modulation)](lanes_, noise_, noise1_, noise2_, out, count);
+    const RenderRun run = renderRuns[static_cast<std::size_t>(w1 + 5 * w2 + 25 * modulation)];
+    // While notes wait for their voices' fades, sample by sample, so each
+    // starts at the sample its fade ends.
+    int i = 0;
+    for (; i < count && pendingCount_ > 0; ++i) {
+        run(lanes_, noise_, noise1_, noise2_, out + i, 1);
+        startPending();
+    }
+    if (i < count)
+        run(lanes_, noise_, noise1_, noise2_, out + i, count - i);
 }
 
 float CarrierSynth::render()

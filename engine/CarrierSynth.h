@@ -75,6 +75,8 @@ public:
     void noteOn(int key, float velocity);
     void release();
     void stop();  // silent at once, free for the next note
+    // Fades out from the level it has now within `seconds`, then is free.
+    void fadeOut(float seconds);
     void setPitchBend(float x);
     void setModulation(float x);
     void setOsc2(int index, float volume, float multiplier);
@@ -151,6 +153,15 @@ public:
     void allNotesOff() override;
     void allSoundOff() override;
     void chokeNote(int key) override;
+    void setSustain(bool down) override;
+
+    // What a player meets in the formats we design: the sustain pedal holds
+    // released notes, and a note that finds every voice sounding takes the
+    // one released longest ago, else the one held longest, faded out first
+    // over a few milliseconds (the note starts when the fade ends). Without
+    // it, the pedal does nothing and a seventeenth note is dropped.
+    void setPlayerControls(bool on) { playerControls_ = on; }
+    static constexpr float kStealFadeSeconds = 0.003f;
 
     // Parameter settings, as they play: waveforms 0 sine, 1 sawtooth,
     // 2 square, 3 noise; OSC 2's amplitude and frequency factor; semitones;
@@ -174,12 +185,30 @@ public:
     const SynthVoice& voice(int slot) const { return voices_[static_cast<std::size_t>(slot)]; }
     SynthVoice& voice(int slot) { return voices_[static_cast<std::size_t>(slot)]; }
     int noteOf(int slot) const { return noteOf_[static_cast<std::size_t>(slot)]; }
+    // A note waiting for its voice's fade to end, or -1.
+    int pendingNoteOf(int slot) const { return pending_[static_cast<std::size_t>(slot)].key; }
     int soundingVoices() const;
 
 private:
     VoiceLanes lanes_{};
     std::array<SynthVoice, kVoices> voices_;
-    std::array<int, kVoices> noteOf_{};
+    // Voices whose notes wait for the fade of the note they take over from.
+    struct Pending {
+        int key = -1;
+        float velocity = 0.0f;
+    };
+    int voiceToTake();
+    void startPending();
+    void cancelPending(int slot);
+
+    std::array<int, kVoices> noteOf_{};  // the key holding each voice, or -1
+    bool playerControls_ = false;
+    bool sustain_ = false;
+    std::array<bool, kVoices> sustained_{};  // released by its key, held by the pedal
+    std::array<std::uint32_t, kVoices> startedAt_{}, releasedAt_{};
+    std::uint32_t clock_ = 0;  // counts note-ons and releases, for their order
+    std::array<Pending, kVoices> pending_{};
+    int pendingCount_ = 0;
     int bendRange_ = 2;
     int transposition_ = 0;
     float modulation_ = 0.0f;

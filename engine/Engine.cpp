@@ -51,6 +51,7 @@ inline float sanitised(float x)
 // and the buffers sized for the default FFT size.
 Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
 {
+    synth_.setPlayerControls(dialect == Dialect::extended);
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
     const SpectralPair sizes = parameters_.sizes();

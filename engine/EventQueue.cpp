@@ -42,6 +42,8 @@ void EventQueue::deliverDueEvents(std::int32_t i, MidiReceiver& receiver)
                 receiver.allSoundOff();
             else if (key == 123)
                 receiver.allNotesOff();
+            else if (key == 64)
+                receiver.setSustain(value >= 64);
             break;
         case 0xE0:
             receiver.setPitchBend(static_cast<float>((value * 128 + key) / 16384.0));

@@ -27,6 +27,7 @@ public:
     virtual void allNotesOff() = 0;               // every held note released
     virtual void allSoundOff() = 0;               // every voice silent at once
     virtual void chokeNote(int key) = 0;          // that key's voice silent at once
+    virtual void setSustain(bool down) = 0;       // the sustain pedal (controller 64 at 64 or more)
 
 protected:
     ~MidiReceiver() = default;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -263,4 +265,92 @@ TEST(CarrierSynth, AllVoicesAtOnceEqualVoiceByVoice)
     ASSERT_EQ(actual.size(), expected.size());
     for (size_t i = 0; i < actual.size(); ++i)
         ASSERT_EQ(actual[i], expected[i]) << i;
+}
+
+// What a player meets in the formats we design: the pedal holds a released
+// note until it comes up; a seventeenth note takes the voice released
+// longest ago, else the one held longest, after a fade that adds no step
+// larger than the sine voices' own; without the player controls (the VST 2
+// library) the pedal does nothing and the seventeenth note is dropped.
+TEST(CarrierSynth, SustainPedalAndVoiceStealing)
+{
+    const auto makeSynth = [](bool playerControls) {
+        auto synth = std::make_unique<CarrierSynth>();
+        synth->setPlayerControls(playerControls);
+        synth->setOsc1Waveform(0);
+        synth->setOsc2(0, 0.0f, 1.0f);
+        synth->setAttack(mapping::attackSeconds(0.0f));
+        synth->setRelease(mapping::releaseSeconds(0.02f));
+        return synth;
+    };
+    const auto rms = [](const std::vector<float>& x) {
+        double sum = 0.0;
+        for (float v : x)
+            sum += static_cast<double>(v) * v;
+        return std::sqrt(sum / static_cast<double>(x.size()));
+    };
+    for (const bool controls : {true, false}) {
+        auto synth = makeSynth(controls);
+        synth->noteOn(60, 1.0f);
+        const double playing = rms(render(*synth, 4410));
+        synth->setSustain(true);
+        synth->noteOff(60);
+        render(*synth, 22050);
+        const double held = rms(render(*synth, 4410));
+        if (controls) {
+            EXPECT_NEAR(held, playing, 0.01 * playing);
+            synth->setSustain(false);
+            render(*synth, 2205);
+        }
+        EXPECT_EQ(rms(render(*synth, 441)), 0.0) << controls;
+    }
+
+    for (const bool controls : {true, false}) {
+        auto synth = makeSynth(controls);
+        synth->setRelease(mapping::releaseSeconds(1.0f));  // released notes sound on
+        for (int key = 40; key < 56; ++key)
+            synth->noteOn(key, 1.0f);
+        render(*synth, 441);
+        synth->noteOff(45);
+        synth->noteOff(41);
+        const std::vector<float> before = render(*synth, 2205);
+        int oldest = 0;
+        while (synth->voice(oldest).key() != 40)
+            ++oldest;
+        synth->noteOn(70, 1.0f);  // takes 45's voice, released longest ago
+        synth->noteOn(71, 1.0f);  // then 41's
+        synth->noteOn(72, 1.0f);  // then the oldest held: 40's
+        // 40 fades for 3 ms (132 samples at 44.1 kHz) before 72 starts in its voice.
+        std::vector<float> during = render(*synth, 128);
+        EXPECT_EQ(synth->voice(oldest).key(), 40);
+        EXPECT_EQ(synth->pendingNoteOf(oldest), controls ? 72 : -1);
+        const std::vector<float> rest = render(*synth, 313);
+        during.insert(during.end(), rest.begin(), rest.end());
+        std::vector<int> keys;
+        for (int slot = 0; slot < CarrierSynth::kVoices; ++slot)
+            if (synth->voice(slot).active())
+                keys.push_back(synth->voice(slot).key());
+        std::sort(keys.begin(), keys.end());
+        EXPECT_EQ(synth->soundingVoices(), 16);
+        if (!controls) {
+            EXPECT_TRUE(std::find(keys.begin(), keys.end(), 70) == keys.end());
+            continue;
+        }
+        EXPECT_EQ(keys, (std::vector<int>{42, 43, 44, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 70, 71, 72}));
+        EXPECT_EQ(synth->pendingNoteOf(oldest), -1);
+        // A voice cut at once leaves a step: a second difference up to its
+        // amplitude (0.5); the fades and the new notes' attacks stay near
+        // the sines' own curvature.
+        const auto sharpest = [](const std::vector<float>& x) {
+            float bend = 0.0f;
+            for (size_t i = 2; i < x.size(); ++i)
+                bend = std::max(bend, std::fabs(x[i] - 2.0f * x[i - 1] + x[i - 2]));
+            return bend;
+        };
+        EXPECT_LT(sharpest(before), 0.01f);
+        EXPECT_LT(sharpest(during), 0.03f);
+        synth->noteOff(72);  // the new notes play and end as any other
+        render(*synth, 44100 + 441);
+        EXPECT_EQ(synth->soundingVoices(), 15);  // 72 has ended
+    }
 }

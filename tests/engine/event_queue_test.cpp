@@ -15,6 +15,7 @@ struct Recorder : MidiReceiver {
     void allNotesOff() override { log.push_back("notes off"); }
     void allSoundOff() override { log.push_back("sound off"); }
     void chokeNote(int key) override { log.push_back("choke " + std::to_string(key)); }
+    void setSustain(bool down) override { log.push_back(down ? "pedal down" : "pedal up"); }
     std::vector<std::string> log;
 };
 
@@ -56,10 +57,10 @@ TEST(EventQueue, DeliversAtTheirSamplesInListOrder)
     EXPECT_EQ(queue.pendingCount(), 14);
     std::vector<int> at;
     runBlock(queue, recorder, 256, &at);
-    EXPECT_EQ(recorder.log, (std::vector<std::string>{"off 64", "mod 1.000000", "mod 1.000000", "bend 0.500000",
-                                                      "on 60 1.000000", "off 60", "notes off", "sound off",
-                                                      "choke 61"}));
-    EXPECT_EQ(at, (std::vector<int>{5, 7, 7, 9, 100, 100, 120, 121, 122}));
+    EXPECT_EQ(recorder.log, (std::vector<std::string>{"off 64", "mod 1.000000", "mod 1.000000", "pedal down",
+                                                      "bend 0.500000", "on 60 1.000000", "off 60", "notes off",
+                                                      "sound off", "choke 61"}));
+    EXPECT_EQ(at, (std::vector<int>{5, 7, 7, 8, 9, 100, 100, 120, 121, 122}));
     EXPECT_EQ(queue.pendingCount(), 0);
 }
 

@@ -115,8 +115,9 @@ TEST(ParameterTable, TextPlainValueAndEngineAgree)
             EXPECT_LE(std::fabs(number), std::fabs(plain) + 1e-9) << p.title << " " << x << " " << shown;
             EXPECT_LT(std::fabs(plain) - std::fabs(number), unit) << p.title << " " << x << " " << shown;
             // Where the engine's part can be read here; a parameter's own test measures its sound.
-            if (const double heard = played(e, i); !std::isnan(heard))
+            if (const double heard = played(e, i); !std::isnan(heard)) {
                 EXPECT_NEAR(heard, plain, 1e-3 * std::max(1.0, std::fabs(plain))) << p.title << " " << x;
+            }
         }
     }
 }
