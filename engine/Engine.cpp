@@ -52,6 +52,7 @@ inline float sanitised(float x)
 Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
 {
     synth_.setPlayerControls(dialect == Dialect::extended);
+    setRampLengths();
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
     const SpectralPair sizes = parameters_.sizes();
@@ -216,14 +217,14 @@ void Engine::apply(int index, double v)
     case kPeak2Q: equalisers(&Equaliser::setPeak2Q); break;
     case kPeak2Gain: equalisers(&Equaliser::setPeak2GainDb); break;
     case kHighCut: equalisers(&Equaliser::setHighCutHz); break;
-    case kCarrierVolume: carrierVolume_ = static_cast<float>(v); break;
+    case kCarrierVolume: setLevel(carrierVolume_, index, v); break;
     case kAudioLimiter: limiter_.setThreshold(v); break;
-    case kAudioGain: audioGain_ = static_cast<float>(v); break;
+    case kAudioGain: setLevel(audioGain_, index, v); break;
     case kVocoderRatio: compressor_.setRatio(v); break;
     case kVocoderThreshold: compressor_.setThreshold(v); break;
     case kVocoderAttack: compressor_.setAttack(v); break;
     case kVocoderRelease: compressor_.setRelease(v); break;
-    case kVocoderGain: vocoderGain_ = static_cast<float>(v); break;
+    case kVocoderGain: setLevel(vocoderGain_, index, v); break;
     case kMode: mode_ = static_cast<int>(v); break;
     case kCarrier: carrier_ = v == 0 ? CarrierSource::Synth : CarrierSource::Audio2; break;
     case kEngine: clearEngine_ = v != 0; break;
@@ -232,10 +233,28 @@ void Engine::apply(int index, double v)
     case kFormant: bandVocoder_.setFormant(v); break;
     case kSibilance: bandVocoder_.setSibilance(v / 100.0); break;
     case kFreeze: bandVocoder_.setFreeze(v != 0); break;
-    case kMix: mix_ = static_cast<float>(v / 100.0); break;
+    case kMix: setLevel(mix_, index, v / 100.0); break;
     case kWidth: bandVocoder_.setWidth(v / 100.0); break;
     default: break;
     }
+}
+
+// Once a block has run, the formats we design move a level its parameter
+// ramps to its new value; before, and always in the VST 2 dialect, it takes
+// the value at once.
+void Engine::setLevel(Ramp& ramp, int index, double value)
+{
+    if (dialect_ == Dialect::extended && settled_ && parameter(index).reach == Reach::ramped)
+        ramp.moveTo(static_cast<float>(value));
+    else
+        ramp.jump(static_cast<float>(value));
+}
+
+void Engine::setRampLengths()
+{
+    const int samples = static_cast<int>(kGainRampMs * 1e-3 * sampleRate_);
+    for (Ramp* ramp : {&carrierVolume_, &audioGain_, &vocoderGain_, &mix_})
+        ramp->setLength(samples);
 }
 
 // The host's rate reaches every part that depends on it; at 44100 Hz nothing
@@ -250,6 +269,7 @@ void Engine::applySampleRate(float rate)
     equaliser_.setSampleRate(static_cast<int>(rate));
     equaliserRight_.setSampleRate(static_cast<int>(rate));
     configureBands();
+    setRampLengths();
 }
 
 // The band vocoder's and the band meter's bands for the size and rate in force.
@@ -297,8 +317,9 @@ void Engine::reserveBuffers()
 // The output chain for one chunk of at most kChunk samples: equaliser (which
 // adds its noise to `in`), compressor, gain, both outputs. With `inRight`,
 // the right-hand output has its own equaliser and the compressor is linked.
-void Engine::outputStage(float* in, float* inRight, double gain, float* out1, float* out2, int length)
+void Engine::outputStage(float* in, float* inRight, float* out1, float* out2, int length)
 {
+    const double* gain = gains_.data();
     equaliser_.process(in, scratch_.data(), length);
     SimpleCompRms& compressor = compressor_;
     double* x = wide_.data();
@@ -307,7 +328,7 @@ void Engine::outputStage(float* in, float* inRight, double gain, float* out1, fl
     if (!inRight) {
         compressor.processBlock(x, length);
         for (int i = 0; i < length; ++i)
-            out1[i] = out2[i] = static_cast<float>(x[i] * gain);
+            out1[i] = out2[i] = static_cast<float>(x[i] * gain[i]);
         return;
     }
     equaliserRight_.process(inRight, scratchRight_.data(), length);
@@ -317,12 +338,12 @@ void Engine::outputStage(float* in, float* inRight, double gain, float* out1, fl
     compressor.processBlock(x, y, length);
     if (out1 == out2) {  // one output: both halves, folded
         for (int i = 0; i < length; ++i)
-            out1[i] = static_cast<float>(0.5 * (x[i] + y[i]) * gain);
+            out1[i] = static_cast<float>(0.5 * (x[i] + y[i]) * gain[i]);
         return;
     }
     for (int i = 0; i < length; ++i) {
-        out1[i] = static_cast<float>(x[i] * gain);
-        out2[i] = static_cast<float>(y[i] * gain);
+        out1[i] = static_cast<float>(x[i] * gain[i]);
+        out2[i] = static_cast<float>(y[i] * gain[i]);
     }
 }
 
@@ -344,35 +365,39 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     carrierModeReset_ = false;
     const auto count = static_cast<size_t>(frames);
     SimpleLimit& limiter = limiter_;
-    const double audioGain = audioGain_;
     float* modulator = modulatorBuffer_.append(count);
     double* x = wide_.data();
     overChunks<kChunk>(frames, [&](int start, int length) {
         for (int i = 0; i < length; ++i)
             x[i] = static_cast<double>(sanitised(in1[start + i])) + DENORMAL_GUARD;
         limiter.processBlock(x, length);
+        audioGain_.fill(gains_.data(), length);
         for (int i = 0; i < length; ++i)
-            modulator[start + i] = static_cast<float>(x[i] * audioGain);
+            modulator[start + i] = static_cast<float>(x[i] * gains_[static_cast<size_t>(i)]);
     });
 
     if (carrierSwitched_) {
         carrierSwitched_ = false;
         refill(carrierBuffer_);
     }
-    const float volume = carrierVolume_;
     float* carrier = carrierBuffer_.append(count);
+    const float* volume = levels_.data();
     if (carrier_ == CarrierSource::Synth) {
         overChunks<kChunk>(frames, [&](int start, int length) {
             float* synthesised = block_.data();
             renderSynth(start, synthesised, length);
+            carrierVolume_.fill(levels_.data(), length);
             for (int i = 0; i < length; ++i)
-                carrier[start + i] = static_cast<float>(synthesised[i] * volume + DENORMAL_GUARD);
+                carrier[start + i] = static_cast<float>(synthesised[i] * volume[i] + DENORMAL_GUARD);
         });
     } else {
-        for (int i = 0; i < frames; ++i) {
-            deliverEvents(i);
-            carrier[i] = static_cast<float>(sanitised(in2[i]) * volume + DENORMAL_GUARD);
-        }
+        overChunks<kChunk>(frames, [&](int start, int length) {
+            carrierVolume_.fill(levels_.data(), length);
+            for (int i = 0; i < length; ++i) {
+                deliverEvents(start + i);
+                carrier[start + i] = static_cast<float>(sanitised(in2[start + i]) * volume[i] + DENORMAL_GUARD);
+            }
+        });
     }
     ageEvents(frames);
 
@@ -387,12 +412,11 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     if (stereo && !stereoChain_)
         equaliserRight_ = equaliser_;
     stereoChain_ = stereo;
-    const double gain = vocoderGain_;
     float* pending = outputBuffer_.data();
     float* pendingRight = stereo ? outputRight_.data() : nullptr;
     overChunks<kChunk>(frames, [&](int start, int length) {
-        outputStage(pending + start, stereo ? pendingRight + start : nullptr, gain, out1 + start, out2 + start,
-                    length);
+        vocoderGain_.fill(gains_.data(), length);
+        outputStage(pending + start, stereo ? pendingRight + start : nullptr, out1 + start, out2 + start, length);
     });
     outputBuffer_.removeFront(count);
     if (dialect_ == Dialect::extended) {
@@ -452,18 +476,22 @@ void Engine::mixVoice(const float* in1, float* out1, float* out2, int frames)
     constexpr unsigned kMask = kAlignRing - 1;
     float* ring = voiceRing_.data();
     unsigned write = voiceWrite_;
-    const float wet = mix_;
-    const float dry = 1.0f - wet;
-    for (int i = 0; i < frames; ++i, ++write) {
-        ring[write & kMask] = sanitised(in1[i]);
-        const float voice = ring[(write - static_cast<unsigned>(delay)) & kMask];
-        if (wet == 0.0f) {
-            out1[i] = out2[i] = voice;
-        } else if (wet < 1.0f) {
-            out1[i] = wet * out1[i] + dry * voice;
-            out2[i] = wet * out2[i] + dry * voice;
+    overChunks<kChunk>(frames, [&](int start, int length) {
+        mix_.fill(levels_.data(), length);
+        for (int j = 0; j < length; ++j, ++write) {
+            const int i = start + j;
+            const float wet = levels_[static_cast<size_t>(j)];
+            const float dry = 1.0f - wet;
+            ring[write & kMask] = sanitised(in1[i]);
+            const float voice = ring[(write - static_cast<unsigned>(delay)) & kMask];
+            if (wet == 0.0f) {
+                out1[i] = out2[i] = voice;
+            } else if (wet < 1.0f) {
+                out1[i] = wet * out1[i] + dry * voice;
+                out2[i] = wet * out2[i] + dry * voice;
+            }
         }
-    }
+    });
     voiceWrite_ = write;
 }
 
@@ -475,22 +503,23 @@ void Engine::processCarrier(const float* in2, float* out1, float* out2, int fram
         refill(outputBuffer_);
         carrierModeReset_ = true;
     }
-    const float volume = carrierVolume_;
     const bool synthCarrier = carrier_ == CarrierSource::Synth;
-    const double gain = vocoderGain_;
     float* carrier = block_.data();
+    const float* volume = levels_.data();
     overChunks<kChunk>(frames, [&](int start, int length) {
+        carrierVolume_.fill(levels_.data(), length);
         if (synthCarrier) {
             renderSynth(start, carrier, length);
             for (int i = 0; i < length; ++i)
-                carrier[i] = volume * carrier[i];
+                carrier[i] = volume[i] * carrier[i];
         } else {
             for (int i = 0; i < length; ++i) {
                 deliverEvents(start + i);
-                carrier[i] = sanitised(in2[start + i]) * volume;
+                carrier[i] = sanitised(in2[start + i]) * volume[i];
             }
         }
-        outputStage(carrier, nullptr, gain, out1 + start, out2 + start, length);
+        vocoderGain_.fill(gains_.data(), length);
+        outputStage(carrier, nullptr, out1 + start, out2 + start, length);
     });
     ageEvents(frames);
 }
@@ -505,14 +534,14 @@ void Engine::processModulator(const float* in1, float* out1, float* out2, int fr
     for (int i = 0; i < frames; ++i)
         deliverEvents(i);
     ageEvents(frames);
-    const double gain = audioGain_;
     SimpleLimit& limiter = limiter_;
     double* x = wide_.data();
     overChunks<kChunk>(frames, [&](int start, int length) {
         for (int i = 0; i < length; ++i)
             x[i] = sanitised(in1[start + i]);
         limiter.processBlock(x, length);
+        audioGain_.fill(gains_.data(), length);
         for (int i = 0; i < length; ++i)
-            out1[start + i] = out2[start + i] = static_cast<float>(x[i] * gain);
+            out1[start + i] = out2[start + i] = static_cast<float>(x[i] * gains_[static_cast<size_t>(i)]);
     });
 }

@@ -15,6 +15,7 @@
 #include "CarrierSynth.h"
 #include "EventQueue.h"
 #include "ParameterStore.h"
+#include "Ramp.h"
 #include "SampleBuffer.h"
 #include "SpectralState.h"
 #include "tools/Equaliser.h"
@@ -86,7 +87,7 @@ public:
     // The voice's and the output's band levels, for a display (extended
     // dialect; any thread may read them).
     const BandMeter& bandMeter() const { return bandMeter_; }
-    float mix() const { return mix_; }
+    float mix() const { return mix_.value(); }
     int mode() const { return mode_; }
     CarrierSource carrierSource() const { return carrier_; }
     bool carrierSwitched() const { return carrierSwitched_; }
@@ -109,7 +110,9 @@ private:
     void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
     void processCarrier(const float* in2, float* out1, float* out2, int frames);
     void processModulator(const float* in1, float* out1, float* out2, int frames);
-    void outputStage(float* in, float* inRight, double gain, float* out1, float* out2, int length);
+    void outputStage(float* in, float* inRight, float* out1, float* out2, int length);
+    void setLevel(Ramp& ramp, int index, double value);
+    void setRampLengths();
     void runFrames();
     void configureBands();
     void mixVoice(const float* in1, float* out1, float* out2, int frames);
@@ -150,16 +153,19 @@ private:
     int mode_ = 0;
     CarrierSource carrier_ = CarrierSource::Audio2;
     bool carrierSwitched_ = false;
-    float carrierVolume_ = 0.0f;
-    float audioGain_ = 0.0f;
-    float vocoderGain_ = 0.0f;
+    // The gains: in the formats we design they ramp over kGainRampMs to a
+    // new value; the VST 2 dialect takes each at once.
+    static constexpr double kGainRampMs = 15.0;
+    Ramp carrierVolume_;
+    Ramp audioGain_;
+    Ramp vocoderGain_;
     bool carrierModeReset_ = false;
     // The formats we design only: the Clear engine, faded in and out over
     // about 20 ms (blend_ 0 is Classic exactly); the right-hand output's
     // pending samples; the voice's delay line for Mix.
     bool clearEngine_ = false;
     double blend_ = 0.0;
-    float mix_ = 1.0f;
+    Ramp mix_;
     SampleBuffer outputRight_;
     size_t stereoPending_ = 0;  // samples at the front of the output buffers that differ
     bool stereoChain_ = false;  // the last block ran both outputs' equalisers
@@ -180,4 +186,6 @@ private:
     std::array<double, kChunk> wide_{};
     std::array<float, kChunk> scratchRight_{};
     std::array<double, kChunk> wideRight_{};
+    std::array<double, kChunk> gains_{};     // a chunk's gain, sample by sample
+    std::array<float, kChunk> levels_{};     // a chunk's carrier volume or mix
 };

@@ -50,9 +50,10 @@ struct ParameterChoice {
 // What the value that plays is measured in.
 enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds, Percent, Semitones, Factor };
 
-// How the engine reaches a new value: at the start of the next block, or
-// at the next hop of the spectral engine (the Clear engine's settings).
-enum class Reach { atOnce, perHop };
+// How the engine reaches a new value: at the start of the next block; in a
+// ramp from there (the gains, in the formats we design); or at the next hop
+// of the spectral engine (the Clear engine's settings).
+enum class Reach { atOnce, ramped, perHop };
 
 // Which formats have a parameter: every one (the VST 2 library's 28), or
 // only the formats we design.

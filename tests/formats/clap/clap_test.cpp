@@ -263,7 +263,7 @@ TEST(Clap, NotesAndParameterEventsAtTheirSamplesInBlocksOfAnyLengthAndRate)
     Scenario s{{{kOsc1, 1 / 3.0f}, {kOsc2, 2 / 3.0f}, {kVocoderGain, 0.9f}},
                {{100, {0x90, 48, 100}}, {777, {0x90, 55, 90}}, {5000, {0xE0, 0, 80}}, {9000, {0xB0, 1, 90}},
                 {20000, {0x80, 48, 0}}, {30001, {0x90, 60, 127}}, {50000, {0x80, 55, 64}}},
-               {{15001, kVocoderGain, 0.5f}, {25037, kCarrier, 1.0f}, {35333, kCarrier, 0.0f},
+               {{15001, kPeak1Gain, 0.8f}, {25037, kCarrier, 1.0f}, {35333, kCarrier, 0.0f},
                 {40000, kFftSize, 1.0f}, {45111, kMode, 0.5f}, {52222, kMode, 0.0f}, {52222, kLowCut, 0.7f}}};
     const Signals in = testSignals(3 * 44100 / 2);
     const std::vector<float> vst2 = delayedAsExtended(renderVst2(s, in, 512), s);

@@ -229,7 +229,7 @@ TEST(Lv2, NotesAndChangesAtTheirSamplesInBlocksOfAnyLength)
     Scenario s{{{kOsc1, 1 / 3.0f}, {kOsc2, 2 / 3.0f}, {kVocoderGain, 0.9f}},
                {{100, {0x90, 48, 100}}, {777, {0x90, 55, 90}}, {5000, {0xE0, 0, 80}}, {9000, {0xB0, 1, 90}},
                 {20000, {0x80, 48, 0}}, {30001, {0x90, 60, 120}}, {50000, {0x80, 55, 0}}},
-               {{30 * 512, kVocoderGain, 0.5f}, {49 * 512, kCarrier, 1.0f}, {69 * 512, kCarrier, 0.0f},
+               {{30 * 512, kPeak1Gain, 0.8f}, {49 * 512, kCarrier, 1.0f}, {69 * 512, kCarrier, 0.0f},
                 {78 * 512, kFftSize, 1.0f}, {88 * 512, kMode, 0.5f}, {102 * 512, kMode, 0.0f}}};
     const auto firstDifference = [](const std::vector<float>& a, const std::vector<float>& b) {
         size_t i = 0;
