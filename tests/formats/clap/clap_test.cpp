@@ -443,6 +443,40 @@ TEST(Clap, AChokeEndsItsNoteAtOnce)
     EXPECT_LT(peak(choked, 12000, 20480), 1e-5f);
 }
 
+// The sustain pedal, as MIDI: a note released while it is down sounds on
+// until it comes up, then fades over the release.
+TEST(Clap, TheSustainPedalHoldsReleasedNotes)
+{
+    ClapInstance p(library());
+    EventList events;
+    events.paramValue(0, kMode, 1.0);  // the carrier alone
+    events.paramValue(0, kOsc1, 2.0);
+    events.paramValue(0, kLowCut, 0.0);
+    p.flush(events);
+    ASSERT_TRUE(p.activate(44100.0, 512));
+    std::vector<float> in(512), left(512), right(512), out;
+    for (int block = 0; block < 60; ++block) {
+        events.clear();
+        if (block == 0) {
+            events.note(CLAP_EVENT_NOTE_ON, 0, 60, 0.8);
+            events.midi(10, 0xB0, 64, 127);
+        }
+        if (block == 10)
+            events.note(CLAP_EVENT_NOTE_OFF, 100, 60, 0.0);
+        if (block == 30)
+            events.midi(0, 0xB0, 64, 0);
+        p.process(in.data(), in.data(), left.data(), right.data(), 512, events);
+        out.insert(out.end(), left.begin(), left.end());
+    }
+    float held = 0.0f, after = 0.0f;
+    for (size_t i = 25 * 512; i < 30 * 512; ++i)
+        held = std::max(held, std::fabs(out[i]));
+    for (size_t i = 55 * 512; i < out.size(); ++i)
+        after = std::max(after, std::fabs(out[i]));
+    EXPECT_GT(held, 0.05f);
+    EXPECT_LT(after, 1e-5f);
+}
+
 TEST(Clap, HundredLifeCycles)
 {
     std::vector<float> in(64, 0.25f), left(64), right(64);
