@@ -259,6 +259,8 @@ void VocoderGui::showPage(int page)
         frame_->addView(view);
     page_ = page;
     extension_->setBackground(pageImages_[static_cast<size_t>(page)]);
+    if (tabs_ && kPages > 1)
+        tabs_->setValue(static_cast<float>(page) / static_cast<float>(kPages - 1));
     frame_->markFrameDirty();
 }
 

@@ -142,6 +142,7 @@ void SynthVoice::noteOn(int key, float velocity)
     active_() = true;
     attacking_() = true;
     releasing_() = false;
+    setRelease(releaseSeconds_());  // the voice's own, after a fade that quickened it
     attackPosition_() = 0.0f;
     releasePosition_() = 0.0f;
     amplitude_() = velocity;
@@ -360,7 +361,7 @@ int CarrierSynth::voiceToTake()
     return released >= 0 ? released : held;
 }
 
-// Each waiting note whose voice has faded starts, with the voice's own release.
+// Each waiting note whose voice has faded starts.
 void CarrierSynth::startPending()
 {
     for (int slot = 0; slot < kVoices; ++slot) {
@@ -368,7 +369,6 @@ void CarrierSynth::startPending()
         SynthVoice& voice = voices_[s];
         if (pending_[s].key < 0 || voice.active())
             continue;
-        voice.setRelease(lanes_.releaseSeconds[slot]);
         voice.noteOn(pending_[s].key, pending_[s].velocity);
         startedAt_[s] = ++clock_;
         pending_[s] = {};
