@@ -126,6 +126,10 @@ SynthVoice::SynthVoice(VoiceLanes& lanes, int lane) : l_(&lanes), i_(lane)
     waveform2_() = 0;
     octaveMultiplier_() = 4.0f;
     osc2Volume_() = 0.5f;
+    l_->tuning[i_] = l_->detune[i_] = 1.0f;
+    l_->glide[i_] = l_->glideRate[i_] = 0.0f;
+    l_->noiseLevel[i_] = 0.0f;
+    seedNoise(0x9E3779B9u * static_cast<std::uint32_t>(lane + 1));
 }
 
 void SynthVoice::noteOn(int key, float velocity)
@@ -148,6 +152,8 @@ void SynthVoice::noteOn(int key, float velocity)
     amplitude_() = velocity;
     if (bend_() != 0.5f)
         setPitchBend(bend_());
+    l_->glide[i_] = 0.0f;
+    retune();
 }
 
 void SynthVoice::release()
@@ -242,6 +248,62 @@ void SynthVoice::setRelease(float seconds)
     releaseIncrement_() = static_cast<float>(1.0 / (seconds * sampleRate_()));
 }
 
+void SynthVoice::setDetune(float factor)
+{
+    l_->detune[i_] = factor;
+    retune();
+}
+
+void SynthVoice::setPhases(float phase)
+{
+    phase1_() = phase2_() = phase;
+}
+
+void SynthVoice::glideTo(int key, float seconds)
+{
+    const float from = static_cast<float>(key_()) + l_->glide[i_];
+    key_() = key;
+    frequency1_() = keyFrequency(key);
+    frequency2_() = keyFrequency(key + transposition_()) * octaveMultiplier_();
+    setPitchBend(bend_());
+    const float interval = from - static_cast<float>(key);
+    const float samples = seconds * sampleRate_();
+    l_->glide[i_] = samples >= 1.0f ? interval : 0.0f;
+    l_->glideRate[i_] = samples >= 1.0f ? std::fabs(interval) / samples : 0.0f;
+    retune();
+}
+
+void SynthVoice::advanceGlide(int samples)
+{
+    float& glide = l_->glide[i_];
+    if (glide == 0.0f)
+        return;
+    const float step = l_->glideRate[i_] * static_cast<float>(samples);
+    glide = std::fabs(glide) <= step ? 0.0f : glide - std::copysign(step, glide);
+    retune();
+}
+
+float SynthVoice::level() const
+{
+    if (!active())
+        return 0.0f;
+    const float envelope = l_->attacking[i_] && l_->attackPosition[i_] <= 1.0f ? l_->attackPosition[i_]
+                           : l_->releasing[i_]                                  ? 1.0f - l_->releasePosition[i_]
+                                                                               : 1.0f;
+    return l_->amplitude[i_] * envelope;
+}
+
+void SynthVoice::restart(float velocity)
+{
+    const float now = level();
+    attacking_() = true;
+    releasing_() = false;
+    setRelease(releaseSeconds_());
+    releasePosition_() = 0.0f;
+    amplitude_() = velocity;
+    attackPosition_() = velocity > 0.0f ? std::min(1.0f, now / velocity) : 1.0f;
+}
+
 void SynthVoice::setSampleRate(float rate)
 {
     sampleRate_() = rate;
@@ -268,8 +330,8 @@ float SynthVoice::render(NoiseSource& noise)
     case 2: s = phase2_() < PI_F ? s - h : s + h; break;
     default: s += (static_cast<float>(noise.next()) * kNoiseScale - 0.5f) * osc2Volume_(); break;
     }
-    phase1_() = wrapPhase(phase1_() + increment1_());
-    phase2_() = wrapPhase(phase2_() + increment2_());
+    phase1_() = wrapPhase(phase1_() + increment1_() * l_->tuning[i_]);
+    phase2_() = wrapPhase(phase2_() + increment2_() * l_->tuning[i_]);
     if (modulationRate_() > 0.0f)
         s *= sineOf(modulationPhase_());
     modulationPhase_() = wrapPhase(modulationPhase_() + modulationIncrement_());
@@ -307,24 +369,65 @@ std::array<SynthVoice, sizeof...(I)> voicesOf(VoiceLanes& lanes, std::index_sequ
 }  // namespace
 
 CarrierSynth::CarrierSynth()
-    : voices_(voicesOf(lanes_, std::make_index_sequence<kVoices>())),
+    : voices_(voicesOf(lanes_, std::make_index_sequence<kSynthLanes>())),
       noise_(static_cast<std::uint32_t>(std::time(nullptr)))
 {
     noteOf_.fill(-1);
+    copies_.fill(1);
+    levelOf_.fill(1.0f);
+}
+
+void CarrierSynth::seedNoise(std::uint32_t seed)
+{
+    noise_.seed(seed);
+    for (int lane = 0; lane < kSynthLanes; ++lane)
+        voices_[static_cast<size_t>(lane)].seedNoise(seed ^ (0x9E3779B9u * static_cast<std::uint32_t>(lane + 1)));
+}
+
+// A note in a free slot: every unison copy, spread evenly over the detune
+// (cents either side of the key) and started at phases apart, the copies'
+// sum about as loud as one oscillator.
+void CarrierSynth::startNote(int slot, int key, float velocity)
+{
+    const auto s = static_cast<size_t>(slot);
+    copies_[s] = unison_;
+    levelOf_[s] = velocityDepth_ > 0.0f ? std::pow(velocity, velocityDepth_) : 1.0f;
+    const float scale = unison_ > 1 ? 1.0f / std::sqrt(static_cast<float>(unison_)) : 1.0f;
+    int copy = 0;
+    eachCopy(slot, [&](SynthVoice& voice) {
+        if (unison_ > 1) {
+            const float spread = static_cast<float>(copy) / static_cast<float>(unison_ - 1) - 0.5f;
+            voice.setDetune(std::exp2(spread * detuneCents_ / 1200.0f));
+        } else {
+            voice.setDetune(1.0f);
+        }
+        voice.noteOn(key, velocity * scale);
+        if (copy > 0)
+            voice.setPhases(std::fmod(static_cast<float>(copy) * 0.381966f, 1.0f) * TWO_PI_F);
+        ++copy;
+    });
+    noteOf_[s] = key;
+    startedAt_[s] = ++clock_;
+}
+
+void CarrierSynth::releaseNote(int slot)
+{
+    eachCopy(slot, [](SynthVoice& voice) { voice.release(); });
 }
 
 void CarrierSynth::noteOn(int key, float velocity)
 {
     if (velocity == 0.0f)
         return;
+    if (voiceMode_ != 0) {
+        monoNoteOn(key, velocity);
+        return;
+    }
     if (std::find(noteOf_.begin(), noteOf_.end(), key) != noteOf_.end())
         return;
     for (int slot = 0; slot < kVoices; ++slot) {
-        SynthVoice& voice = voices_[static_cast<size_t>(slot)];
-        if (!voice.active() && pending_[static_cast<size_t>(slot)].key < 0) {
-            voice.noteOn(key, velocity);
-            noteOf_[static_cast<size_t>(slot)] = key;
-            startedAt_[static_cast<size_t>(slot)] = ++clock_;
+        if (!voices_[static_cast<size_t>(slot)].active() && pending_[static_cast<size_t>(slot)].key < 0) {
+            startNote(slot, key, velocity);
             return;
         }
     }
@@ -334,11 +437,105 @@ void CarrierSynth::noteOn(int key, float velocity)
     if (slot < 0)
         return;
     const auto s = static_cast<size_t>(slot);
-    voices_[s].fadeOut(kStealFadeSeconds);
+    eachCopy(slot, [](SynthVoice& voice) { voice.fadeOut(kStealFadeSeconds); });
     sustained_[s] = false;
     noteOf_[s] = key;
     pending_[s] = {key, velocity};
     ++pendingCount_;
+}
+
+// Mono and Legato play in the first slot; the keys held make a stack.
+void CarrierSynth::monoNoteOn(int key, float velocity)
+{
+    const auto end = held_.begin() + heldCount_;
+    const auto found = std::find(held_.begin(), end, static_cast<std::int8_t>(key));
+    if (found != end) {
+        std::rotate(found, found + 1, end);
+        --heldCount_;
+    }
+    held_[static_cast<size_t>(heldCount_++)] = static_cast<std::int8_t>(key);
+    velocityOf_[static_cast<size_t>(key)] = velocity;
+    playMono(key, velocity);
+}
+
+void CarrierSynth::monoNoteOff(int key)
+{
+    const auto end = held_.begin() + heldCount_;
+    const auto found = std::find(held_.begin(), end, static_cast<std::int8_t>(key));
+    if (found == end)
+        return;
+    std::rotate(found, found + 1, end);
+    --heldCount_;
+    if (noteOf_[0] != key)
+        return;
+    if (heldCount_ > 0) {
+        const int back = held_[static_cast<size_t>(heldCount_ - 1)];
+        playMono(back, velocityOf_[static_cast<size_t>(back)]);
+        return;
+    }
+    noteOf_[0] = -1;
+    releasedAt_[0] = ++clock_;
+    if (sustain_)
+        sustained_[0] = true;
+    else
+        releaseNote(0);
+}
+
+// A sounding note moves to the key (gliding); Mono, or a note already in
+// its release, starts its envelope again from where it is.
+void CarrierSynth::playMono(int key, float velocity)
+{
+    SynthVoice& first = voices_[0];
+    if (!first.active()) {
+        startNote(0, key, velocity);
+        return;
+    }
+    const bool again = voiceMode_ == 1 || first.releasing();
+    const float scale = copies_[0] > 1 ? 1.0f / std::sqrt(static_cast<float>(copies_[0])) : 1.0f;
+    eachCopy(0, [&](SynthVoice& voice) {
+        voice.glideTo(key, glideSeconds_);
+        if (again)
+            voice.restart(velocity * scale);
+    });
+    if (again)
+        levelOf_[0] = velocityDepth_ > 0.0f ? std::pow(velocity, velocityDepth_) : 1.0f;
+    noteOf_[0] = key;
+    sustained_[0] = false;
+}
+
+void CarrierSynth::setVoiceMode(int mode)
+{
+    if (mode == voiceMode_)
+        return;
+    allNotesOff();
+    voiceMode_ = mode;
+}
+
+void CarrierSynth::setUnison(int copies, float detuneCents)
+{
+    unison_ = std::clamp(copies, 1, kMaxUnison);
+    detuneCents_ = detuneCents;
+}
+
+void CarrierSynth::setNoise(float level, bool ramp)
+{
+    noiseLevel_.set(level, ramp, sampleRate_);
+    for (SynthVoice& voice : voices_)
+        voice.setNoise(noiseLevel_.value);
+}
+
+void CarrierSynth::Glider::set(float to, bool ramp, float rate)
+{
+    target = to;
+    if (!ramp)
+        value = to;
+    step = std::fabs(target - value) / std::max(1.0f, kRampSeconds * rate);
+}
+
+void CarrierSynth::Glider::advance(int samples)
+{
+    const float move = step * static_cast<float>(samples);
+    value = std::fabs(target - value) <= move ? target : value + std::copysign(move, target - value);
 }
 
 // The voice a note takes when all sound: the one released longest ago (by
@@ -366,13 +563,12 @@ void CarrierSynth::startPending()
 {
     for (int slot = 0; slot < kVoices; ++slot) {
         const auto s = static_cast<size_t>(slot);
-        SynthVoice& voice = voices_[s];
-        if (pending_[s].key < 0 || voice.active())
+        if (pending_[s].key < 0 || voices_[s].active())
             continue;
-        voice.noteOn(pending_[s].key, pending_[s].velocity);
-        startedAt_[s] = ++clock_;
+        const Pending note = pending_[s];
         pending_[s] = {};
         --pendingCount_;
+        startNote(slot, note.key, note.velocity);
     }
 }
 
@@ -387,6 +583,10 @@ void CarrierSynth::cancelPending(int slot)
 
 void CarrierSynth::noteOff(int key)
 {
+    if (voiceMode_ != 0) {
+        monoNoteOff(key);
+        return;
+    }
     const auto held = std::find(noteOf_.begin(), noteOf_.end(), key);
     if (held == noteOf_.end())
         return;
@@ -400,7 +600,7 @@ void CarrierSynth::noteOff(int key)
     if (playerControls_ && sustain_)
         sustained_[slot] = true;
     else
-        voices_[slot].release();
+        releaseNote(static_cast<int>(slot));
 }
 
 void CarrierSynth::setSustain(bool down)
@@ -412,18 +612,19 @@ void CarrierSynth::setSustain(bool down)
         return;
     for (int slot = 0; slot < kVoices; ++slot)
         if (sustained_[static_cast<size_t>(slot)]) {
-            voices_[static_cast<size_t>(slot)].release();
+            releaseNote(slot);
             sustained_[static_cast<size_t>(slot)] = false;
         }
 }
 
 void CarrierSynth::allNotesOff()
 {
+    heldCount_ = 0;
     for (int slot = 0; slot < kVoices; ++slot) {
         const auto s = static_cast<size_t>(slot);
         cancelPending(slot);
         if (noteOf_[s] >= 0 || sustained_[s]) {
-            voices_[s].release();
+            releaseNote(slot);
             noteOf_[s] = -1;
             sustained_[s] = false;
         }
@@ -434,6 +635,7 @@ void CarrierSynth::allSoundOff()
 {
     for (SynthVoice& voice : voices_)
         voice.stop();
+    heldCount_ = 0;
     noteOf_.fill(-1);
     sustained_.fill(false);
     pending_.fill({});
@@ -443,6 +645,14 @@ void CarrierSynth::allSoundOff()
 // Held or in its release: either way the key's voice ends now.
 void CarrierSynth::chokeNote(int key)
 {
+    if (voiceMode_ != 0) {
+        monoNoteOff(key);
+        if (voices_[0].key() == key && noteOf_[0] < 0) {
+            eachCopy(0, [](SynthVoice& voice) { voice.stop(); });
+            sustained_[0] = false;
+        }
+        return;
+    }
     for (int slot = 0; slot < kVoices; ++slot) {
         const auto s = static_cast<size_t>(slot);
         if (pending_[s].key == key) {
@@ -451,7 +661,7 @@ void CarrierSynth::chokeNote(int key)
         }
         SynthVoice& voice = voices_[s];
         if (voice.active() && voice.key() == key && pending_[s].key < 0) {
-            voice.stop();
+            eachCopy(slot, [](SynthVoice& copy) { copy.stop(); });
             noteOf_[s] = -1;
             sustained_[s] = false;
         }
@@ -477,10 +687,11 @@ void CarrierSynth::setOsc1Waveform(int waveform)
         voice.setWaveform1(waveform);
 }
 
-void CarrierSynth::setOsc2(int waveform, float volume, float multiplier)
+void CarrierSynth::setOsc2(int waveform, float volume, float multiplier, bool ramp)
 {
+    osc2Volume_.set(volume, ramp, sampleRate_);
     for (SynthVoice& voice : voices_)
-        voice.setOsc2(waveform, volume, multiplier);
+        voice.setOsc2(waveform, osc2Volume_.value, multiplier);
 }
 
 void CarrierSynth::setTranspose(int semitones)
@@ -511,14 +722,56 @@ void CarrierSynth::setBendRange(int semitones)
 
 void CarrierSynth::setSampleRate(float rate)
 {
+    sampleRate_ = rate;
     for (SynthVoice& voice : voices_)
         voice.setSampleRate(rate);
 }
 
 int CarrierSynth::soundingVoices() const
 {
-    return static_cast<int>(std::count_if(voices_.begin(), voices_.end(),
+    return static_cast<int>(std::count_if(voices_.begin(), voices_.begin() + kVoices,
                                           [](const SynthVoice& v) { return v.active(); }));
+}
+
+// The sounding notes' velocity levels weighed by their envelopes; the last
+// one while nothing sounds.
+float CarrierSynth::velocityLevel() const
+{
+    float weighed = 0.0f, weights = 0.0f;
+    for (int slot = 0; slot < kVoices; ++slot) {
+        const float w = voices_[static_cast<size_t>(slot)].level();
+        weighed += w * levelOf_[static_cast<size_t>(slot)];
+        weights += w;
+    }
+    return weights > 0.0f ? weighed / weights : lastLevel_;
+}
+
+bool CarrierSynth::controlsMove() const
+{
+    if (osc2Volume_.moving() || noiseLevel_.moving())
+        return true;
+    for (int slot = 0; slot < kVoices; ++slot)
+        if (voices_[static_cast<size_t>(slot)].gliding())
+            return true;
+    return false;
+}
+
+// Glides and OSC 2's amplitude, `samples` on.
+void CarrierSynth::advanceControls(int samples)
+{
+    for (int slot = 0; slot < kVoices; ++slot)
+        if (voices_[static_cast<size_t>(slot)].gliding())
+            eachCopy(slot, [samples](SynthVoice& voice) { voice.advanceGlide(samples); });
+    if (osc2Volume_.moving()) {
+        osc2Volume_.advance(samples);
+        for (float& volume : lanes_.osc2Volume)
+            volume = osc2Volume_.value;
+    }
+    if (noiseLevel_.moving()) {
+        noiseLevel_.advance(samples);
+        for (float& level : lanes_.noiseLevel)
+            level = noiseLevel_.value;
+    }
 }
 
 namespace {
@@ -552,11 +805,12 @@ ALWAYS_INLINE float wrapOnce(float p)
 // Waveform 0 … 3 of every voice, or kMixed when the voices differ.
 constexpr int kMixed = 4;
 
-template <int W1, int W2, bool Modulation>
-ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* noise2, float* out)
+template <int W1, int W2, bool Modulation, bool Noise>
+ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* noise2, float* out, int lanes)
 {
     std::uint32_t wrap = 0;
-    for (int i = 0; i < kSynthVoices; ++i) {
+    for (int group = 0; group < lanes; group += kSynthVoices)
+    for (int i = group; i < group + kSynthVoices; ++i) {
         const std::uint32_t on = maskOf(L.active[i] != 0);
         const float p1 = L.phase1[i], p2 = L.phase2[i], pm = L.modulationPhase[i];
         const std::int32_t w1 = L.waveform1[i], w2 = L.waveform2[i];
@@ -592,8 +846,18 @@ ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* n
         else
             s = oscillator2(W2);
 
-        const float next1 = wrapOnce(p1 + L.increment1[i]);
-        const float next2 = wrapOnce(p2 + L.increment2[i]);
+        if constexpr (Noise) {
+            // xorshift32, one generator a lane; the signed draw scaled to ±0.5.
+            std::uint32_t x = L.noiseState[i];
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            L.noiseState[i] = (x & on) | (L.noiseState[i] & ~on);
+            s += L.noiseLevel[i] * (static_cast<float>(static_cast<std::int32_t>(x)) * 0x1p-32f);
+        }
+        // The tuning factor is 1 without unison or glide: the same sums.
+        const float next1 = wrapOnce(p1 + L.increment1[i] * L.tuning[i]);
+        const float next2 = wrapOnce(p2 + L.increment2[i] * L.tuning[i]);
         if (Modulation)
             s = pick(maskOf(L.modulationRate[i] > 0.0f), s * sineKernel(pm), s);
         const float nextM = wrapOnce(pm + L.modulationIncrement[i]);
@@ -623,35 +887,36 @@ ALWAYS_INLINE bool renderLoop(VoiceLanes& L, const float* noise1, const float* n
 // `count` samples of the sum of the sounding voices. The voices' values of
 // up to kRun samples are kept row by row, then summed in slot order with the
 // samples in vector lanes.
-template <int W1, int W2, bool Modulation>
-ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, float* noise2, float* out, int count)
+template <int W1, int W2, bool Modulation, bool Noise>
+ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, float* noise2, float* out, int count,
+                             int lanes)
 {
     constexpr int kRun = 16;
-    alignas(64) float rows[kRun][kSynthVoices];
+    alignas(64) float rows[kRun][kSynthLanes];
     for (int start = 0; start < count; start += kRun) {
         const int length = count - start < kRun ? count - start : kRun;
         for (int n = 0; n < length; ++n) {
             float* values = rows[n];
             std::int32_t sounding = 0;
-            for (int i = 0; i < kSynthVoices; ++i)
+            for (int i = 0; i < lanes; ++i)
                 sounding |= L.active[i];
             if (!sounding) {
-                for (int i = 0; i < kSynthVoices; ++i)
+                for (int i = 0; i < lanes; ++i)
                     values[i] = 0.0f;
                 continue;
             }
             // Noise in slot order, OSC 1 before OSC 2, as voice by voice.
             constexpr bool white = W1 == 3 || W2 == 3 || W1 == kMixed || W2 == kMixed;
             if (white)
-                for (int i = 0; i < kSynthVoices; ++i)
+                for (int i = 0; i < lanes; ++i)
                     if (L.active[i]) {
                         if (static_cast<std::uint32_t>(L.waveform1[i]) > 2)
                             noise1[i] = static_cast<float>(noise.next());
                         if (static_cast<std::uint32_t>(L.waveform2[i]) > 2)
                             noise2[i] = static_cast<float>(noise.next());
                     }
-            if (renderLoop<W1, W2, Modulation>(L, noise1, noise2, values))
-                for (int i = 0; i < kSynthVoices; ++i) {
+            if (renderLoop<W1, W2, Modulation, Noise>(L, noise1, noise2, values, lanes))
+                for (int i = 0; i < lanes; ++i) {
                     L.phase1[i] = wrapPhase(L.phase1[i]);
                     L.phase2[i] = wrapPhase(L.phase2[i]);
                     L.modulationPhase[i] = wrapPhase(L.modulationPhase[i]);
@@ -661,32 +926,35 @@ ALWAYS_INLINE void renderRun(VoiceLanes& L, NoiseSource& noise, float* noise1, f
         float* sums = out + start;
         for (int n = 0; n < length; ++n)
             sums[n] = 0.0f;
-        for (int i = 0; i < kSynthVoices; ++i)
+        for (int i = 0; i < lanes; ++i)
             for (int n = 0; n < length; ++n)
                 sums[n] += rows[n][i];
     }
 }
 
-using RenderRun = void (*)(VoiceLanes&, NoiseSource&, float*, float*, float*, int);
+using RenderRun = void (*)(VoiceLanes&, NoiseSource&, float*, float*, float*, int, int);
 
-// Variant index: W1 + 5 × W2 + 25 × modulation.
+// Variant index: W1 + 5 × W2 + 25 × modulation + 50 × noise.
+#define RENDER_VARIANT renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25 % 2) != 0, (Variant / 50) != 0>
 template <int Variant>
-WIDE_TARGET void renderWide(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
+WIDE_TARGET void renderWide(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count, int lanes)
 {
-    renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
+    RENDER_VARIANT(l, noise, n1, n2, out, count, lanes);
 }
 
 template <int Variant>
-WIDEST_TARGET void renderWidest(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
+WIDEST_TARGET void renderWidest(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count,
+                                int lanes)
 {
-    renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
+    RENDER_VARIANT(l, noise, n1, n2, out, count, lanes);
 }
 
 template <int Variant>
-void renderNarrow(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count)
+void renderNarrow(VoiceLanes& l, NoiseSource& noise, float* n1, float* n2, float* out, int count, int lanes)
 {
-    renderRun<Variant % 5, Variant / 5 % 5, (Variant / 25) != 0>(l, noise, n1, n2, out, count);
+    RENDER_VARIANT(l, noise, n1, n2, out, count, lanes);
 }
+#undef RENDER_VARIANT
 
 template <int... Flags>
 constexpr std::array<RenderRun, sizeof...(Flags)> renderTable(std::integer_sequence<int, Flags...>)
@@ -698,13 +966,13 @@ constexpr std::array<RenderRun, sizeof...(Flags)> renderTable(std::integer_seque
     return {renderNarrow<Flags>...};
 }
 
-const std::array<RenderRun, 50> renderRuns = renderTable(std::make_integer_sequence<int, 50>());
+const std::array<RenderRun, 100> renderRuns = renderTable(std::make_integer_sequence<int, 100>());
 
 }  // namespace
 
 // What a run must compute follows from the settings of all voices (the same
 // for every voice), which only events and setters change.
-void CarrierSynth::renderBlock(float* out, int count)
+void CarrierSynth::renderBlock(float* out, int count, float* level)
 {
     const VoiceLanes& L = lanes_;
     int w1 = L.waveform1[0], w2 = L.waveform2[0];
@@ -717,21 +985,43 @@ void CarrierSynth::renderBlock(float* out, int count)
     // Indices outside 0 … 3 play noise, as the voice-by-voice step does.
     w1 = w1 < 0 || w1 > 3 ? kMixed : w1;
     w2 = w2 < 0 || w2 > 3 ? kMixed : w2;
-    const RenderRun run = renderRuns[static_cast<std::size_t>(w1 + 5 * w2 + 25 * modulation)];
+    const bool noise = L.noiseLevel[0] > 0.0f || noiseLevel_.moving();
+    const RenderRun run = renderRuns[static_cast<std::size_t>(w1 + 5 * w2 + 25 * modulation + 50 * noise)];
+    // Only the lanes of unison copies that sound or wait to.
+    int copies = 1;
+    for (int slot = 0; slot < kVoices; ++slot)
+        if (voices_[static_cast<size_t>(slot)].active() || pending_[static_cast<size_t>(slot)].key >= 0)
+            copies = std::max(copies, std::max(copies_[static_cast<size_t>(slot)], pending_[static_cast<size_t>(slot)].key >= 0 ? unison_ : 1));
+    const int lanes = kVoices * copies;
     // While notes wait for their voices' fades, sample by sample, so each
-    // starts at the sample its fade ends.
-    int i = 0;
-    for (; i < count && pendingCount_ > 0; ++i) {
-        run(lanes_, noise_, noise1_, noise2_, out + i, 1);
-        startPending();
+    // starts at the sample its fade ends; while glides, OSC 2's amplitude or
+    // the velocity level move, in steps of kControlStep.
+    constexpr int kControlStep = 16;
+    for (int i = 0; i < count;) {
+        int length = count - i;
+        if (pendingCount_ > 0)
+            length = 1;
+        else if (level || controlsMove())
+            length = std::min(length, kControlStep);
+        run(lanes_, noise_, noise1_, noise2_, out + i, length, lanes);
+        if (pendingCount_ > 0)
+            startPending();
+        if (level) {
+            // From the last level to the one the envelopes give now.
+            const float from = lastLevel_;
+            lastLevel_ = velocityLevel();
+            const float step = (lastLevel_ - from) / static_cast<float>(length);
+            for (int n = 0; n < length; ++n)
+                level[i + n] = from + step * static_cast<float>(n + 1);
+        }
+        advanceControls(length);
+        i += length;
     }
-    if (i < count)
-        run(lanes_, noise_, noise1_, noise2_, out + i, count - i);
 }
 
-float CarrierSynth::render()
+float CarrierSynth::render(float* level)
 {
     float out;
-    renderBlock(&out, 1);
+    renderBlock(&out, 1, level);
     return out;
 }

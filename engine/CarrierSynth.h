@@ -10,6 +10,7 @@
 #include "EventQueue.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -46,12 +47,15 @@ private:
 };
 
 constexpr int kSynthVoices = 16;
+// Copies of each note's oscillators (unison): lane slot + 16 × copy.
+constexpr int kMaxUnison = 4;
+constexpr int kSynthLanes = kSynthVoices * kMaxUnison;
 
-// The voices' fields, one array element (lane) per voice, so that one sample
-// of all voices runs in vector lanes. Flags are 0 or 1.
+// The voices' fields, one array element (lane) per voice or unison copy, so
+// that one sample of all of them runs in vector lanes. Flags are 0 or 1.
 struct VoiceLanes {
     template <typename T>
-    using Lane = T[kSynthVoices];
+    using Lane = T[kSynthLanes];
     alignas(64) Lane<float> sampleRate, phase1, increment1, frequency1, phase2, increment2, frequency2;
     Lane<std::int32_t> key;
     Lane<float> amplitude, bend;
@@ -63,6 +67,11 @@ struct VoiceLanes {
     Lane<float> attackPosition, attackSeconds, attackIncrement;
     Lane<std::int32_t> waveform1, waveform2;
     Lane<float> octaveMultiplier, osc2Volume;
+    // The phase steps' factor: a unison copy's detune times a glide's
+    // remaining interval (exactly 1 without either, which changes no sum).
+    Lane<float> tuning, detune, glide, glideRate;  // glide in semitones, its rate per sample
+    Lane<float> noiseLevel;
+    Lane<std::uint32_t> noiseState;  // each lane's own white noise
 };
 
 // One voice: a view of its lane. Note and setting operations run per voice;
@@ -87,6 +96,24 @@ public:
     void setBendRange(int semitones) { bendRange_() = semitones; }
     // Recomputes every step from the stored settings (44100 Hz until called).
     void setSampleRate(float rate);
+
+    // The formats we design: a unison copy's detune (a factor), its phases'
+    // start, the noise mixed into its oscillators (0 to 1).
+    void setDetune(float factor);
+    void setPhases(float phase);
+    void setNoise(float level) { l_->noiseLevel[i_] = level; }
+    void seedNoise(std::uint32_t seed) { l_->noiseState[i_] = seed | 1u; }
+    // Moves the sounding note to `key` without a new attack, gliding from the
+    // pitch it has now over `seconds` (0: at once).
+    void glideTo(int key, float seconds);
+    // Advances a glide by `samples`.
+    void advanceGlide(int samples);
+    bool gliding() const { return l_->glide[i_] != 0.0f; }
+    // Starts the envelope's attack again from the level it has now, at a new
+    // amplitude, so the level goes on without a step.
+    void restart(float velocity);
+    // The envelope times the amplitude, as the next sample takes it.
+    float level() const;
 
     // One sample; advances phases and envelope.
     float render(NoiseSource& noise);
@@ -132,6 +159,7 @@ private:
     float& osc2Volume_() { return l_->osc2Volume[i_]; }
 
     double k() { return static_cast<double>(TWO_PI_F) / sampleRate_(); }
+    void retune() { l_->tuning[i_] = l_->detune[i_] * (l_->glide[i_] == 0.0f ? 1.0f : std::exp2(l_->glide[i_] / 12.0f)); }
     float bent(int targetKey, float multiplier, float frequency, float a);
 
     VoiceLanes* l_;
@@ -165,23 +193,43 @@ public:
 
     // Parameter settings, as they play: waveforms 0 sine, 1 sawtooth,
     // 2 square, 3 noise; OSC 2's amplitude and frequency factor; semitones;
-    // the envelope's ramps in seconds.
+    // the envelope's ramps in seconds. With `ramp`, OSC 2's amplitude moves
+    // to its new value over kRampSeconds.
     void setOsc1Waveform(int waveform);
-    void setOsc2(int waveform, float volume, float multiplier);
+    void setOsc2(int waveform, float volume, float multiplier, bool ramp = false);
     void setTranspose(int semitones);
     void setAttack(float seconds);
     void setRelease(float seconds);
     void setBendRange(int semitones);
     int bendRange() const { return bendRange_; }
     void setSampleRate(float rate);
+    static constexpr float kRampSeconds = 0.015f;
+
+    // The formats we design. Voice mode 0 Poly; 1 Mono (one note, the newest
+    // key wins, a released key hands back to the last one still held, the
+    // envelope starting again); 2 Legato (the same, the envelope going on
+    // while keys overlap). Glide: the seconds a Mono or Legato note takes to
+    // reach the next pitch, whatever the interval. Unison: copies of each
+    // note's oscillators spread over `detuneCents`, from the next note on.
+    // Noise: white noise added to each note's oscillators (0 to 1).
+    // Velocity depth 0 to 1: how far a note's velocity sets the level that
+    // render reports beside its amplitude (velocity at 1; 1 for every note
+    // at 0), so that the level follows velocity squared at 1.
+    void setVoiceMode(int mode);
+    void setGlide(float seconds) { glideSeconds_ = seconds; }
+    void setUnison(int copies, float detuneCents);
+    void setNoise(float level, bool ramp = false);
+    void setVelocityDepth(float depth) { velocityDepth_ = depth; }
 
     // The sum of the sounding voices, one sample: all voices in vector lanes,
     // the same values as each voice's render summed in slot order.
-    float render();
-    // `count` samples of render, as many calls would give them.
-    void renderBlock(float* out, int count);
+    float render(float* level = nullptr);
+    // `count` samples of render, as many calls would give them. With
+    // `level`, also the sounding notes' velocity level, sample by sample
+    // (their envelopes weigh it; it holds while nothing sounds).
+    void renderBlock(float* out, int count, float* level = nullptr);
 
-    void seedNoise(std::uint32_t seed) { noise_.seed(seed); }
+    void seedNoise(std::uint32_t seed);
     const SynthVoice& voice(int slot) const { return voices_[static_cast<std::size_t>(slot)]; }
     SynthVoice& voice(int slot) { return voices_[static_cast<std::size_t>(slot)]; }
     int noteOf(int slot) const { return noteOf_[static_cast<std::size_t>(slot)]; }
@@ -191,7 +239,22 @@ public:
 
 private:
     VoiceLanes lanes_{};
-    std::array<SynthVoice, kVoices> voices_;
+    std::array<SynthVoice, kSynthLanes> voices_;
+    // Every copy of the note in `slot`.
+    template <typename Action>
+    void eachCopy(int slot, Action&& action)
+    {
+        for (int copy = 0; copy < copies_[static_cast<std::size_t>(slot)]; ++copy)
+            action(voices_[static_cast<std::size_t>(slot + kVoices * copy)]);
+    }
+    void startNote(int slot, int key, float velocity);
+    void releaseNote(int slot);
+    void monoNoteOn(int key, float velocity);
+    void monoNoteOff(int key);
+    void playMono(int key, float velocity);
+    float velocityLevel() const;
+    void advanceControls(int samples);
+    bool controlsMove() const;
     // Voices whose notes wait for the fade of the note they take over from.
     struct Pending {
         int key = -1;
@@ -209,11 +272,32 @@ private:
     std::uint32_t clock_ = 0;  // counts note-ons and releases, for their order
     std::array<Pending, kVoices> pending_{};
     int pendingCount_ = 0;
+    std::array<int, kVoices> copies_{};  // the unison copies each note started with
+    std::array<float, kVoices> levelOf_{};  // each note's velocity level
+    int voiceMode_ = 0;
+    float glideSeconds_ = 0.0f;
+    int unison_ = 1;
+    float detuneCents_ = 0.0f;
+    float velocityDepth_ = 0.0f;
+    float sampleRate_ = 44100.0f;
+    float lastLevel_ = 1.0f;
+    // Mono and Legato: the keys held, oldest first, and their velocities.
+    std::array<std::int8_t, 128> held_{};
+    int heldCount_ = 0;
+    std::array<float, 128> velocityOf_{};
+    // Levels on their way to a new value, kRampSeconds from where they are.
+    struct Glider {
+        float value = 0.0f, target = 0.0f, step = 0.0f;
+        void set(float to, bool ramp, float rate);
+        bool moving() const { return value != target; }
+        void advance(int samples);
+    };
+    Glider osc2Volume_{0.5f, 0.5f}, noiseLevel_{};
     int bendRange_ = 2;
     int transposition_ = 0;
     float modulation_ = 0.0f;
     NoiseSource noise_;
     // The latest draws for voices playing noise (0 … 32767).
-    float noise1_[kVoices]{};
-    float noise2_[kVoices]{};
+    float noise1_[kSynthLanes]{};
+    float noise2_[kSynthLanes]{};
 };

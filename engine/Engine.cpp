@@ -178,13 +178,20 @@ void Engine::takeOverChanges()
     const auto plays = [this](int index) { return played(index, parameters_.value(index)); };
     const auto changed = [changes](auto... index) { return ((changes & changeBit(index)) || ...); };
     if (changed(kOsc1)) synth_.setOsc1Waveform(static_cast<int>(plays(kOsc1)));
+    // Levels ramp once a block has run, in the formats we design.
+    const bool ramp = dialect_ == Dialect::extended && settled_;
     if (changed(kOsc2, kOsc2Volume, kOsc2Octave))
         synth_.setOsc2(static_cast<int>(plays(kOsc2)), static_cast<float>(plays(kOsc2Volume)),
-                       static_cast<float>(plays(kOsc2Octave)));
+                       static_cast<float>(plays(kOsc2Octave)), ramp);
     if (changed(kTranspose)) synth_.setTranspose(static_cast<int>(plays(kTranspose)));
     if (changed(kAttack)) synth_.setAttack(mapping::secondsOf(plays(kAttack)));
     if (changed(kRelease)) synth_.setRelease(mapping::secondsOf(plays(kRelease)));
     if (changed(kPitchbend)) synth_.setBendRange(static_cast<int>(plays(kPitchbend)));
+    if (changed(kVelocity)) synth_.setVelocityDepth(static_cast<float>(plays(kVelocity) / 100.0));
+    if (changed(kVoiceMode)) synth_.setVoiceMode(static_cast<int>(plays(kVoiceMode)));
+    if (changed(kGlide)) synth_.setGlide(static_cast<float>(plays(kGlide) / 1000.0));
+    if (changed(kUnison, kDetune)) synth_.setUnison(static_cast<int>(plays(kUnison)), static_cast<float>(plays(kDetune)));
+    if (changed(kNoise)) synth_.setNoise(static_cast<float>(plays(kNoise) / 100.0), ramp);
 
     if (changed(kFftSize, kHopSize)) {
         // The pair in force, read once: a change that selects the sizes in
@@ -349,15 +356,17 @@ void Engine::outputStage(float* in, float* inRight, float* out1, float* out2, in
 
 // Synthesiser samples for block positions first … first + count − 1, each
 // after the events due at its position; without pending events in one run.
+// In the formats we design, also the notes' velocity level (velocity_).
 void Engine::renderSynth(int first, float* out, int count)
 {
     CarrierSynth& synth = synth_;
+    float* level = dialect_ == Dialect::extended ? velocity_.data() : nullptr;
     int i = 0;
     for (; i < count && eventQueue_.pendingCount() > 0; ++i) {
         eventQueue_.deliverDueEvents(first + i, synth);
-        out[i] = synth.render();
+        out[i] = synth.render(level ? level + i : nullptr);
     }
-    synth.renderBlock(out + i, count - i);
+    synth.renderBlock(out + i, count - i, level ? level + i : nullptr);
 }
 
 void Engine::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)
@@ -389,6 +398,12 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
             carrierVolume_.fill(levels_.data(), length);
             for (int i = 0; i < length; ++i)
                 carrier[start + i] = static_cast<float>(synthesised[i] * volume[i] + DENORMAL_GUARD);
+            // The notes' velocity level reaches the output through the voice,
+            // which the spectral engines pass on in proportion (the carrier's
+            // own level they divide out); the buffers keep both in step.
+            if (dialect_ == Dialect::extended)
+                for (int i = 0; i < length; ++i)
+                    modulator[start + i] *= velocity_[static_cast<size_t>(i)];
         });
     } else {
         overChunks<kChunk>(frames, [&](int start, int length) {
@@ -512,6 +527,9 @@ void Engine::processCarrier(const float* in2, float* out1, float* out2, int fram
             renderSynth(start, carrier, length);
             for (int i = 0; i < length; ++i)
                 carrier[i] = volume[i] * carrier[i];
+            if (dialect_ == Dialect::extended)
+                for (int i = 0; i < length; ++i)
+                    carrier[i] *= velocity_[static_cast<size_t>(i)];
         } else {
             for (int i = 0; i < length; ++i) {
                 deliverEvents(start + i);

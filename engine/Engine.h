@@ -188,4 +188,5 @@ private:
     std::array<double, kChunk> wideRight_{};
     std::array<double, kChunk> gains_{};     // a chunk's gain, sample by sample
     std::array<float, kChunk> levels_{};     // a chunk's carrier volume or mix
+    std::array<float, kChunk> velocity_{};   // a chunk's velocity level of the notes
 };

@@ -30,7 +30,7 @@ void applySetting(ParameterAccess& access, const std::string& assignment);
 // What --set takes, for a program's help.
 inline constexpr const char* kSetHelp =
     "NAME=VALUE or INDEX=VALUE: a value from 0 to 1, or a shown setting (Mode=Carrier, \"FFT SIZE=1024\"); "
-    "the Clear engine's parameters also take what plays (Formant=-4, Width=80)";
+    "the parameters only the built-in engine has also take what plays (Formant=-4, Glide=200, Unison=3, \"Voice Mode=Legato\")";
 // Index of a parameter by its name (without case) or its number; -1 if none.
 int findParameter(const ParameterAccess& access, const std::string& nameOrIndex);
 

@@ -49,6 +49,7 @@ constexpr double bandCount(float x) { return 10 + static_cast<int>(70.0f * x + 0
 // ---- The Clear engine's continuous settings.
 constexpr double fraction(float x) { return x; }  // Flatten, Sibilance, Mix, Width: 0 to 1
 constexpr double percent(float x) { return 100.0 * x; }
+constexpr double unisonCount(float x) { return 1 + static_cast<int>(3.0f * x + 0.5f); }  // 1 to 4
 constexpr double formantSemitones(float x) { return 24.0 * x - 12.0; }  // -12 to +12
 
 // ---- The synthesiser.

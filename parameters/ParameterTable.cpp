@@ -21,6 +21,7 @@ constexpr ParameterChoice kFftSizes[] = {{"128", 0.0f}, {"256", 1.0f / 3}, {"512
 constexpr ParameterChoice kHopSizes[] = {{"32", 0.0f}, {"64", 1.0f / 3}, {"96", 2.0f / 3}, {"128", 1.0f}};
 constexpr ParameterChoice kEngines[] = {{"Classic", 0.0f}, {"Clear", 1.0f}};
 constexpr ParameterChoice kSwitch[] = {{"Off", 0.0f}, {"On", 1.0f}};
+constexpr ParameterChoice kVoiceModes[] = {{"Poly", 0.0f}, {"Mono", 0.5f}, {"Legato", 1.0f}};
 
 // The step of each stepped parameter that the engine takes.
 int waveformChoice(float x) { return mapping::waveformIndex(x); }
@@ -29,6 +30,7 @@ int carrierChoice(float x) { return mapping::carrier(x) == CarrierSource::Synth 
 int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectralsizes::fftSizeFor(clampNormalised(x)) / 128)); }
 int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
 int switchChoice(float x) { return mapping::on(x) ? 1 : 0; }
+int voiceModeChoice(float x) { return std::min(2, static_cast<int>(3.0f * clampNormalised(x))); }
 
 // ---- Display texts. x is a stored value, always in [0, 1], so every
 // truncation is in range. Unit texts follow the number after it is cut.
@@ -68,6 +70,7 @@ void gainText(float x, const DisplayState&, char* text)
 
 constexpr char kNone[] = "";
 constexpr char kMs[] = " ms";
+constexpr char kCents[] = " cents";
 constexpr char kDb[] = " dB";
 constexpr char kDbTight[] = "dB";
 constexpr char kPercent[] = " %";
@@ -191,12 +194,15 @@ struct Descriptor {
 
 constexpr const char* kEngineFaces[] = {"classic", "clear"};
 constexpr const char* kFreezeFaces[] = {"off", "hold"};
+constexpr const char* kVoiceModeFaces[] = {"poly", "mono", "legato"};
 
 constexpr Placement clearPage(int slot, const char* caption) { return {Page::clear, slot, Control::knob, caption}; }
 constexpr Placement clearButton(int slot, const char* caption, std::span<const char* const> faces)
 {
     return {Page::clear, slot, Control::button, caption, faces};
 }
+
+constexpr Placement playPage(int slot, const char* caption) { return {Page::play, slot, Control::knob, caption}; }
 
 }  // namespace
 
@@ -349,6 +355,34 @@ constinit const std::array<ParameterSpec, kNumParameters> kParameterTable{{
                .format = integerText<mapping::percent, 8, kPercent>, .reach = Reach::perHop,
                .formats = Formats::designed, .placement = clearPage(7, "width"),
                .summary = "spreads alternate bands to the left and right outputs; 0 gives both outputs the same signal"},
+    Descriptor{.symbol = "velocity", .name = "Velocity", .label = "%", .unit = Unit::Percent,
+               .plays = linear<mapping::percent>, .typed = true, .byDefault = 0,
+               .format = integerText<mapping::percent, 8, kPercent>, .formats = Formats::designed,
+               .placement = playPage(0, "velocity"),
+               .summary = "how far a note's velocity sets its level: at 0 the level follows velocity in a straight line, as the VST 2 library's does (a key struck at 32 sounds 12 dB below one at 127); at 100 % velocity squared (24 dB below)"},
+    Descriptor{.symbol = "voice_mode", .name = "Voice Mode", .choices = kVoiceModes, .choiceOf = voiceModeChoice,
+               .byDefault = 0, .format = choiceText<kVoiceModes, voiceModeChoice>, .formats = Formats::designed,
+               .placement = {Page::play, 1, Control::button, "voice", kVoiceModeFaces},
+               .summary = "Poly plays sixteen notes; Mono one, the newest key winning and a released key handing back to the last one held, the envelope starting again; Legato the same, the envelope going on while keys overlap"},
+    Descriptor{.symbol = "glide", .name = "Glide", .label = "ms", .unit = Unit::Milliseconds,
+               .plays = linear<mapping::line<0.0, 2000.0>>, .typed = true, .byDefault = 0,
+               .format = integerText<mapping::line<0.0, 2000.0>, 8, kMs>, .formats = Formats::designed,
+               .placement = playPage(2, "glide"),
+               .summary = "the time a Mono or Legato note takes to move to the next pitch, whatever the interval"},
+    Descriptor{.symbol = "unison", .name = "Unison", .plays = linear<mapping::unisonCount>, .typed = true,
+               .byDefault = 1, .format = integerText<mapping::unisonCount, 8, kNone>, .formats = Formats::designed,
+               .placement = playPage(3, "unison"),
+               .summary = "copies of each oscillator within a note, spread over Detune, from the next note on (the sixteen voices stay sixteen)"},
+    Descriptor{.symbol = "detune", .name = "Detune", .label = "cents", .unit = Unit::Cents,
+               .plays = linear<mapping::line<0.0, 50.0>>, .typed = true, .byDefault = 10,
+               .format = integerText<mapping::line<0.0, 50.0>, 8, kCents>, .formats = Formats::designed,
+               .placement = playPage(4, "detune"),
+               .summary = "the spread of the unison copies, from the lowest to the highest"},
+    Descriptor{.symbol = "noise", .name = "Noise", .label = "%", .unit = Unit::Percent,
+               .plays = linear<mapping::percent>, .typed = true, .byDefault = 0,
+               .format = integerText<mapping::percent, 8, kPercent>, .reach = Reach::ramped,
+               .formats = Formats::designed, .placement = playPage(5, "noise"),
+               .summary = "white noise in each sounding note, following its envelope (at 100 % as loud as a sawtooth): breath and consonants for a carrier with few high harmonics"},
 }};
 
 DisplayState displayStateOf(std::span<const float, kNumParameters> values)

@@ -20,6 +20,7 @@ enum ParameterIndex : std::int32_t {
     kVocoderAttack, kVocoderRelease, kVocoderGain, kMode, kCarrier, kFftSize, kHopSize,
     // The formats we design only:
     kEngine, kBands, kFlatten, kFormant, kSibilance, kFreeze, kMix, kWidth,
+    kVelocity, kVoiceMode, kGlide, kUnison, kDetune, kNoise,
     kNumParameters
 };
 
@@ -48,7 +49,7 @@ struct ParameterChoice {
 };
 
 // What the value that plays is measured in.
-enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds, Percent, Semitones, Factor };
+enum class ParameterUnit { Unitless, Hertz, Decibels, Milliseconds, Percent, Semitones, Cents, Factor };
 
 // How the engine reaches a new value: at the start of the next block; in a
 // ramp from there (the gains, in the formats we design); or at the next hop
@@ -62,8 +63,8 @@ enum class Formats { all, designed };
 // Where the editor shows a parameter: on the first panel, which every format
 // shows and whose places are fixed, or in a column of a page below it (in
 // the formats we design), each page with a tab of its title.
-enum class Page { first, clear };
-inline constexpr const char* kPageTitles[] = {nullptr, "CLEAR"};
+enum class Page { first, clear, play };
+inline constexpr const char* kPageTitles[] = {nullptr, "CLEAR", "PLAY"};
 inline constexpr int kPages = static_cast<int>(std::size(kPageTitles)) - 1;  // the pages below the first panel
 inline constexpr int pageNumber(Page page) { return static_cast<int>(page) - 1; }  // 0 for the first with a tab
 enum class Control { knob, button, verticalSlider, horizontalSlider, numbers };

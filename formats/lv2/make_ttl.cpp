@@ -62,6 +62,7 @@ const char* unitOf(ParameterUnit unit)
     case ParameterUnit::Milliseconds: return "units:ms";
     case ParameterUnit::Percent: return "units:pc";
     case ParameterUnit::Semitones: return "units:semitone12TET";
+    case ParameterUnit::Cents: return "units:cent";
     case ParameterUnit::Unitless:
     case ParameterUnit::Factor: break;
     }

@@ -354,3 +354,138 @@ TEST(CarrierSynth, SustainPedalAndVoiceStealing)
         EXPECT_EQ(synth->soundingVoices(), 15);  // 72 has ended
     }
 }
+
+namespace {
+
+// The frequency of a sine-like signal over samples [from, from + length):
+// rising zero crossings, each placed between its samples.
+double frequencyIn(const std::vector<float>& x, size_t from, size_t length, double rate)
+{
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (size_t i = from + 1; i < from + length; ++i)
+        if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
+            const double at = static_cast<double>(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            if (first < 0.0)
+                first = at;
+            last = at;
+            ++crossings;
+        }
+    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
+}
+
+double rmsOf(const std::vector<float>& x, size_t from, size_t length)
+{
+    double sum = 0.0;
+    for (size_t i = from; i < from + length; ++i)
+        sum += static_cast<double>(x[i]) * x[i];
+    return std::sqrt(sum / static_cast<double>(length));
+}
+
+std::unique_ptr<CarrierSynth> sineSynth()
+{
+    auto synth = std::make_unique<CarrierSynth>();
+    synth->setPlayerControls(true);
+    synth->setOsc1Waveform(0);
+    synth->setOsc2(0, 0.0f, 1.0f);
+    synth->setAttack(mapping::attackSeconds(0.0f));
+    synth->setRelease(mapping::releaseSeconds(0.0f));
+    return synth;
+}
+
+void append(std::vector<float>& to, const std::vector<float>& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+}  // namespace
+
+// Mono and Legato: one voice; the newest key wins and a released key hands
+// back to the last one held, gliding there in the same time whatever the
+// interval (the pitch read from the audio, halfway in semitones at half the
+// glide). Mono takes each key's velocity (its envelope starts again);
+// Legato goes on at the first's while keys overlap.
+TEST(CarrierSynth, MonoLegatoAndGlide)
+{
+    auto synth = sineSynth();
+    synth->setVoiceMode(1);
+    synth->setGlide(0.2f);
+    synth->noteOn(57, 1.0f);  // 220 Hz
+    std::vector<float> out = render(*synth, 8820);
+    synth->noteOn(69, 1.0f);  // 440 Hz, 12 semitones in 200 ms
+    append(out, render(*synth, 17640));
+    EXPECT_EQ(synth->soundingVoices(), 1);
+    EXPECT_NEAR(frequencyIn(out, 4410, 2205, 44100.0), 220.0, 1.0);
+    EXPECT_NEAR(frequencyIn(out, 8820 + 4410 - 441, 882, 44100.0), 311.1, 6.0);
+    EXPECT_NEAR(frequencyIn(out, 8820 + 11025, 2205, 44100.0), 440.0, 1.0);
+    synth->setGlide(0.05f);
+    synth->noteOn(64, 1.0f);
+    render(*synth, 4410);
+    synth->noteOff(64);  // back to 69, held
+    std::vector<float> back = render(*synth, 4410);
+    EXPECT_NEAR(frequencyIn(back, 2205, 2205, 44100.0), 440.0, 1.0);
+    synth->noteOff(69);  // back to 57, still held
+    back = render(*synth, 4410);
+    EXPECT_NEAR(frequencyIn(back, 2205, 2205, 44100.0), 220.0, 1.0);
+    synth->noteOff(57);
+    render(*synth, 2205);
+    EXPECT_EQ(synth->soundingVoices(), 0);
+
+    for (const int mode : {1, 2}) {
+        auto s = sineSynth();
+        s->setVoiceMode(mode);
+        s->noteOn(57, 1.0f);
+        render(*s, 4410);
+        s->noteOn(60, 0.25f);
+        const std::vector<float> second = render(*s, 4410);
+        const double ratio = rmsOf(second, 2205, 2205) / (0.5 / std::sqrt(2.0));
+        EXPECT_NEAR(ratio, mode == 1 ? 0.25 : 1.0, 0.02) << mode;
+        EXPECT_EQ(s->soundingVoices(), 1);
+    }
+}
+
+// Unison: copies spread over Detune beat against each other (two sines 50
+// cents apart: 12.9 Hz at 440 Hz), about as loud as one oscillator; 16 notes
+// of 4 copies all sound. Noise adds white noise (energy at the top of the
+// spectrum) that ends with the note's envelope.
+TEST(CarrierSynth, UnisonAndNoise)
+{
+    auto single = sineSynth();
+    single->noteOn(69, 1.0f);
+    const std::vector<float> one = render(*single, 8820);
+    auto synth = sineSynth();
+    synth->setUnison(2, 50.0f);
+    synth->noteOn(69, 1.0f);
+    const std::vector<float> two = render(*synth, 8820);
+    double quietest = 1.0, loudest = 0.0;
+    for (size_t at = 0; at + 220 <= two.size(); at += 220) {
+        quietest = std::min(quietest, rmsOf(two, at, 220));
+        loudest = std::max(loudest, rmsOf(two, at, 220));
+    }
+    EXPECT_LT(quietest, 0.2 * loudest);
+    EXPECT_NEAR(20.0 * std::log10(rmsOf(two, 0, two.size()) / rmsOf(one, 0, one.size())), 0.0, 1.5);
+
+    synth->setUnison(4, 20.0f);
+    for (int key = 40; key < 56; ++key)
+        synth->noteOn(key, 1.0f);
+    const std::vector<float> chord = render(*synth, 4410);
+    EXPECT_EQ(synth->soundingVoices(), 16);
+    EXPECT_TRUE(std::all_of(chord.begin(), chord.end(), [](float v) { return std::isfinite(v) && std::fabs(v) < 16.0f; }));
+
+    const auto curvature = [](const std::vector<float>& x) {
+        double sum = 0.0;
+        for (size_t i = 2; i < x.size(); ++i) {
+            const double d = x[i] - 2.0 * x[i - 1] + x[i - 2];
+            sum += d * d;
+        }
+        return sum;
+    };
+    auto breathy = sineSynth();
+    breathy->setNoise(0.5f);
+    breathy->noteOn(57, 1.0f);
+    const std::vector<float> noisy = render(*breathy, 4410);
+    auto clean = sineSynth();
+    clean->noteOn(57, 1.0f);
+    EXPECT_GT(curvature(noisy), 1000.0 * curvature(render(*clean, 4410)));
+    breathy->noteOff(57);
+    render(*breathy, 2205);
+    const std::vector<float> after = render(*breathy, 441);
+    EXPECT_EQ(rmsOf(after, 0, after.size()), 0.0);
+}

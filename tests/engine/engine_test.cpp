@@ -301,3 +301,35 @@ TEST(Engine, AutomatedGainsMoveWithoutSteps)
         EXPECT_GT(highEnergy(render(Dialect::vst2, true)), 10.0 * steady) << parameter(index).title;
     }
 }
+
+// A note's level follows its velocity: a key struck at 32 sounds 12 dB below
+// one struck at 127 with Velocity at 0 (the carrier's amplitude, as always),
+// 24 dB with Velocity at 100 % (the vocoded output's level, a steady voice,
+// through both engines).
+TEST(Engine, VelocitySetsTheVocodedLevel)
+{
+    const int frames = 22050;
+    std::vector<float> voice(frames);
+    for (int i = 0; i < frames; ++i)
+        voice[i] = 0.3f * static_cast<float>(std::fmod(i * 150.0 / 44100.0, 1.0) - 0.5);
+    const auto level = [&](float depth, float engineChoice, std::uint8_t velocity) {
+        Engine engine(Dialect::extended);
+        ParameterStore& p = engine.parameters();
+        p.set(kCarrier, 0.0f);
+        p.set(kVelocity, depth);
+        p.set(kEngine, engineChoice);
+        std::vector<float> out(frames), right(frames);
+        const MidiEvent on{0, {0x90, 57, velocity}};
+        engine.process(voice.data(), nullptr, out.data(), right.data(), 512, {&on, 1});
+        for (int at = 512; at < frames; at += 512)
+            engine.process(voice.data() + at, nullptr, out.data() + at, right.data() + at, std::min(512, frames - at));
+        double sum = 0.0;
+        for (int i = frames / 2; i < frames; ++i)
+            sum += static_cast<double>(out[i]) * out[i];
+        return 10.0 * std::log10(sum);
+    };
+    for (const float engineChoice : {0.0f, 1.0f}) {
+        EXPECT_NEAR(level(0.0f, engineChoice, 127) - level(0.0f, engineChoice, 32), 12.0, 0.5) << engineChoice;
+        EXPECT_NEAR(level(1.0f, engineChoice, 127) - level(1.0f, engineChoice, 32), 24.0, 0.5) << engineChoice;
+    }
+}

@@ -284,7 +284,8 @@ TEST(RealtimeLv2, RunNeverTouchesTheHeap)
 
 // The CLAP plug-in's process with notes and every parameter changing inside
 // the blocks, which splits them, activated for 512 and sent blocks of any
-// length, far longer ones first.
+// length, far longer ones first: twenty notes at once (voices stolen, four
+// unison copies each in some rounds), the sustain pedal going down and up.
 TEST(RealtimeClap, ProcessNeverTouchesTheHeap)
 {
     ClapLibrary library;
@@ -295,7 +296,9 @@ TEST(RealtimeClap, ProcessNeverTouchesTheHeap)
     std::vector<EventList> lists(std::size(lengths) * 4);
     for (size_t round = 0; round < lists.size(); ++round) {
         const std::uint32_t frames = lengths[round % std::size(lengths)];
-        lists[round].note(round % 2 ? CLAP_EVENT_NOTE_OFF : CLAP_EVENT_NOTE_ON, frames / 3, 60, 0.8);
+        for (std::int16_t key = 40; key < 60; ++key)
+            lists[round].note(round % 2 ? CLAP_EVENT_NOTE_OFF : CLAP_EVENT_NOTE_ON, frames / 3, key, 0.8);
+        lists[round].midi(frames / 4, 0xB0, 64, round % 4 < 2 ? 127 : 0);
         for (clap_id id = 0; id < kNumParameters; ++id)
             lists[round].paramValue(frames * id / kNumParameters, id, static_cast<double>((round * 7 + id) % 3) / 2.0);
     }
