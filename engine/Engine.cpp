@@ -52,6 +52,8 @@ inline float sanitised(float x)
 Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
 {
     synth_.setPlayerControls(dialect == Dialect::extended);
+    equaliser_.setGliding(dialect == Dialect::extended);
+    equaliserRight_.setGliding(dialect == Dialect::extended);
     setRampLengths();
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
@@ -92,6 +94,8 @@ void Engine::process(const float* modulator, const float* carrier, float* out1, 
         // crossfade. The VST 2 library keeps the state its reset gave.
         limiter_.resetState();
         compressor_.resetState();
+        equaliser_.settle();
+        equaliserRight_.settle();
         blend_ = clearEngine_ ? 1.0 : 0.0;
         settled_ = true;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <initializer_list>
 
 Equaliser::Equaliser(int sampleRate)
@@ -34,6 +35,29 @@ void Equaliser::setSampleRate(int rate)
 {
     sampleRate_ = rate;
     changed_ = true;
+    settle_ = true;
+}
+
+// The state-variable sections' designs for the settings, reached at once
+// after a settle or a new rate, else in a glide.
+void Equaliser::designGliding()
+{
+    const double highest = 0.49 * sampleRate_;
+    const auto g = [this, highest](float hz) { return std::tan(M_PI * std::min<double>(hz, highest) / sampleRate_); };
+    const StateVariable::Design designs[] = {
+        StateVariable::lowCut(g(lowCutHz_)),
+        StateVariable::peak(g(peak1Settings_.frequency), peak1Settings_.q, peak1Settings_.gain),
+        StateVariable::peak(g(peak2Settings_.frequency), peak2Settings_.q, peak2Settings_.gain),
+        StateVariable::highCut(g(highCutHz_)),
+    };
+    const int samples = static_cast<int>(kGlideSeconds * sampleRate_);
+    for (size_t i = 0; i < glidingSections_.size(); ++i) {
+        if (settle_)
+            glidingSections_[i].jumpTo(designs[i]);
+        else
+            glidingSections_[i].glideTo(designs[i], samples);
+    }
+    settle_ = false;
 }
 
 void Equaliser::applySettings()
@@ -91,6 +115,25 @@ VECTOR_VARIANTS(cascade, cascadeLoop, (float* b, float* o, int n, Filter::Sectio
 
 void Equaliser::process(float* buffer, float* out, int count)
 {
+    if (gliding_) {
+        if (changed_ || settle_) {
+            changed_ = false;
+            applySettings();  // the settings the accessors show
+            designGliding();
+        }
+        std::uint32_t state = noise_;
+        StateVariable& low = glidingSections_[0];
+        StateVariable& first = glidingSections_[1];
+        StateVariable& second = glidingSections_[2];
+        StateVariable& high = glidingSections_[3];
+        for (int i = 0; i < count; ++i) {
+            const float x = buffer[i] + nextNoise(state);
+            buffer[i] = x;
+            out[i] = high.step(second.step(first.step(low.step(x))));
+        }
+        noise_ = state;
+        return;
+    }
     if (changed_) {
         changed_ = false;
         applySettings();

@@ -3,7 +3,10 @@
 //
 // A plain value owned by the audio thread. Setters only store settings;
 // `process` redesigns the filters from them at the start of its next block,
-// so every change of a block takes effect at once.
+// so every change of a block takes effect at once. Gliding, the same
+// responses come from state-variable sections whose frequencies, gains and
+// Q move to new settings in a straight line over kGlideSeconds, sample by
+// sample, so automation neither steps nor clicks.
 #pragma once
 
 #include "Filter.h"
@@ -27,6 +30,10 @@ public:
     // Applied with the next block; frequencies are kept below 0.49 × rate, which
     // no setting reaches at 44100 Hz.
     void setSampleRate(int rate);
+    // Settings glide from the next change on; `settle` jumps to them.
+    void setGliding(bool on) { gliding_ = on; }
+    void settle() { settle_ = true; }
+    static constexpr double kGlideSeconds = 0.015;
 
     // Adds the noise to `buffer` in place, then filters it into `out` (distinct
     // arrays, any count). Never allocates.
@@ -37,6 +44,8 @@ public:
     const PeakFilter& peak1() const { return peak1_; }
     const PeakFilter& peak2() const { return peak2_; }
     const HighCutFilter& highCut() const { return highCut_; }
+    // The first bell's gliding section as it plays now.
+    const StateVariable::Design& peak1Design() const { return glidingSections_[1].now; }
 
 private:
     struct PeakSettings {
@@ -47,6 +56,8 @@ private:
 
     void store(float& setting, double value);
     void applySettings();
+
+    void designGliding();
 
     HighCutFilter highCut_;
     PeakFilter peak1_;
@@ -60,4 +71,7 @@ private:
     float highCutHz_ = 8000.0f;
     int sampleRate_;
     bool changed_ = false;
+    bool gliding_ = false;
+    bool settle_ = true;
+    std::array<StateVariable, 4> glidingSections_{};  // low cut, peaks, high cut
 };

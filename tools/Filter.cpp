@@ -78,3 +78,58 @@ void PeakFilter::updateCoefficients()
                         (1.0 - v * kq + k * k) / d);
     }
 }
+
+StateVariable::Design StateVariable::lowCut(double g)
+{
+    return {static_cast<float>(g), static_cast<float>(kSqrt2), 1.0f, static_cast<float>(-kSqrt2), -1.0f};
+}
+
+StateVariable::Design StateVariable::highCut(double g)
+{
+    return {static_cast<float>(g), static_cast<float>(kSqrt2), 0.0f, 0.0f, 1.0f};
+}
+
+// Boost: (s² + v·s/Q + 1) / (s² + s/Q + 1); cut: its inverse.
+StateVariable::Design StateVariable::peak(double g, double q, double gainDb)
+{
+    const double v = std::pow(10.0, std::fabs(gainDb) / 20.0);
+    const double k = gainDb >= 0.0 ? 1.0 / q : v / q;
+    const double c1 = gainDb >= 0.0 ? (v - 1.0) / q : (1.0 - v) / q;
+    return {static_cast<float>(g), static_cast<float>(k), 1.0f, static_cast<float>(c1), 0.0f};
+}
+
+void StateVariable::jumpTo(const Design& d)
+{
+    now = target = d;
+    left = 0;
+    derive();
+}
+
+void StateVariable::glideTo(const Design& d, int samples)
+{
+    target = d;
+    left = samples > 1 ? samples : 1;
+    const float n = static_cast<float>(left);
+    delta = {(d.g - now.g) / n, (d.k - now.k) / n, (d.c0 - now.c0) / n, (d.c1 - now.c1) / n, (d.c2 - now.c2) / n};
+}
+
+void StateVariable::advance()
+{
+    if (--left == 0) {
+        now = target;
+    } else {
+        now.g += delta.g;
+        now.k += delta.k;
+        now.c0 += delta.c0;
+        now.c1 += delta.c1;
+        now.c2 += delta.c2;
+    }
+    derive();
+}
+
+void StateVariable::derive()
+{
+    a1 = 1.0f / (1.0f + now.g * (now.g + now.k));
+    a2 = now.g * a1;
+    a3 = now.g * a2;
+}

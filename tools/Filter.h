@@ -86,3 +86,43 @@ private:
     float q_ = 4.0f;
     float gain_ = 0.0f;
 };
+
+// A trapezoidal state-variable section: the same bilinear-transform responses
+// as the sections above, in a form that stays stable and quiet while its
+// coefficients move, so they can glide sample by sample. The analogue
+// prototype's outputs high, band and low pass (v0 − k·v1 − v2, v1, v2) mix
+// as c0·input + c1·band + c2·low. Targets set with `glideTo` are reached in
+// a straight line over the samples given.
+struct StateVariable {
+    struct Design {
+        float g = 0.0f, k = 1.0f, c0 = 1.0f, c1 = 0.0f, c2 = 0.0f;  // g = tan(π f / rate)
+    };
+    static Design lowCut(double g);   // Butterworth high-pass
+    static Design highCut(double g);  // Butterworth low-pass
+    static Design peak(double g, double q, double gainDb);  // the bell above, boost and cut
+
+    void jumpTo(const Design& d);
+    void glideTo(const Design& d, int samples);
+    void clear() { ic1 = ic2 = 0.0f; }
+
+    float step(float v0)
+    {
+        if (left > 0)
+            advance();
+        const float v3 = v0 - ic2;
+        const float v1 = a1 * ic1 + a2 * v3;
+        const float v2 = ic2 + a2 * ic1 + a3 * v3;
+        ic1 = 2.0f * v1 - ic1;
+        ic2 = 2.0f * v2 - ic2;
+        return now.c0 * v0 + now.c1 * v1 + now.c2 * v2;
+    }
+
+    Design now, target, delta;
+    int left = 0;
+    float a1 = 1.0f, a2 = 0.0f, a3 = 0.0f;
+    float ic1 = 0.0f, ic2 = 0.0f;
+
+private:
+    void advance();
+    void derive();
+};

@@ -52,3 +52,14 @@ float largestDifference(const std::vector<float>& a, const std::vector<float>& b
         largest = std::max(largest, std::fabs(a[i] - b[i]));
     return largest;
 }
+
+size_t firstAudibleDifference(const std::vector<float>& a, const std::vector<float>& reference)
+{
+    float peak = 0.0f;
+    for (const float x : reference)
+        peak = std::max(peak, std::fabs(x));
+    size_t i = 0;
+    while (i < a.size() && i < reference.size() && std::fabs(a[i] - reference[i]) <= 1e-3f * peak)
+        ++i;
+    return i;
+}

@@ -191,3 +191,48 @@ TEST(Equaliser, HostSampleRateKeepsTheCornersWhereTheyAreSet)
     EXPECT_LT(eq.highCut().frequency(), 16000.0f);
     EXPECT_TRUE(std::isfinite(eq.highCut().b0()) && std::isfinite(eq.highCut().a1()));
 }
+
+// Gliding, the equaliser has the response of its sections as designed (tones
+// measured at the cut-offs, the bells' centres and between), and a change
+// reaches the new response once its glide of 15 ms has passed.
+TEST(Equaliser, GlidingGivesTheSameResponsesAndReachesAChange)
+{
+    const auto configure = [](Equaliser& eq, double bell) {
+        eq.setLowCutHz(120.0);
+        eq.setPeak1Hz(900.0);
+        eq.setPeak1Q(2.0);
+        eq.setPeak1GainDb(bell);
+        eq.setPeak2Hz(3000.0);
+        eq.setPeak2Q(6.0);
+        eq.setPeak2GainDb(-9.0);
+        eq.setHighCutHz(9000.0);
+    };
+    const auto tone = [](Equaliser eq, double hz) {
+        std::vector<float> in(8820), out(8820);
+        for (size_t i = 0; i < in.size(); ++i)
+            in[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * hz * static_cast<double>(i) / 44100.0));
+        eq.process(in.data(), out.data(), static_cast<int>(in.size()));
+        double inPower = 0.0, outPower = 0.0;
+        for (size_t i = in.size() / 2; i < in.size(); ++i) {
+            inPower += double(in[i]) * in[i];
+            outPower += double(out[i]) * out[i];
+        }
+        return 10.0 * std::log10(outPower / inPower);
+    };
+    Equaliser plain(44100), gliding(44100);
+    gliding.setGliding(true);
+    configure(plain, 12.0);
+    configure(gliding, -6.0);
+    std::vector<float> warm(64, 0.0f), out(64);
+    gliding.process(warm.data(), out.data(), 64);  // settled at the first settings
+    configure(gliding, 12.0);                      // then glides to these
+    gliding.process(warm.data(), out.data(), 64);
+    EXPECT_LT(gliding.peak1Design().c1, 0.0f) << "on its way from the cut";
+    std::vector<float> rest(662, 0.0f), restOut(662);
+    gliding.process(rest.data(), restOut.data(), 662);
+    for (const double hz : {60.0, 120.0, 400.0, 900.0, 1500.0, 3000.0, 5000.0, 9000.0, 15000.0})
+        EXPECT_NEAR(tone(gliding, hz), tone(plain, hz), 0.02) << hz;
+    EXPECT_NEAR(tone(gliding, 900.0), 12.0, 0.2);
+    EXPECT_NEAR(tone(gliding, 9000.0), -3.0, 0.1);
+    EXPECT_FLOAT_EQ(gliding.peak1Design().c1, static_cast<float>((std::pow(10.0, 0.6) - 1.0) / 2.0)) << "arrived";
+}
