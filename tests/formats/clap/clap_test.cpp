@@ -6,12 +6,14 @@
 #include "ClapTestHost.h"
 #include "Vst2Render.h"
 #include "TestHost.h"
+#include "engine/Engine.h"
 #include "parameters/ParameterTable.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -468,6 +470,73 @@ TEST(Clap, TheSustainPedalHoldsReleasedNotes)
         after = std::max(after, std::fabs(out[i]));
     EXPECT_GT(held, 0.05f);
     EXPECT_LT(after, 1e-5f);
+}
+
+// Through the plug-in as a CLAP host plays it, a sine carrier alone: a
+// seventeenth note takes a voice (its tone is there) and, in Mono with a
+// glide of 200 ms, a second key moves the pitch there in that time (read
+// from the output's zero crossings).
+TEST(Clap, AVoiceIsStolenAndAMonoNoteGlides)
+{
+    const auto run = [](std::initializer_list<std::pair<clap_id, double>> settings, const auto& play, int blocks) {
+        ClapInstance p(library());
+        EventList events;
+        for (const auto& [id, value] : settings)
+            events.paramValue(0, id, value);
+        p.flush(events);
+        EXPECT_TRUE(p.activate(44100.0, 512));
+        std::vector<float> in(512), left(512), right(512), out;
+        for (int block = 0; block < blocks; ++block) {
+            events.clear();
+            play(block, events);
+            p.process(in.data(), in.data(), left.data(), right.data(), 512, events);
+            out.insert(out.end(), left.begin(), left.end());
+        }
+        return out;
+    };
+    const auto carrierAlone = {std::pair<clap_id, double>{kMode, 1.0}, {kOsc1, 0.0}, {kOsc2Volume, 0.0},
+                               {kLowCut, 0.0}, {kHighCut, 1.0}, {kVocoderRatio, 1.0}};
+    const std::vector<float> chord = run(carrierAlone, [](int block, EventList& events) {
+        if (block == 0)
+            for (std::int16_t key = 30; key < 46; ++key)
+                events.note(CLAP_EVENT_NOTE_ON, 0, key, 0.1);
+        if (block == 10)
+            events.note(CLAP_EVENT_NOTE_ON, 0, 100, 0.1);  // 2637 Hz
+    }, 20);
+    const auto toneLevel = [&chord](size_t from, double hz) {
+        std::complex<double> sum = 0.0;
+        for (size_t i = from; i < from + 4096; ++i)
+            sum += static_cast<double>(chord[i]) * std::polar(1.0, -2.0 * M_PI * hz * static_cast<double>(i) / 44100.0);
+        return std::abs(sum) / 4096.0;
+    };
+    EXPECT_LT(toneLevel(1024, 2637.0), 0.002);  // before the note, 10 blocks and the latency on
+    EXPECT_GT(toneLevel(15 * 512, 2637.0), 0.02);
+
+    std::vector<float> mono = run({{kMode, 1.0}, {kOsc1, 0.0}, {kOsc2Volume, 0.0}, {kLowCut, 0.0}, {kHighCut, 1.0},
+                                   {kVoiceMode, 1.0}, {kGlide, 0.1}},
+                                  [](int block, EventList& events) {
+                                      if (block == 0)
+                                          events.note(CLAP_EVENT_NOTE_ON, 0, 57, 0.8);
+                                      if (block == 20)
+                                          events.note(CLAP_EVENT_NOTE_ON, 0, 69, 0.8);
+                                  },
+                                  60);
+    const auto frequency = [&mono](size_t from, size_t length) {
+        double first = -1.0, last = -1.0;
+        int crossings = 0;
+        for (size_t i = from + 1; i < from + length; ++i)
+            if (mono[i - 1] < 0.0f && mono[i] >= 0.0f) {
+                const double at = static_cast<double>(i - 1) + mono[i - 1] / (mono[i - 1] - mono[i]);
+                first = first < 0.0 ? at : first;
+                last = at;
+                ++crossings;
+            }
+        return (crossings - 1) * 44100.0 / (last - first);
+    };
+    const size_t second = 20 * 512 + static_cast<size_t>(Engine::latencyOf(Dialect::extended, 1, {512, 128}, 44100.0f));
+    EXPECT_NEAR(frequency(second - 2205, 2205), 220.0, 1.0);
+    EXPECT_NEAR(frequency(second + 4410 - 441, 882), 311.1, 6.0);
+    EXPECT_NEAR(frequency(second + 11025, 2205), 440.0, 1.0);
 }
 
 TEST(Clap, HundredLifeCycles)
