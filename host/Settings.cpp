@@ -60,8 +60,12 @@ void applySetting(ParameterAccess& access, const std::string& assignment)
     if (index < 0)
         throw HostError("--set " + assignment + ": no parameter named \"" + trimmed(name) + "\" (see --list-params)");
 
+    // A number from 0 to 1 is a normalised value, except a 1 for a parameter
+    // that plays 1 and up (Unison, Bands): "Unison=1" means one copy.
+    const bool countsFromOne = index >= kVst2Parameters && index < kNumParameters && parameter(index).typed &&
+                               parameter(index).plays && parameter(index).plays(0.0f) >= 1.0;
     double number = 0.0;
-    if (parseNumber(value, number) && number >= 0.0 && number <= 1.0) {
+    if (parseNumber(value, number) && number >= 0.0 && (number < 1.0 || (number == 1.0 && !countsFromOne))) {
         access.setParameter(index, static_cast<float>(number));
         return;
     }

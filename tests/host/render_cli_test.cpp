@@ -424,13 +424,18 @@ TEST_F(RenderCli, ListsEveryParameterWithItsDisplay)
     EXPECT_NE(result.output.find("OSC 1                  0.625000  Square"), std::string::npos) << result.output;
 
     // The built-in engine's parameters beyond the 28 take what plays, with or
-    // without their label, and show it again; beyond the range is an error.
-    result = runRender("--built-in --set Formant=-4 --set \"Width=80 %\" --set Bands=40 --list-params");
+    // without their label, and show it again ("Unison=1" is one copy, not the
+    // normalised 1); beyond the range is an error.
+    result = runRender("--built-in --set Formant=-4 --set \"Width=80 %\" --set Bands=40 --set Unison=1 "
+                       "--set Glide=200 --set \"Voice Mode=Legato\" --list-params");
     ASSERT_EQ(result.code, 0) << result.output;
     EXPECT_EQ(std::count(result.output.begin(), result.output.end(), '\n'), 1 + kNumParameters);  // and a heading
     EXPECT_NE(result.output.find("Bands                  0.428571  40 "), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Formant                0.333333  -4.0 st"), std::string::npos) << result.output;
     EXPECT_NE(result.output.find("Width                  0.800000  80 %"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Unison                 0.000000  1 "), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Glide                  0.100000  200 ms"), std::string::npos) << result.output;
+    EXPECT_NE(result.output.find("Voice Mode             1.000000  Legato"), std::string::npos) << result.output;
     result = runRender("--built-in --set Formant=-13 --list-params");
     EXPECT_EQ(result.code, 2) << result.output;
     EXPECT_NE(result.output.find("Formant"), std::string::npos) << result.output;
