@@ -147,6 +147,15 @@ inline constexpr View kTabsView{Kind::Tabs,
                                 kTabs,
                                 kPages,
                                 kTabHeight};
+// The factory presets' chooser in the title row: the name between back and
+// forward arrows; its list opens over the page.
+inline constexpr std::int32_t kPresetChooser = 997;
+struct Box {
+    std::int32_t left, top, right, bottom;
+};
+inline constexpr Box kPresetBar{150, extension::kTabsTop, 350, extension::kTabsTop + kTabHeight};
+inline constexpr Box kPresetList{8, kExtensionTop + 24, 492, kExtensionTop + 146};
+
 inline constexpr View kBandDisplayView{Kind::BandDisplay, kNoParameter, 20, kExtensionTop + 94, 480,
                                        kExtensionTop + 138, 0, 0, 0};
 

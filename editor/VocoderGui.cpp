@@ -5,6 +5,7 @@
 #include "toolkit/CBitmap.h"
 #include "toolkit/CFrame.h"
 #include "toolkit/CKnob.h"
+#include "toolkit/CListChooser.h"
 #include "toolkit/CParamDisplay.h"
 #include "toolkit/CSplashScreen.h"
 #include "toolkit/Controls.h"
@@ -240,6 +241,13 @@ void VocoderGui::buildViews(CFrame* target)
         for (CBitmap* image : pageImages_)
             image->addRef();
         extension_->setBackground(pageImages_[static_cast<size_t>(page_)]);
+        const layout::Box bar = layout::kPresetBar, list = layout::kPresetList;
+        presets_ = new CListChooser({bar.left, bar.top, bar.right, bar.bottom},
+                                    {list.left, list.top, list.right, list.bottom}, this, layout::kPresetChooser,
+                                    PresetSelection::names(),
+                                    {{231, 232, 228, 0}, {51, 51, 51, 0}, {242, 132, 36, 0}, {150, 152, 148, 0}});
+        target->addView(presets_);
+        showPreset();
     }
     for (CBitmap* b : bitmaps)
         b->releaseRef();
@@ -277,6 +285,7 @@ void VocoderGui::releaseViews()
     release(extension_);
     release(bands_);
     release(tabs_);
+    release(presets_);
     for (auto& views : pageViews_)
         views.clear();
     for (auto*& image : pageImages_)
@@ -297,6 +306,8 @@ void VocoderGui::parameterChanged(std::int32_t index)
 void VocoderGui::takeOverChanges()
 {
     ChangeMask changed = changed_.exchange(0, std::memory_order_acquire);
+    if (changed && panels_ == Panels::extended)
+        showPreset();
     while (changed) {
         const int index = std::countr_zero(changed);
         changed &= changed - 1;
@@ -305,6 +316,16 @@ void VocoderGui::takeOverChanges()
         if (CParamDisplay* d = displays_[static_cast<size_t>(index)])
             d->setValue(host_.parameterValue(index));
     }
+}
+
+// The preset's name as the parameters' values stand.
+void VocoderGui::showPreset()
+{
+    presetSelection_.follow();
+    if (!presets_)
+        return;
+    presets_->setText(presetSelection_.text());
+    presets_->setValue(static_cast<float>(std::max(presetSelection_.index(), 0)));
 }
 
 // The host's latest levels onto the bars: a bar rises to its level at once
@@ -340,10 +361,15 @@ void VocoderGui::idle()
 void VocoderGui::valueChanged(CDrawContext*, CControl* control)
 {
     const std::int32_t tag = control->getTag();
-    if (tag == layout::kPageTabs)
+    if (tag == layout::kPageTabs) {
         showPage(static_cast<int>(std::lround(control->getValue() * static_cast<float>(kPages - 1))));
-    else if (isParameter(tag))
+    } else if (tag == layout::kPresetChooser) {
+        presetSelection_.choose(static_cast<int>(std::lround(control->getValue())));
+        showPreset();
+    }
+    else if (isParameter(tag)) {
         host_.performEdit(tag, control->getValue());
+    }
 }
 
 bool VocoderGui::isParameter(std::int32_t tag) { return tag >= 0 && tag < kNumParameters; }
@@ -361,6 +387,7 @@ platform::Image* VocoderGui::drawPicture()
     CView* shownExtension = extension_;
     CBarDisplay* shownBands = bands_;
     CControl* shownTabs = tabs_;
+    CListChooser* shownPresets = presets_;
     auto shownPages = pageViews_;
     auto shownImages = pageImages_;
     // The picture's own views: the editor's stay as they are.
@@ -371,6 +398,7 @@ platform::Image* VocoderGui::drawPicture()
     extension_ = nullptr;
     bands_ = nullptr;
     tabs_ = nullptr;
+    presets_ = nullptr;
     for (auto& views : pageViews_)
         views.clear();
     pageImages_ = {};
@@ -390,6 +418,7 @@ platform::Image* VocoderGui::drawPicture()
     extension_ = shownExtension;
     bands_ = shownBands;
     tabs_ = shownTabs;
+    presets_ = shownPresets;
     pageViews_ = shownPages;
     pageImages_ = shownImages;
     return picture;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "EditorHost.h"
+#include "PresetSelection.h"
 #include "parameters/ParameterTable.h"
 #include "toolkit/CBarDisplay.h"
 #include "toolkit/CControl.h"
@@ -24,6 +25,7 @@ class Image;
 namespace VSTGUI {
 class CBitmap;
 class CMovieBitmap;
+class CListChooser;
 class CParamDisplay;
 class CSplashScreen;
 }
@@ -120,6 +122,9 @@ public:
     VSTGUI::CParamDisplay* display(std::int32_t index) const { return displays_[static_cast<size_t>(index)]; }
     VSTGUI::CSplashScreen* credits() const { return credits_; }
     VSTGUI::CBarDisplay* bandDisplay() const { return bands_; }
+    // The factory presets' chooser (the formats we design), and what it names.
+    VSTGUI::CListChooser* presetChooser() const { return presets_; }
+    const PresetSelection& presetSelection() const { return presetSelection_; }
     // The page shown below the first panel (0 for the first with a tab).
     int page() const { return page_; }
     // Shows that page; its controls show their parameters' values as they are.
@@ -135,6 +140,7 @@ private:
     void releaseViews();
     void takeOverChanges();
     void showBandLevels();
+    void showPreset();
     void destroyFrame();
     static bool isParameter(std::int32_t tag);
     bool adopt(VSTGUI::CFrame* frame);
@@ -151,6 +157,8 @@ private:
     VSTGUI::CView* extension_ = nullptr;
     VSTGUI::CBarDisplay* bands_ = nullptr;
     VSTGUI::CControl* tabs_ = nullptr;
+    VSTGUI::CListChooser* presets_ = nullptr;
+    PresetSelection presetSelection_{host_};
     int page_ = 0;
     // Each page's views, held by the editor whether shown or not, and its image.
     std::array<std::vector<VSTGUI::CView*>, kPages> pageViews_;

@@ -16,8 +16,10 @@ namespace mapping {
 
 // A straight line from `Low` at 0 to `High` at 1, for a new parameter's
 // range: linear<mapping::line<-12.0, 12.0>> in its descriptor.
+// Rounded to float, as the value was stored: a value typed as 35 or 120
+// plays, and shows, as 35 or 120 rather than a hair below.
 template <double Low, double High>
-constexpr double line(float x) { return Low + (High - Low) * x; }
+constexpr double line(float x) { return static_cast<float>(Low + (High - Low) * x); }
 
 // ---- Equaliser, in double (the displays truncate these; the filters keep floats).
 constexpr double lowCutHz(float x) { return 2980.0 * x + 20.0; }
@@ -48,7 +50,7 @@ constexpr double bandCount(float x) { return 10 + static_cast<int>(70.0f * x + 0
 
 // ---- The Clear engine's continuous settings.
 constexpr double fraction(float x) { return x; }  // Flatten, Sibilance, Mix, Width: 0 to 1
-constexpr double percent(float x) { return 100.0 * x; }
+constexpr double percent(float x) { return static_cast<float>(100.0 * x); }  // rounded as line's
 constexpr double unisonCount(float x) { return 1 + static_cast<int>(3.0f * x + 0.5f); }  // 1 to 4
 constexpr double formantSemitones(float x) { return 24.0 * x - 12.0; }  // -12 to +12
 

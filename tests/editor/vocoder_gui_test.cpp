@@ -3,6 +3,7 @@
 // send to the host.
 #include "editor/Layout.h"
 #include "editor/VocoderGui.h"
+#include "presets/FactoryPresets.h"
 #include "platform/Graphics.h"
 #include "formats/vst2/AEffGUIEditor.h"
 #include "formats/vst2/Vocoder.h"
@@ -72,9 +73,13 @@ struct TableHost : EditorHost {
     {
         std::snprintf(text, 256, "%.2f", values[static_cast<size_t>(index)]);
     }
-    void beginEdit(std::int32_t) override {}
-    void performEdit(std::int32_t, float) override {}
-    void endEdit(std::int32_t) override {}
+    void beginEdit(std::int32_t) override { ++open; }
+    void performEdit(std::int32_t index, float value) override
+    {
+        values[static_cast<size_t>(index)] = value;
+        edits += open > 0 ? 1 : 1000;
+    }
+    void endEdit(std::int32_t) override { --open; }
     void gestureIdle() override {}
     bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
     int bandLevels(float* voice, float* output, int capacity) override
@@ -88,6 +93,7 @@ struct TableHost : EditorHost {
     }
     std::array<float, kNumParameters> values{};
     float level = -120.0f;
+    int open = 0, edits = 0;
 };
 
 }  // namespace
@@ -296,4 +302,44 @@ TEST(VocoderGui, ScaledItIsTheSamePictureDrawnSharp)
     EXPECT_GT((twoInside + twoAcross) / oneSteps, 1.8);
     EXPECT_GT(twoInside, 0.35 * twoAcross);
     EXPECT_GT((halfEven + halfOdd) / oneSteps, 1.25);
+}
+
+// The preset chooser of the formats we design: a new instance's values are
+// the preset Init; picking a preset sets each parameter it changes as one
+// edit, and a later change marks its name as edited until the values are
+// the preset's again. The picture shows the name in the title row.
+TEST(VocoderGui, PresetsArePickedAndMarkedAsEdited)
+{
+    TableHost host;
+    VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+    editor.parameterChanged(kGlide);
+    editor.followChanges();
+    EXPECT_EQ(editor.presetSelection().text(), "Init");
+    const auto names = PresetSelection::names();
+    const int lead = static_cast<int>(std::find(names.begin(), names.end(), "Gliding Lead") - names.begin());
+    struct Probe : VSTGUI::CControl {
+        using CControl::CControl;
+        void draw(VSTGUI::CDrawContext*) override {}
+    } chooser({0, 0, 1, 1}, &editor, layout::kPresetChooser);
+    const auto before = std::unique_ptr<platform::Image>(editor.drawPicture());
+    chooser.setValue(static_cast<float>(lead));
+    editor.valueChanged(nullptr, &chooser);
+    EXPECT_EQ(host.values, findFactoryPreset("Gliding Lead")->allValues());
+    EXPECT_GT(host.edits, 10);
+    EXPECT_LT(host.edits, 1000) << "every value inside its edit";
+    EXPECT_EQ(host.open, 0);
+    EXPECT_EQ(editor.presetSelection().text(), "Gliding Lead");
+    const auto after = std::unique_ptr<platform::Image>(editor.drawPicture());
+    const layout::Box bar = layout::kPresetBar;
+    EXPECT_NE(area(*before, bar.left, bar.top, bar.right, bar.bottom), area(*after, bar.left, bar.top, bar.right, bar.bottom));
+
+    const float glide = host.values[kGlide];
+    host.values[kGlide] = 0.9f;
+    editor.parameterChanged(kGlide);
+    editor.followChanges();
+    EXPECT_EQ(editor.presetSelection().text(), "Gliding Lead *");
+    host.values[kGlide] = glide;
+    editor.parameterChanged(kGlide);
+    editor.followChanges();
+    EXPECT_EQ(editor.presetSelection().text(), "Gliding Lead");
 }

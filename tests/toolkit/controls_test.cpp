@@ -5,6 +5,7 @@
 #include "toolkit/CDrawContext.h"
 #include "toolkit/Controls.h"
 #include "TestFrame.h"
+#include "toolkit/CListChooser.h"
 
 #include <gtest/gtest.h>
 
@@ -136,4 +137,50 @@ TEST(CVerticalSwitch, ModifierClicksGoToTheListenerFirst)
     CPoint top{10, 1};
     control.mouse(nullptr, top, kLButton);
     EXPECT_EQ(control.getValue(), 1.0f);
+}
+
+// The arrows step through the items, round at either end; a click on the
+// text opens the list as the frame's modal view, drawn over the area below,
+// where a click on an item picks it and one beside the items only closes it.
+TEST(CListChooser, StepsOpensPicksAndCloses)
+{
+    Listener listener;
+    const CListChooser::Colours colours{{230, 230, 230, 255}, {50, 50, 50, 255}, {240, 130, 40, 255}, {150, 150, 150, 255}};
+    CListChooser chooser({50, 0, 250, 15}, {0, 20, 300, 140}, &listener, 7, {"one", "two", "three", "four"}, colours);
+    testing_toolkit::StubFrame frame;
+    CViewContainer root({0, 0, 300, 150}, &frame);
+    frame.root = &root;
+    root.addView(&chooser);
+    Script released;
+    COffscreenContext context(nullptr, 300, 150, kBlackCColor, &released);
+    const auto click = [&](CView& view, CPoint where) { view.onMouseDown(&context, where, kLButton); };
+
+    click(chooser, {55, 7});  // back from the first: the last
+    click(chooser, {245, 7});  // forward from the last: the first
+    click(chooser, {245, 7});
+    EXPECT_EQ(listener.values, (std::vector<float>{3.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(frame.edits, 0);
+
+    click(chooser, {150, 7});
+    ASSERT_TRUE(chooser.isOpen());
+    ASSERT_NE(frame.modalView, nullptr);
+    CView& list = *frame.modalView;
+    root.draw(&context);
+    const CRect third = chooser.itemRect(2);
+    bool text = false;  // some pixel of the item's text differs from the list's background
+    for (std::int32_t x = third.left; x < third.right; ++x)
+        text = text || context.image().pixel(x, (third.top + third.bottom) / 2) != context.image().pixel(third.left, third.top);
+    EXPECT_TRUE(text);
+    click(list, {(third.left + third.right) / 2, (third.top + third.bottom) / 2});
+    EXPECT_FALSE(chooser.isOpen());
+    EXPECT_EQ(frame.modalView, nullptr);
+    EXPECT_EQ(chooser.index(), 2);
+    EXPECT_EQ(listener.values.back(), 2.0f);
+
+    click(chooser, {150, 7});
+    ASSERT_TRUE(chooser.isOpen());
+    click(*frame.modalView, {299, 139});  // beside the items
+    EXPECT_FALSE(chooser.isOpen());
+    EXPECT_EQ(listener.values.size(), 4u);
+    root.removeView(&chooser, false);
 }
