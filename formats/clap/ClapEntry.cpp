@@ -1,5 +1,7 @@
-// The library's entry: one factory with one plug-in.
+// The library's entry: a factory with one plug-in, and the factory presets'
+// discovery.
 #include "ClapPlugin.h"
+#include "ClapPresets.h"
 #include "clap_abi.h"
 #include "tools/KeepLoaded.h"
 
@@ -31,7 +33,16 @@ const clap_plugin_factory_t kFactory = {pluginCount, descriptor, create};
 bool init(const char*) { return true; }
 void deinit() {}
 
-const void* factory(const char* id) { return id && std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0 ? &kFactory : nullptr; }
+const void* factory(const char* id)
+{
+    if (!id)
+        return nullptr;
+    if (std::strcmp(id, CLAP_PLUGIN_FACTORY_ID) == 0)
+        return &kFactory;
+    if (std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID) == 0 || std::strcmp(id, CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT) == 0)
+        return clapPresetDiscovery();
+    return nullptr;
+}
 
 }  // namespace
 

@@ -1,4 +1,6 @@
 #include "ClapPlugin.h"
+#include "ClapPresets.h"
+#include "presets/FactoryPresets.h"
 
 #include "ClapEditor.h"
 #include "ClapParams.h"
@@ -112,6 +114,11 @@ struct ClapCalls {
     {
         return stream && p(plugin).load(*stream);
     }
+
+    static bool loadPreset(const clap_plugin_t* plugin, std::uint32_t kind, const char* location, const char* key)
+    {
+        return p(plugin).loadPreset(kind, location, key);
+    }
 };
 
 namespace {
@@ -122,6 +129,7 @@ const clap_plugin_params_t kParams = {ClapCalls::paramCount, ClapCalls::paramInf
                                       ClapCalls::valueToText, ClapCalls::textToValue, ClapCalls::flush};
 const clap_plugin_latency_t kLatency = {ClapCalls::latency};
 const clap_plugin_state_t kState = {ClapCalls::save, ClapCalls::load};
+const clap_plugin_preset_load_t kPresetLoad = {ClapCalls::loadPreset};
 
 }  // namespace
 
@@ -203,6 +211,8 @@ const void* ClapPlugin::extension(const char* id) const
         return &kLatency;
     if (std::strcmp(id, CLAP_EXT_STATE) == 0)
         return &kState;
+    if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0 || std::strcmp(id, CLAP_EXT_PRESET_LOAD_COMPAT) == 0)
+        return &kPresetLoad;
     return ClapEditor::extension(id);
 }
 
@@ -475,12 +485,7 @@ bool ClapPlugin::load(const clap_istream_t& stream)
     const std::optional<clapstate::Decoded> decoded = clapstate::decode(bytes);
     if (!decoded)
         return false;
-    for (std::int32_t i = 0; i < kNumParameters; ++i)
-        engine_.parameters().set(i, decoded->settings.values[static_cast<size_t>(i)]);
-    programName_ = decoded->settings.name;
-    markEditorChanged(changeBit(kNumParameters) - 1);
-    if (hostParams_)
-        hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
+    takeSettings(decoded->settings.values, decoded->settings.name);
     if (!decoded->ignored.empty()) {
         std::string message = "Vocoder: the saved state holds settings of a later version, ignored:";
         for (const std::string& what : decoded->ignored)
@@ -490,6 +495,36 @@ bool ClapPlugin::load(const clap_istream_t& stream)
         else
             std::fprintf(stderr, "%s\n", message.c_str());
     }
+    return true;
+}
+
+// Every parameter's value and the program's name, as state or a preset gives
+// them; the editor and the host see them all.
+void ClapPlugin::takeSettings(const std::array<float, kNumParameters>& values, const std::string& name)
+{
+    for (std::int32_t i = 0; i < kNumParameters; ++i)
+        engine_.parameters().set(i, values[static_cast<size_t>(i)]);
+    programName_ = name;
+    markEditorChanged(changeBit(kNumParameters) - 1);
+    if (hostParams_)
+        hostParams_->rescan(host_, CLAP_PARAM_RESCAN_VALUES);
+}
+
+bool ClapPlugin::loadPreset(std::uint32_t kind, const char* location, const char* key)
+{
+    assert(onMainThread());
+    const auto* reply = hostExtension<clap_host_preset_load_t>(CLAP_EXT_PRESET_LOAD);
+    if (!reply)
+        reply = hostExtension<clap_host_preset_load_t>(CLAP_EXT_PRESET_LOAD_COMPAT);
+    const FactoryPreset* preset = clapPresetToLoad(kind, location, key);
+    if (!preset) {
+        if (reply && reply->on_error)
+            reply->on_error(host_, kind, location, key, 0, "Vocoder: no factory preset of that name");
+        return false;
+    }
+    takeSettings(preset->allValues(), preset->name);
+    if (reply && reply->loaded)
+        reply->loaded(host_, kind, location, key);
     return true;
 }
 

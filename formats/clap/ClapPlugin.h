@@ -13,6 +13,7 @@
 #include "EditQueue.h"
 #include "engine/Engine.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -71,6 +72,8 @@ private:
     std::uint32_t latency() const;
     bool save(const clap_ostream_t& stream) const;
     bool load(const clap_istream_t& stream);
+    // A factory preset the host found through preset discovery (main thread).
+    bool loadPreset(std::uint32_t kind, const char* location, const char* key);
 
     // Applies one event that is not audio: parameter values now; notes and
     // MIDI at `offset` in the next piece rendered.
@@ -91,6 +94,7 @@ private:
     // The editor's gestures and edits not yet told to the host, in order.
     EditQueue edits_;
     std::atomic<ChangeMask> editorChanges_{0};  // host changes the editor has not shown
+    void takeSettings(const std::array<float, kNumParameters>& values, const std::string& name);
     std::string programName_ = "Init";
     std::unique_ptr<ClapEditor> editor_;
 

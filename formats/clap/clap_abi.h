@@ -427,4 +427,126 @@ typedef struct clap_host_thread_check {
     bool (*is_audio_thread)(const clap_host_t* host);
 } clap_host_thread_check_t;
 
+// Factory: preset discovery, for the host's preset browser. A provider
+// declares where presets are (here: inside the plug-in) and describes each.
+
+inline constexpr const char CLAP_PRESET_DISCOVERY_FACTORY_ID[] = "clap.preset-discovery-factory/2";
+inline constexpr const char CLAP_PRESET_DISCOVERY_FACTORY_ID_COMPAT[] = "clap.preset-discovery-factory/draft-2";
+
+enum { CLAP_PRESET_DISCOVERY_LOCATION_FILE = 0, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN = 1 };
+enum {
+    CLAP_PRESET_DISCOVERY_IS_FACTORY_CONTENT = 1 << 0,
+    CLAP_PRESET_DISCOVERY_IS_USER_CONTENT = 1 << 1,
+    CLAP_PRESET_DISCOVERY_IS_DEMO_CONTENT = 1 << 2,
+    CLAP_PRESET_DISCOVERY_IS_FAVORITE = 1 << 3,
+};
+
+typedef std::uint64_t clap_timestamp_t;  // seconds since 1970, 0 unknown
+
+typedef struct clap_universal_plugin_id {
+    const char* abi;  // "clap"
+    const char* id;
+} clap_universal_plugin_id_t;
+
+typedef struct clap_preset_discovery_metadata_receiver {
+    void* receiver_data;
+    void (*on_error)(const struct clap_preset_discovery_metadata_receiver* receiver, std::int32_t os_error,
+                     const char* error_message);
+    bool (*begin_preset)(const struct clap_preset_discovery_metadata_receiver* receiver, const char* name,
+                         const char* load_key);
+    void (*add_plugin_id)(const struct clap_preset_discovery_metadata_receiver* receiver,
+                          const clap_universal_plugin_id_t* plugin_id);
+    void (*set_soundpack_id)(const struct clap_preset_discovery_metadata_receiver* receiver, const char* soundpack_id);
+    void (*set_flags)(const struct clap_preset_discovery_metadata_receiver* receiver, std::uint32_t flags);
+    void (*add_creator)(const struct clap_preset_discovery_metadata_receiver* receiver, const char* creator);
+    void (*set_description)(const struct clap_preset_discovery_metadata_receiver* receiver, const char* description);
+    void (*set_timestamps)(const struct clap_preset_discovery_metadata_receiver* receiver,
+                           clap_timestamp_t creation_time, clap_timestamp_t modification_time);
+    void (*add_feature)(const struct clap_preset_discovery_metadata_receiver* receiver, const char* feature);
+    void (*add_extra_info)(const struct clap_preset_discovery_metadata_receiver* receiver, const char* key,
+                           const char* value);
+} clap_preset_discovery_metadata_receiver_t;
+
+typedef struct clap_preset_discovery_filetype {
+    const char* name;
+    const char* description;
+    const char* file_extension;
+} clap_preset_discovery_filetype_t;
+
+typedef struct clap_preset_discovery_location {
+    std::uint32_t flags;
+    const char* name;
+    std::uint32_t kind;
+    const char* location;  // null for presets inside the plug-in
+} clap_preset_discovery_location_t;
+
+typedef struct clap_preset_discovery_soundpack {
+    std::uint32_t flags;
+    const char* id;
+    const char* name;
+    const char* description;
+    const char* homepage_url;
+    const char* vendor;
+    const char* image_path;
+    clap_timestamp_t release_timestamp;
+} clap_preset_discovery_soundpack_t;
+
+typedef struct clap_preset_discovery_provider_descriptor {
+    clap_version_t clap_version;
+    const char* id;
+    const char* name;
+    const char* vendor;
+} clap_preset_discovery_provider_descriptor_t;
+
+typedef struct clap_preset_discovery_provider {
+    const clap_preset_discovery_provider_descriptor_t* desc;
+    void* provider_data;
+    bool (*init)(const struct clap_preset_discovery_provider* provider);
+    void (*destroy)(const struct clap_preset_discovery_provider* provider);
+    bool (*get_metadata)(const struct clap_preset_discovery_provider* provider, std::uint32_t location_kind,
+                         const char* location, const clap_preset_discovery_metadata_receiver_t* receiver);
+    const void* (*get_extension)(const struct clap_preset_discovery_provider* provider, const char* extension_id);
+} clap_preset_discovery_provider_t;
+
+typedef struct clap_preset_discovery_indexer {
+    clap_version_t clap_version;
+    const char* name;
+    const char* vendor;
+    const char* url;
+    const char* version;
+    void* indexer_data;
+    bool (*declare_filetype)(const struct clap_preset_discovery_indexer* indexer,
+                             const clap_preset_discovery_filetype_t* filetype);
+    bool (*declare_location)(const struct clap_preset_discovery_indexer* indexer,
+                             const clap_preset_discovery_location_t* location);
+    bool (*declare_soundpack)(const struct clap_preset_discovery_indexer* indexer,
+                              const clap_preset_discovery_soundpack_t* soundpack);
+    const void* (*get_extension)(const struct clap_preset_discovery_indexer* indexer, const char* extension_id);
+} clap_preset_discovery_indexer_t;
+
+typedef struct clap_preset_discovery_factory {
+    std::uint32_t (*count)(const struct clap_preset_discovery_factory* factory);
+    const clap_preset_discovery_provider_descriptor_t* (*get_descriptor)(
+        const struct clap_preset_discovery_factory* factory, std::uint32_t index);
+    const clap_preset_discovery_provider_t* (*create)(const struct clap_preset_discovery_factory* factory,
+                                                      const clap_preset_discovery_indexer_t* indexer,
+                                                      const char* provider_id);
+} clap_preset_discovery_factory_t;
+
+// Extension: loading a preset the host found through discovery
+
+inline constexpr const char CLAP_EXT_PRESET_LOAD[] = "clap.preset-load";
+inline constexpr const char CLAP_EXT_PRESET_LOAD_COMPAT[] = "clap.preset-load.draft/2";
+
+typedef struct clap_plugin_preset_load {
+    bool (*from_location)(const clap_plugin_t* plugin, std::uint32_t location_kind, const char* location,
+                          const char* load_key);
+} clap_plugin_preset_load_t;
+
+typedef struct clap_host_preset_load {
+    void (*on_error)(const clap_host_t* host, std::uint32_t location_kind, const char* location, const char* load_key,
+                     std::int32_t os_error, const char* message);
+    void (*loaded)(const clap_host_t* host, std::uint32_t location_kind, const char* location, const char* load_key);
+} clap_host_preset_load_t;
+
 }  // extern "C"

@@ -130,6 +130,13 @@ const void* ClapInstance::hostExtension(const clap_host_t* host, const char* id)
     static const clap_host_latency_t latency = {[](const clap_host_t* h) { ++of(h).latencyChanges; }};
     if (std::strcmp(id, CLAP_EXT_LATENCY) == 0)
         return &latency;
+    static const clap_host_preset_load_t presetLoad = {
+        [](const clap_host_t* h, std::uint32_t, const char*, const char* key, std::int32_t, const char*) {
+            of(h).presetErrors.emplace_back(key ? key : "");
+        },
+        [](const clap_host_t* h, std::uint32_t, const char*, const char* key) { of(h).presetsLoaded.emplace_back(key); }};
+    if (std::strcmp(id, CLAP_EXT_PRESET_LOAD) == 0)
+        return &presetLoad;
     if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0 && of(host).withTimers_)
         return &kHostTimers;
     static const clap_host_gui_t gui = {

@@ -105,6 +105,7 @@ public:
     std::vector<std::pair<std::uint32_t, std::uint32_t>> resizeRequests;  // each granted
     std::vector<std::vector<std::uint8_t>> outputEvents;
     std::vector<std::string> logs;
+    std::vector<std::string> presetsLoaded, presetErrors;  // by their keys
     bool audioThread = false;
 
 private:

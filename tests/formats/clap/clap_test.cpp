@@ -8,6 +8,7 @@
 #include "TestHost.h"
 #include "engine/Engine.h"
 #include "parameters/ParameterTable.h"
+#include "presets/FactoryPresets.h"
 
 #include <gtest/gtest.h>
 
@@ -537,6 +538,68 @@ TEST(Clap, AVoiceIsStolenAndAMonoNoteGlides)
     EXPECT_NEAR(frequency(second - 2205, 2205), 220.0, 1.0);
     EXPECT_NEAR(frequency(second + 4410 - 441, 882), 311.1, 6.0);
     EXPECT_NEAR(frequency(second + 11025, 2205), 440.0, 1.0);
+}
+
+// The factory presets reach a CLAP host's preset browser: one provider,
+// whose location is the plug-in itself, describes every preset for this
+// plug-in; loading one by its key gives the plug-in its values (and the
+// host hears so), an unknown key is refused and said so.
+TEST(Clap, FactoryPresetsReachTheHostsBrowserAndLoad)
+{
+    const auto* discovery = static_cast<const clap_preset_discovery_factory_t*>(
+        library().entry()->get_factory(CLAP_PRESET_DISCOVERY_FACTORY_ID));
+    ASSERT_NE(discovery, nullptr);
+    ASSERT_EQ(discovery->count(discovery), 1u);
+    const clap_preset_discovery_provider_descriptor_t* described = discovery->get_descriptor(discovery, 0);
+    struct Found {
+        std::vector<clap_preset_discovery_location_t> locations;
+        std::vector<std::string> names, keys, plugins, descriptions;
+    } found;
+    clap_preset_discovery_indexer_t indexer{CLAP_VERSION, "tests", "", "", "", &found, nullptr,
+        [](const clap_preset_discovery_indexer_t* i, const clap_preset_discovery_location_t* location) {
+            static_cast<Found*>(i->indexer_data)->locations.push_back(*location);
+            return true;
+        },
+        nullptr, nullptr};
+    const clap_preset_discovery_provider_t* provider = discovery->create(discovery, &indexer, described->id);
+    ASSERT_NE(provider, nullptr);
+    ASSERT_TRUE(provider->init(provider));
+    ASSERT_EQ(found.locations.size(), 1u);
+    EXPECT_EQ(found.locations[0].kind, static_cast<std::uint32_t>(CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN));
+    EXPECT_EQ(found.locations[0].location, nullptr);
+    clap_preset_discovery_metadata_receiver_t receiver{};
+    receiver.receiver_data = &found;
+    receiver.begin_preset = [](const clap_preset_discovery_metadata_receiver_t* r, const char* name, const char* key) {
+        static_cast<Found*>(r->receiver_data)->names.emplace_back(name);
+        static_cast<Found*>(r->receiver_data)->keys.emplace_back(key);
+        return true;
+    };
+    receiver.add_plugin_id = [](const clap_preset_discovery_metadata_receiver_t* r, const clap_universal_plugin_id_t* id) {
+        static_cast<Found*>(r->receiver_data)->plugins.push_back(std::string(id->abi) + ":" + id->id);
+    };
+    receiver.set_description = [](const clap_preset_discovery_metadata_receiver_t* r, const char* text) {
+        static_cast<Found*>(r->receiver_data)->descriptions.emplace_back(text);
+    };
+    ASSERT_TRUE(provider->get_metadata(provider, CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, &receiver));
+    provider->destroy(provider);
+    ASSERT_EQ(found.names.size(), factoryPresets().size());
+    EXPECT_EQ(found.plugins, std::vector<std::string>(found.names.size(), "clap:com.velmora.vocoder"));
+    EXPECT_EQ(found.descriptions.size(), found.names.size());
+    EXPECT_NE(std::find(found.names.begin(), found.names.end(), "Unison Choir"), found.names.end());
+
+    ClapInstance p(library());
+    const auto* load = p.extension<clap_plugin_preset_load_t>(CLAP_EXT_PRESET_LOAD);
+    ASSERT_NE(load, nullptr);
+    const size_t choir = static_cast<size_t>(std::find(found.names.begin(), found.names.end(), "Unison Choir") - found.names.begin());
+    ASSERT_TRUE(load->from_location(p.plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, found.keys[choir].c_str()));
+    const auto values = findFactoryPreset("Unison Choir")->allValues();
+    EXPECT_EQ(p.value(kUnison), values[kUnison]);
+    EXPECT_EQ(p.value(kEngine), 1.0);  // Clear, a choice's index
+    EXPECT_EQ(p.presetsLoaded, std::vector<std::string>{found.keys[choir]});
+    EXPECT_GE(p.rescans, 1);
+    EXPECT_FALSE(load->from_location(p.plugin(), CLAP_PRESET_DISCOVERY_LOCATION_PLUGIN, nullptr, "No Such Preset"));
+    EXPECT_FALSE(load->from_location(p.plugin(), CLAP_PRESET_DISCOVERY_LOCATION_FILE, "/tmp/x", found.keys[choir].c_str()));
+    EXPECT_EQ(p.presetErrors.size(), 2u);
 }
 
 TEST(Clap, HundredLifeCycles)
