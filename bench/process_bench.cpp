@@ -230,6 +230,24 @@ void engineExtended(benchmark::State& state, bool clear, bool wide, int voices, 
     timeEngine(state, engine, block);
 }
 
+// The synthesiser as a player drives it in the formats we design: 16 held
+// notes of four unison copies each, Noise at 30 %, OSC 1 sawtooth, Classic or
+// Clear at 512 / 128.
+void engineInstrument(benchmark::State& state, bool clear, int block)
+{
+    Engine engine(Dialect::extended);
+    ParameterStore& p = engine.parameters();
+    p.set(kCarrier, 0.0f);
+    p.set(kOsc1, 1.0f / 3.0f);
+    p.set(kEngine, clear ? 1.0f : 0.0f);
+    p.set(kUnison, 1.0f);
+    p.set(kNoise, 0.3f);
+    engine.prepare(static_cast<float>(kRate), block);
+    for (int i = 0; i < 16; ++i)
+        engine.queueEvent({0, {0x90, static_cast<std::uint8_t>(36 + 3 * i), 100}});
+    timeEngine(state, engine, block);
+}
+
 const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};
 const int kBlocks[] = {64, 512, 4096};
 const int kCarriers[] = {-1, 0, 4, 16};
@@ -253,6 +271,12 @@ void registerAll()
                     engineExtended(state, clear, wide, voices, n, 512);
                 });
             }
+    for (const bool clear : {false, true})
+        for (const int block : {128, 512})
+            benchmark::RegisterBenchmark(
+                (std::string("engine/") + (clear ? "clear" : "classic") + "/synth16x4_noise/512/128/block" +
+                 std::to_string(block)).c_str(),
+                [=](benchmark::State& state) { engineInstrument(state, clear, block); });
     for (int mode = 0; mode < 3; ++mode)
         for (int voices : kCarriers)
             for (const auto& [n, hop] : kSizes) {

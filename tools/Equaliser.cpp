@@ -108,6 +108,37 @@ ALWAYS_INLINE void cascadeLoop(float* buffer, float* out, int count, Filter::Sec
     noise = state;
 }
 
+// The same for the gliding sections: sample by sample while any moves, else
+// without the test.
+ALWAYS_INLINE void glidingLoop(float* buffer, float* out, int count, StateVariable* sections, std::uint32_t& noise,
+                               bool moving)
+{
+    StateVariable low = sections[0], first = sections[1], second = sections[2], high = sections[3];
+    std::uint32_t state = noise;
+    if (moving) {
+        for (int i = 0; i < count; ++i) {
+            const float x = buffer[i] + nextNoise(state);
+            buffer[i] = x;
+            out[i] = high.step(second.step(first.step(low.step(x))));
+        }
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const float x = buffer[i] + nextNoise(state);
+            buffer[i] = x;
+            out[i] = high.steady(second.steady(first.steady(low.steady(x))));
+        }
+    }
+    sections[0] = low;
+    sections[1] = first;
+    sections[2] = second;
+    sections[3] = high;
+    noise = state;
+}
+
+VECTOR_VARIANTS(glidingCascade, glidingLoop,
+                (float* b, float* o, int n, StateVariable* s, std::uint32_t& noise, bool moving),
+                (b, o, n, s, noise, moving));
+
 VECTOR_VARIANTS(cascade, cascadeLoop, (float* b, float* o, int n, Filter::Section* s, std::uint32_t& noise),
                 (b, o, n, s, noise));
 
@@ -121,17 +152,10 @@ void Equaliser::process(float* buffer, float* out, int count)
             applySettings();  // the settings the accessors show
             designGliding();
         }
-        std::uint32_t state = noise_;
-        StateVariable& low = glidingSections_[0];
-        StateVariable& first = glidingSections_[1];
-        StateVariable& second = glidingSections_[2];
-        StateVariable& high = glidingSections_[3];
-        for (int i = 0; i < count; ++i) {
-            const float x = buffer[i] + nextNoise(state);
-            buffer[i] = x;
-            out[i] = high.step(second.step(first.step(low.step(x))));
-        }
-        noise_ = state;
+        bool moving = false;
+        for (const StateVariable& section : glidingSections_)
+            moving = moving || section.moving();
+        glidingCascade(buffer, out, count, glidingSections_.data(), noise_, moving);
         return;
     }
     if (changed_) {

@@ -102,6 +102,7 @@ struct StateVariable {
     static Design peak(double g, double q, double gainDb);  // the bell above, boost and cut
 
     void jumpTo(const Design& d);
+    bool moving() const { return left > 0; }
     void glideTo(const Design& d, int samples);
     void clear() { ic1 = ic2 = 0.0f; }
 
@@ -109,6 +110,11 @@ struct StateVariable {
     {
         if (left > 0)
             advance();
+        return steady(v0);
+    }
+    // A step with the coefficients as they are (none moving).
+    float steady(float v0)
+    {
         const float v3 = v0 - ic2;
         const float v1 = a1 * ic1 + a2 * v3;
         const float v2 = ic2 + a2 * ic1 + a3 * v3;
