@@ -993,6 +993,16 @@ void CarrierSynth::renderBlock(float* out, int count, float* level)
         if (voices_[static_cast<size_t>(slot)].active() || pending_[static_cast<size_t>(slot)].key >= 0)
             copies = std::max(copies, std::max(copies_[static_cast<size_t>(slot)], pending_[static_cast<size_t>(slot)].key >= 0 ? unison_ : 1));
     const int lanes = kVoices * copies;
+    // A level every sounding note shares (as at Velocity 0) holds for the block.
+    if (level) {
+        bool shared = true;
+        for (int slot = 0; slot < kVoices; ++slot)
+            shared = shared && (!voices_[static_cast<size_t>(slot)].active() || levelOf_[static_cast<size_t>(slot)] == lastLevel_);
+        if (shared && pendingCount_ == 0) {
+            std::fill(level, level + count, lastLevel_);
+            level = nullptr;
+        }
+    }
     // While notes wait for their voices' fades, sample by sample, so each
     // starts at the sample its fade ends; while glides, OSC 2's amplitude or
     // the velocity level move, in steps of kControlStep.
