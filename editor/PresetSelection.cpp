@@ -17,13 +17,13 @@ std::vector<std::string> PresetSelection::names()
     return all;
 }
 
-bool PresetSelection::holds(int index) const
+int PresetSelection::differences(int index) const
 {
     const auto values = factoryPresets()[static_cast<size_t>(index)].allValues();
+    int count = 0;
     for (std::int32_t i = 0; i < kNumParameters; ++i)
-        if (std::fabs(host_.parameterValue(i) - values[static_cast<size_t>(i)]) > kSameValue)
-            return false;
-    return true;
+        count += std::fabs(host_.parameterValue(i) - values[static_cast<size_t>(i)]) > kSameValue;
+    return count;
 }
 
 void PresetSelection::choose(int index)
@@ -46,15 +46,20 @@ void PresetSelection::choose(int index)
 void PresetSelection::follow()
 {
     if (index_ >= 0) {
-        edited_ = !holds(index_);
+        edited_ = differences(index_) > 0;
         return;
     }
+    // The preset the values hold, else the nearest within a few changes.
+    int best = -1, fewest = kNearby + 1;
     for (int i = 0; i < static_cast<int>(factoryPresets().size()); ++i)
-        if (holds(i)) {
-            index_ = i;
-            edited_ = false;
-            return;
+        if (const int count = differences(i); count < fewest) {
+            best = i;
+            fewest = count;
         }
+    if (best >= 0) {
+        index_ = best;
+        edited_ = fewest > 0;
+    }
 }
 
 std::string PresetSelection::text() const

@@ -1,6 +1,7 @@
 // The factory preset the editor names: the one chosen last in it, else the
-// first whose values the parameters hold; marked as edited once a parameter
-// no longer holds its value. A preset is chosen through the editor host, as
+// first whose values the parameters hold, else one they differ from in at
+// most kNearby parameters; marked as edited while a parameter does not hold
+// its value. A preset is chosen through the editor host, as
 // the user's own edits of every parameter it changes.
 #pragma once
 
@@ -24,9 +25,10 @@ public:
     // "Clear Voice", "Clear Voice *" once edited, or kNone.
     std::string text() const;
     static constexpr const char* kNone = "choose a preset";
+    static constexpr int kNearby = 3;
 
 private:
-    bool holds(int index) const;
+    int differences(int index) const;  // the parameters not at the preset's value
 
     EditorHost& host_;
     int index_ = -1;

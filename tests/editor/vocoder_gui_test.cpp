@@ -307,7 +307,8 @@ TEST(VocoderGui, ScaledItIsTheSamePictureDrawnSharp)
 // The preset chooser of the formats we design: a new instance's values are
 // the preset Init; picking a preset sets each parameter it changes as one
 // edit, and a later change marks its name as edited until the values are
-// the preset's again. The picture shows the name in the title row.
+// the preset's again; values a change away from a preset name it, edited.
+// The picture shows the name in the title row.
 TEST(VocoderGui, PresetsArePickedAndMarkedAsEdited)
 {
     TableHost host;
@@ -342,4 +343,13 @@ TEST(VocoderGui, PresetsArePickedAndMarkedAsEdited)
     editor.parameterChanged(kGlide);
     editor.followChanges();
     EXPECT_EQ(editor.presetSelection().text(), "Gliding Lead");
+
+    // A new editor on values one change away from a preset names it as edited.
+    TableHost other;
+    other.values = findFactoryPreset("Clear Voice")->allValues();
+    other.values[kFormant] = 0.0f;
+    VocoderGui opened(other, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+    opened.parameterChanged(kFormant);
+    opened.followChanges();
+    EXPECT_EQ(opened.presetSelection().text(), "Clear Voice *");
 }
