@@ -1,0 +1,137 @@
+#include "PitchTracker.h"
+
+#include "tools/Cpu.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr float kThreshold = 0.12f;    // the first dip below this is the period
+// How clear a period must be: to start a voiced run, and to go on with one
+// at about the same pitch (noise through a resonance can reach the lower).
+constexpr float kStartClarity = 0.85f, kGoOnClarity = 0.7f;
+constexpr float kGate = 1e-3f;          // RMS below about −60 dBFS is silence
+// The difference function Σ (x[j] − x[j − lag])² over a window, for every
+// lag: sixteen partial sums a lag, so the window runs in vector lanes.
+ALWAYS_INLINE void differenceLoop(const float* newest, int window, int maxLag, float* out)
+{
+    for (int lag = 1; lag <= maxLag; ++lag) {
+        const float* older = newest - lag;
+        float partial[16] = {};
+        for (int j = 0; j < window; j += 16)
+            for (int k = 0; k < 16; ++k) {
+                const float d = newest[j + k] - older[j + k];
+                partial[k] += d * d;
+            }
+        float sum = 0.0f;
+        for (float p : partial)
+            sum += p;
+        out[lag] = sum;
+    }
+}
+
+VECTOR_VARIANTS(differences, differenceLoop, (const float* newest, int window, int maxLag, float* out),
+                (newest, window, maxLag, out));
+
+}  // namespace
+
+void PitchTracker::prepare(float sampleRate)
+{
+    factor_ = std::max(1, static_cast<int>(std::lround(sampleRate / 11025.0f)));
+    decimatedRate_ = sampleRate / static_cast<float>(factor_);
+    minLag_ = std::max(2, static_cast<int>(std::floor(decimatedRate_ / kHighestHz)));
+    maxLag_ = std::min(kMaxLag - 1, static_cast<int>(std::ceil(decimatedRate_ / kLowestHz)));
+    // Below the decimated Nyquist frequency, with the fundamentals' range well inside.
+    const float cut = std::min(2000.0f, 0.4f * decimatedRate_);
+    first_ = HighCutFilter(static_cast<int>(sampleRate), cut);
+    second_ = HighCutFilter(static_cast<int>(sampleRate), cut);
+    clear();
+}
+
+void PitchTracker::clear()
+{
+    for (HighCutFilter* f : {&first_, &second_})
+        f->section().x1 = f->section().x2 = f->section().y1 = f->section().y2 = 0.0f;
+    ring_.fill(0.0f);
+    write_ = 0;
+    phase_ = 0;
+    sinceAnalysis_ = 0;
+    voiced_ = false;
+    frequency_ = clarity_ = level_ = 0.0f;
+}
+
+bool PitchTracker::push(float sample)
+{
+    const float low = second_.section().step(first_.section().step(sample));
+    if (++phase_ < factor_)
+        return false;
+    phase_ = 0;
+    ring_[write_++ & (kRing - 1)] = low;
+    if (++sinceAnalysis_ < kHop)
+        return false;
+    sinceAnalysis_ = 0;
+    analyse();
+    return true;
+}
+
+// YIN over the newest kWindow + maxLag decimated samples.
+void PitchTracker::analyse()
+{
+    const int span = kWindow + maxLag_;
+    const unsigned start = write_ - static_cast<unsigned>(span);
+    for (int i = 0; i < span; ++i)
+        frame_[static_cast<size_t>(i)] = ring_[(start + static_cast<unsigned>(i)) & (kRing - 1)];
+    // The window is the newest kWindow samples, compared with those `lag` before.
+    const float* newest = frame_.data() + maxLag_;
+    float energy = 0.0f;
+    for (int j = 0; j < kWindow; ++j)
+        energy += newest[j] * newest[j];
+    level_ = std::sqrt(energy / kWindow);
+    static_assert(kWindow % 16 == 0);
+    differences(newest, kWindow, maxLag_, difference_.data());
+    // Cumulative mean normalisation, then the first dip below the threshold.
+    float running = 0.0f;
+    int found = -1;
+    float deepest = 1.0f;
+    for (int lag = 1; lag <= maxLag_; ++lag) {
+        running += difference_[static_cast<size_t>(lag)];
+        const float normalised = running > 0.0f ? difference_[static_cast<size_t>(lag)] * lag / running : 1.0f;
+        difference_[static_cast<size_t>(lag)] = normalised;
+        if (lag >= minLag_)
+            deepest = std::min(deepest, normalised);
+    }
+    for (int lag = minLag_; lag <= maxLag_; ++lag)
+        if (difference_[static_cast<size_t>(lag)] < kThreshold) {
+            while (lag + 1 <= maxLag_ && difference_[static_cast<size_t>(lag + 1)] < difference_[static_cast<size_t>(lag)])
+                ++lag;
+            found = lag;
+            break;
+        }
+    // None so deep: the deepest dip, if deep enough to call the frame voiced.
+    if (found < 0)
+        for (int lag = minLag_; lag <= maxLag_; ++lag)
+            if (difference_[static_cast<size_t>(lag)] == deepest) {
+                found = lag;
+                break;
+            }
+    clarity_ = 1.0f - (found > 0 ? difference_[static_cast<size_t>(found)] : deepest);
+    const bool wasVoiced = voiced_;
+    const float before = frequency_;
+    voiced_ = found > 0 && level_ > kGate && clarity_ >= kGoOnClarity;
+    if (!voiced_)
+        return;
+    // A parabola through the dip and its neighbours places it between lags.
+    float where = static_cast<float>(found);
+    if (found > minLag_ && found < maxLag_) {
+        const float a = difference_[static_cast<size_t>(found - 1)], b = difference_[static_cast<size_t>(found)],
+                    c = difference_[static_cast<size_t>(found + 1)];
+        const float curve = a - 2.0f * b + c;
+        if (curve > 0.0f)
+            where += 0.5f * (a - c) / curve;
+    }
+    const float frequency = decimatedRate_ / where;
+    const bool goesOn = wasVoiced && std::fabs(std::log2(frequency / before)) < 1.0f / 12.0f;
+    voiced_ = clarity_ >= kStartClarity || goesOn;
+    if (voiced_)
+        frequency_ = frequency;
+}
