@@ -153,7 +153,9 @@ inline constexpr std::int32_t kPresetChooser = 997;
 struct Box {
     std::int32_t left, top, right, bottom;
 };
-inline constexpr Box kPresetBar{150, extension::kTabsTop, 350, extension::kTabsTop + kTabHeight};
+inline constexpr Box kPresetBar{extension::kTabsLeft + kTabWidth * kPages + 10, extension::kTabsTop, 362,
+                                extension::kTabsTop + kTabHeight};
+static_assert(kPresetBar.right - kPresetBar.left >= 160, "room for a preset's name beside the tabs");
 inline constexpr Box kPresetList{8, kExtensionTop + 24, 492, kExtensionTop + 146};
 
 inline constexpr View kBandDisplayView{Kind::BandDisplay, kNoParameter, 20, kExtensionTop + 94, 480,

@@ -127,7 +127,7 @@ SynthVoice::SynthVoice(VoiceLanes& lanes, int lane) : l_(&lanes), i_(lane)
     octaveMultiplier_() = 4.0f;
     osc2Volume_() = 0.5f;
     l_->tuning[i_] = l_->detune[i_] = 1.0f;
-    l_->glide[i_] = l_->glideRate[i_] = 0.0f;
+    l_->glide[i_] = l_->glideRate[i_] = l_->offset[i_] = 0.0f;
     l_->noiseLevel[i_] = 0.0f;
     seedNoise(0x9E3779B9u * static_cast<std::uint32_t>(lane + 1));
 }
@@ -152,7 +152,7 @@ void SynthVoice::noteOn(int key, float velocity)
     amplitude_() = velocity;
     if (bend_() != 0.5f)
         setPitchBend(bend_());
-    l_->glide[i_] = 0.0f;
+    l_->glide[i_] = l_->offset[i_] = 0.0f;
     retune();
 }
 
@@ -259,14 +259,16 @@ void SynthVoice::setPhases(float phase)
     phase1_() = phase2_() = phase;
 }
 
-void SynthVoice::glideTo(int key, float seconds)
+void SynthVoice::glideToPitch(float pitch, float seconds)
 {
-    const float from = static_cast<float>(key_()) + l_->glide[i_];
+    const float from = static_cast<float>(key_()) + l_->glide[i_] + l_->offset[i_];
+    const int key = static_cast<int>(std::lround(pitch));
     key_() = key;
+    l_->offset[i_] = pitch - static_cast<float>(key);
     frequency1_() = keyFrequency(key);
     frequency2_() = keyFrequency(key + transposition_()) * octaveMultiplier_();
     setPitchBend(bend_());
-    const float interval = from - static_cast<float>(key);
+    const float interval = from - pitch;
     const float samples = seconds * sampleRate_();
     l_->glide[i_] = samples >= 1.0f ? interval : 0.0f;
     l_->glideRate[i_] = samples >= 1.0f ? std::fabs(interval) / samples : 0.0f;
@@ -425,11 +427,9 @@ void CarrierSynth::noteOn(int key, float velocity)
     }
     if (std::find(noteOf_.begin(), noteOf_.end(), key) != noteOf_.end())
         return;
-    for (int slot = 0; slot < kVoices; ++slot) {
-        if (!voices_[static_cast<size_t>(slot)].active() && pending_[static_cast<size_t>(slot)].key < 0) {
-            startNote(slot, key, velocity);
-            return;
-        }
+    if (const int slot = freeSlot(); slot >= 0) {
+        startNote(slot, key, velocity);
+        return;
     }
     if (!playerControls_)
         return;
@@ -538,15 +538,56 @@ void CarrierSynth::Glider::advance(int samples)
     value = std::fabs(target - value) <= move ? target : value + std::copysign(move, target - value);
 }
 
+// The first silent voice no note waits for (Mono and Legato keep the first
+// for their own), or -1.
+int CarrierSynth::freeSlot() const
+{
+    for (int slot = voiceMode_ != 0 ? 1 : 0; slot < kVoices; ++slot)
+        if (!voices_[static_cast<size_t>(slot)].active() && pending_[static_cast<size_t>(slot)].key < 0)
+            return slot;
+    return -1;
+}
+
+void CarrierSynth::setTracked(const float* pitches, int count, float velocity)
+{
+    for (int i = 0; i < kTracked; ++i) {
+        int& slot = trackedSlot_[static_cast<size_t>(i)];
+        if (i >= count) {
+            if (slot >= 0) {
+                releaseNote(slot);
+                noteOf_[static_cast<size_t>(slot)] = -1;
+                releasedAt_[static_cast<size_t>(slot)] = ++clock_;
+                slot = -1;
+            }
+            continue;
+        }
+        const float pitch = pitches[i];
+        if (slot >= 0) {
+            eachCopy(slot, [&](SynthVoice& voice) { voice.glideToPitch(pitch, glideSeconds_); });
+            continue;
+        }
+        slot = freeSlot();
+        if (slot < 0)
+            slot = voiceToTake();
+        if (slot < 0)
+            continue;
+        if (voices_[static_cast<size_t>(slot)].active())
+            eachCopy(slot, [](SynthVoice& voice) { voice.stop(); });
+        startNote(slot, static_cast<int>(std::lround(pitch)), velocity);
+        noteOf_[static_cast<size_t>(slot)] = kTrackedKey + i;
+        eachCopy(slot, [&](SynthVoice& voice) { voice.glideToPitch(pitch, 0.0f); });
+    }
+}
+
 // The voice a note takes when all sound: the one released longest ago (by
 // its key, the pedal holding it or not), else the one held longest; none
-// when every voice already waits for a note.
+// when every voice already waits for a note. Tracked notes keep theirs.
 int CarrierSynth::voiceToTake()
 {
     int released = -1, held = -1;
     for (int slot = 0; slot < kVoices; ++slot) {
         const auto s = static_cast<size_t>(slot);
-        if (pending_[s].key >= 0)
+        if (pending_[s].key >= 0 || noteOf_[s] >= kTrackedKey)
             continue;
         if (noteOf_[s] < 0) {
             if (released < 0 || releasedAt_[s] < releasedAt_[static_cast<size_t>(released)])
@@ -620,6 +661,7 @@ void CarrierSynth::setSustain(bool down)
 void CarrierSynth::allNotesOff()
 {
     heldCount_ = 0;
+    trackedSlot_.fill(-1);
     for (int slot = 0; slot < kVoices; ++slot) {
         const auto s = static_cast<size_t>(slot);
         cancelPending(slot);
@@ -636,6 +678,7 @@ void CarrierSynth::allSoundOff()
     for (SynthVoice& voice : voices_)
         voice.stop();
     heldCount_ = 0;
+    trackedSlot_.fill(-1);
     noteOf_.fill(-1);
     sustained_.fill(false);
     pending_.fill({});

@@ -70,6 +70,7 @@ struct VoiceLanes {
     // The phase steps' factor: a unison copy's detune times a glide's
     // remaining interval (exactly 1 without either, which changes no sum).
     Lane<float> tuning, detune, glide, glideRate;  // glide in semitones, its rate per sample
+    Lane<float> offset;  // semitones beside the key, for a pitch between keys
     Lane<float> noiseLevel;
     Lane<std::uint32_t> noiseState;  // each lane's own white noise
 };
@@ -105,7 +106,9 @@ public:
     void seedNoise(std::uint32_t seed) { l_->noiseState[i_] = seed | 1u; }
     // Moves the sounding note to `key` without a new attack, gliding from the
     // pitch it has now over `seconds` (0: at once).
-    void glideTo(int key, float seconds);
+    void glideTo(int key, float seconds) { glideToPitch(static_cast<float>(key), seconds); }
+    // The same to a pitch between keys (a MIDI number with a fraction).
+    void glideToPitch(float pitch, float seconds);
     // Advances a glide by `samples`.
     void advanceGlide(int samples);
     bool gliding() const { return l_->glide[i_] != 0.0f; }
@@ -159,7 +162,11 @@ private:
     float& osc2Volume_() { return l_->osc2Volume[i_]; }
 
     double k() { return static_cast<double>(TWO_PI_F) / sampleRate_(); }
-    void retune() { l_->tuning[i_] = l_->detune[i_] * (l_->glide[i_] == 0.0f ? 1.0f : std::exp2(l_->glide[i_] / 12.0f)); }
+    void retune()
+    {
+        const float semitones = l_->glide[i_] + l_->offset[i_];
+        l_->tuning[i_] = l_->detune[i_] * (semitones == 0.0f ? 1.0f : std::exp2(semitones / 12.0f));
+    }
     float bent(int targetKey, float multiplier, float frequency, float a);
 
     VoiceLanes* l_;
@@ -220,6 +227,12 @@ public:
     void setUnison(int copies, float detuneCents);
     void setNoise(float level, bool ramp = false);
     void setVelocityDepth(float depth) { velocityDepth_ = depth; }
+    // The notes the voice's pitch plays, beside MIDI's: up to kTracked
+    // pitches (MIDI numbers, fractions allowed), the first count of them
+    // sounding; a note already sounding glides to its new pitch over Glide,
+    // a new one starts at `velocity`, the rest are released.
+    static constexpr int kTracked = 3;
+    void setTracked(const float* pitches, int count, float velocity);
 
     // The sum of the sounding voices, one sample: all voices in vector lanes,
     // the same values as each voice's render summed in slot order.
@@ -273,6 +286,10 @@ private:
     std::array<Pending, kVoices> pending_{};
     int pendingCount_ = 0;
     std::array<int, kVoices> copies_{};  // the unison copies each note started with
+    // Tracked notes hold their slots under keys no MIDI note has.
+    static constexpr int kTrackedKey = 1000;
+    std::array<int, kTracked> trackedSlot_{-1, -1, -1};
+    int freeSlot() const;
     std::array<float, kVoices> levelOf_{};  // each note's velocity level
     int voiceMode_ = 0;
     float glideSeconds_ = 0.0f;

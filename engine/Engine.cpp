@@ -57,6 +57,7 @@ Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
     setRampLengths();
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
+    tracker_.prepare(sampleRate_);
     const SpectralPair sizes = parameters_.sizes();
     active_ = &spectral_.forSize(sizes.fftSize);
     hop_ = sizes.hopSize;
@@ -77,6 +78,8 @@ void Engine::reset()
     resetBuffers();
     limiter_.resetState();
     compressor_.resetState();
+    tracker_.clear();
+    follower_.clear();
     alignDelay_ = -1;
     settled_ = false;
 }
@@ -110,7 +113,7 @@ void Engine::processPiece(const float* modulator, const float* carrier, float* o
 {
     switch (mode_) {
     case 0: processVocoder(modulator, carrier, out1, out2, frames); break;
-    case 1: processCarrier(carrier, out1, out2, frames); break;
+    case 1: processCarrier(modulator, carrier, out1, out2, frames); break;
     case 2: processModulator(modulator, out1, out2, frames); break;
     default: break;
     }
@@ -246,6 +249,16 @@ void Engine::apply(int index, double v)
     case kFreeze: bandVocoder_.setFreeze(v != 0); break;
     case kMix: setLevel(mix_, index, v / 100.0); break;
     case kWidth: bandVocoder_.setWidth(v / 100.0); break;
+    case kTrack:
+        track_ = v != 0 && dialect_ == Dialect::extended;
+        if (!track_) {
+            follower_.clear();
+            synth_.setTracked(nullptr, 0, 0.0f);
+        }
+        break;
+    case kScale: follower_.setScale(static_cast<PitchFollower::Scale>(static_cast<int>(v))); break;
+    case kKey: follower_.setKey(static_cast<int>(v)); break;
+    case kHarmony: follower_.setHarmony(static_cast<PitchFollower::Harmony>(static_cast<int>(v))); break;
     default: break;
     }
 }
@@ -277,6 +290,7 @@ void Engine::applySampleRate(float rate)
     limiter_.setSampleRate(rate);
     limiter_.setAttack(kLimiterAttackMs);
     compressor_.setSampleRate(rate);
+    tracker_.prepare(rate);
     equaliser_.setSampleRate(static_cast<int>(rate));
     equaliserRight_.setSampleRate(static_cast<int>(rate));
     configureBands();
@@ -361,16 +375,47 @@ void Engine::outputStage(float* in, float* inRight, float* out1, float* out2, in
 // Synthesiser samples for block positions first … first + count − 1, each
 // after the events due at its position; without pending events in one run.
 // In the formats we design, also the notes' velocity level (velocity_).
-void Engine::renderSynth(int first, float* out, int count)
+// Following the voice, the tracker takes `voice` (the same positions) and
+// each of its estimates reaches the synthesiser at the sample after it.
+void Engine::renderSynth(int first, float* out, int count, const float* voice)
+{
+    float* level = dialect_ == Dialect::extended ? velocity_.data() : nullptr;
+    if (!track_ || !voice) {
+        renderSpan(first, out, level, count);
+        return;
+    }
+    for (int i = 0; i < count;) {
+        int j = i;
+        bool estimate = false;
+        while (j < count && !estimate)
+            estimate = tracker_.push(voice[j++]);
+        renderSpan(first + i, out + i, level ? level + i : nullptr, j - i);
+        if (estimate)
+            followVoice();
+        i = j;
+    }
+}
+
+void Engine::renderSpan(int first, float* out, float* level, int count)
 {
     CarrierSynth& synth = synth_;
-    float* level = dialect_ == Dialect::extended ? velocity_.data() : nullptr;
     int i = 0;
     for (; i < count && eventQueue_.pendingCount() > 0; ++i) {
         eventQueue_.deliverDueEvents(first + i, synth);
         out[i] = synth.render(level ? level + i : nullptr);
     }
     synth.renderBlock(out + i, count - i, level ? level + i : nullptr);
+}
+
+// The tracker's latest estimate, as notes for the synthesiser.
+void Engine::followVoice()
+{
+    follower_.follow(tracker_.voiced(), tracker_.frequency());
+    std::array<float, PitchFollower::kMaxNotes> notes{};
+    const int count = follower_.noteCount();
+    for (int i = 0; i < count; ++i)
+        notes[static_cast<size_t>(i)] = follower_.note(i);
+    synth_.setTracked(notes.data(), count, kTrackedVelocity);
 }
 
 void Engine::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)
@@ -398,7 +443,7 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     if (carrier_ == CarrierSource::Synth) {
         overChunks<kChunk>(frames, [&](int start, int length) {
             float* synthesised = block_.data();
-            renderSynth(start, synthesised, length);
+            renderSynth(start, synthesised, length, modulator + start);
             carrierVolume_.fill(levels_.data(), length);
             for (int i = 0; i < length; ++i)
                 carrier[start + i] = static_cast<float>(synthesised[i] * volume[i] + DENORMAL_GUARD);
@@ -514,7 +559,7 @@ void Engine::mixVoice(const float* in1, float* out1, float* out2, int frames)
     voiceWrite_ = write;
 }
 
-void Engine::processCarrier(const float* in2, float* out1, float* out2, int frames)
+void Engine::processCarrier(const float* in1, const float* in2, float* out1, float* out2, int frames)
 {
     if (!carrierModeReset_) {
         refill(carrierBuffer_);
@@ -528,7 +573,9 @@ void Engine::processCarrier(const float* in2, float* out1, float* out2, int fram
     overChunks<kChunk>(frames, [&](int start, int length) {
         carrierVolume_.fill(levels_.data(), length);
         if (synthCarrier) {
-            renderSynth(start, carrier, length);
+            for (int i = 0; i < length; ++i)
+                voiceChunk_[static_cast<size_t>(i)] = sanitised(in1[start + i]);
+            renderSynth(start, carrier, length, voiceChunk_.data());
             for (int i = 0; i < length; ++i)
                 carrier[i] = volume[i] * carrier[i];
             if (dialect_ == Dialect::extended)

@@ -15,6 +15,8 @@
 #include "CarrierSynth.h"
 #include "EventQueue.h"
 #include "ParameterStore.h"
+#include "PitchFollower.h"
+#include "PitchTracker.h"
 #include "Ramp.h"
 #include "SampleBuffer.h"
 #include "SpectralState.h"
@@ -108,7 +110,7 @@ private:
     void reserveBuffers();
 
     void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
-    void processCarrier(const float* in2, float* out1, float* out2, int frames);
+    void processCarrier(const float* in1, const float* in2, float* out1, float* out2, int frames);
     void processModulator(const float* in1, float* out1, float* out2, int frames);
     void outputStage(float* in, float* inRight, float* out1, float* out2, int length);
     void setLevel(Ramp& ramp, int index, double value);
@@ -116,7 +118,9 @@ private:
     void runFrames();
     void configureBands();
     void mixVoice(const float* in1, float* out1, float* out2, int frames);
-    void renderSynth(int first, float* out, int count);
+    void renderSynth(int first, float* out, int count, const float* voice);
+    void renderSpan(int first, float* out, float* level, int count);
+    void followVoice();
     void deliverEvents(int i)
     {
         if (eventQueue_.pendingCount() > 0)
@@ -189,4 +193,10 @@ private:
     std::array<double, kChunk> gains_{};     // a chunk's gain, sample by sample
     std::array<float, kChunk> levels_{};     // a chunk's carrier volume or mix
     std::array<float, kChunk> velocity_{};   // a chunk's velocity level of the notes
+    std::array<float, kChunk> voiceChunk_{}; // a chunk of the voice, for the pitch tracker
+    // The formats we design: the synthesiser following the voice's pitch.
+    bool track_ = false;
+    PitchTracker tracker_;
+    PitchFollower follower_;
+    static constexpr float kTrackedVelocity = 100.0f / 127.0f;
 };

@@ -22,6 +22,15 @@ constexpr ParameterChoice kHopSizes[] = {{"32", 0.0f}, {"64", 1.0f / 3}, {"96", 
 constexpr ParameterChoice kEngines[] = {{"Classic", 0.0f}, {"Clear", 1.0f}};
 constexpr ParameterChoice kSwitch[] = {{"Off", 0.0f}, {"On", 1.0f}};
 constexpr ParameterChoice kVoiceModes[] = {{"Poly", 0.0f}, {"Mono", 0.5f}, {"Legato", 1.0f}};
+constexpr ParameterChoice kScales[] = {{"Free", 0.0f},          {"Chromatic", 1 / 8.0f},        {"Major", 2 / 8.0f},
+                                       {"Minor", 3 / 8.0f},     {"Harmonic Minor", 4 / 8.0f},   {"Dorian", 5 / 8.0f},
+                                       {"Pentatonic", 6 / 8.0f}, {"Minor Pentatonic", 7 / 8.0f}, {"Blues", 1.0f}};
+constexpr ParameterChoice kKeys[] = {{"C", 0.0f},       {"C#", 1 / 11.0f},  {"D", 2 / 11.0f},  {"D#", 3 / 11.0f},
+                                     {"E", 4 / 11.0f},  {"F", 5 / 11.0f},   {"F#", 6 / 11.0f}, {"G", 7 / 11.0f},
+                                     {"G#", 8 / 11.0f}, {"A", 9 / 11.0f},   {"A#", 10 / 11.0f}, {"B", 1.0f}};
+constexpr ParameterChoice kHarmonies[] = {{"None", 0.0f},       {"Third", 1 / 6.0f},       {"Fifth", 2 / 6.0f},
+                                          {"Sixth", 3 / 6.0f},  {"Octave", 4 / 6.0f},      {"Octave Down", 5 / 6.0f},
+                                          {"Triad", 1.0f}};
 
 // The step of each stepped parameter that the engine takes.
 int waveformChoice(float x) { return mapping::waveformIndex(x); }
@@ -31,6 +40,9 @@ int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectrals
 int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
 int switchChoice(float x) { return mapping::on(x) ? 1 : 0; }
 int voiceModeChoice(float x) { return std::min(2, static_cast<int>(3.0f * clampNormalised(x))); }
+// N choices at i / (N − 1): each inside its N-th of the range.
+template <int N>
+int stepChoice(float x) { return std::min(N - 1, static_cast<int>(static_cast<float>(N) * clampNormalised(x))); }
 
 // ---- Display texts. x is a stored value, always in [0, 1], so every
 // truncation is in range. Unit texts follow the number after it is cut.
@@ -126,10 +138,12 @@ void carrierText(float, const DisplayState& state, char* text)
     copyText(text, kCarriers[state.carrier == CarrierSource::Synth ? 0 : 1].text, 8);
 }
 
-template <const ParameterChoice* Choices, int (*Choice)(float)>
+// A choice's text, cut to a VST 2 display's eight characters unless a
+// parameter of the formats we design allows more.
+template <const ParameterChoice* Choices, int (*Choice)(float), int Limit = 8>
 void choiceText(float x, const DisplayState&, char* text)
 {
-    copyText(text, Choices[Choice(x)].text, 8);
+    copyText(text, Choices[Choice(x)].text, Limit);
 }
 
 // Semitones cut to tenths, with their sign: "+3.5 st", "0.0 st".
@@ -195,6 +209,7 @@ struct Descriptor {
 constexpr const char* kEngineFaces[] = {"classic", "clear"};
 constexpr const char* kFreezeFaces[] = {"off", "hold"};
 constexpr const char* kVoiceModeFaces[] = {"poly", "mono", "legato"};
+constexpr const char* kTrackFaces[] = {"off", "track"};
 
 constexpr Placement clearPage(int slot, const char* caption) { return {Page::clear, slot, Control::knob, caption}; }
 constexpr Placement clearButton(int slot, const char* caption, std::span<const char* const> faces)
@@ -203,6 +218,7 @@ constexpr Placement clearButton(int slot, const char* caption, std::span<const c
 }
 
 constexpr Placement playPage(int slot, const char* caption) { return {Page::play, slot, Control::knob, caption}; }
+constexpr Placement trackPage(int slot, const char* caption) { return {Page::track, slot, Control::knob, caption}; }
 
 }  // namespace
 
@@ -383,6 +399,21 @@ constinit const std::array<ParameterSpec, kNumParameters> kParameterTable{{
                .format = integerText<mapping::percent, 8, kPercent>, .reach = Reach::ramped,
                .formats = Formats::designed, .placement = playPage(5, "noise"),
                .summary = "white noise in each sounding note, following its envelope (at 100 % as loud as a sawtooth): breath and consonants for a carrier with few high harmonics"},
+    Descriptor{.symbol = "track", .name = "Track", .choices = kSwitch, .choiceOf = switchChoice, .byDefault = 0,
+               .format = choiceText<kSwitch, switchChoice>, .formats = Formats::designed,
+               .placement = {Page::track, 0, Control::button, "track", kTrackFaces},
+               .summary = "On: the synthesiser plays the pitch the voice sings, a note from when the voice starts singing until it stops; MIDI notes play beside it"},
+    Descriptor{.symbol = "scale", .name = "Scale", .choices = kScales, .choiceOf = stepChoice<9>, .byDefault = 1,
+               .format = choiceText<kScales, stepChoice<9>, 24>, .formats = Formats::designed,
+               .placement = trackPage(1, "scale"),
+               .summary = "Free follows the voice's pitch, vibrato and slides included; Chromatic holds the nearest semitone; a scale the nearest of its notes in Key"},
+    Descriptor{.symbol = "key", .name = "Key", .choices = kKeys, .choiceOf = stepChoice<12>, .byDefault = 0,
+               .format = choiceText<kKeys, stepChoice<12>>, .formats = Formats::designed,
+               .placement = trackPage(2, "key"), .summary = "the key of the scale"},
+    Descriptor{.symbol = "harmony", .name = "Harmony", .choices = kHarmonies, .choiceOf = stepChoice<7>,
+               .byDefault = 0, .format = choiceText<kHarmonies, stepChoice<7>, 24>, .formats = Formats::designed,
+               .placement = trackPage(3, "harmony"),
+               .summary = "notes added to the tracked one: in a scale the scale's own (a third above E in C major is G), in Chromatic and Free fixed intervals (a third is four semitones)"},
 }};
 
 DisplayState displayStateOf(std::span<const float, kNumParameters> values)

@@ -21,6 +21,7 @@ enum ParameterIndex : std::int32_t {
     // The formats we design only:
     kEngine, kBands, kFlatten, kFormant, kSibilance, kFreeze, kMix, kWidth,
     kVelocity, kVoiceMode, kGlide, kUnison, kDetune, kNoise,
+    kTrack, kScale, kKey, kHarmony,
     kNumParameters
 };
 
@@ -63,8 +64,8 @@ enum class Formats { all, designed };
 // Where the editor shows a parameter: on the first panel, which every format
 // shows and whose places are fixed, or in a column of a page below it (in
 // the formats we design), each page with a tab of its title.
-enum class Page { first, clear, play };
-inline constexpr const char* kPageTitles[] = {nullptr, "CLEAR", "PLAY"};
+enum class Page { first, clear, play, track };
+inline constexpr const char* kPageTitles[] = {nullptr, "CLEAR", "PLAY", "TRACK"};
 inline constexpr int kPages = static_cast<int>(std::size(kPageTitles)) - 1;  // the pages below the first panel
 inline constexpr int pageNumber(Page page) { return static_cast<int>(page) - 1; }  // 0 for the first with a tab
 enum class Control { knob, button, verticalSlider, horizontalSlider, numbers };

@@ -1,4 +1,5 @@
 #include "SungVoice.h"
+#include "engine/Engine.h"
 #include "engine/PitchFollower.h"
 #include "engine/PitchTracker.h"
 
@@ -111,4 +112,82 @@ TEST(PitchFollower, QuantisesWithHysteresisInScalesAndHarmonises)
     f.follow(false, 0.0f);
     EXPECT_FALSE(f.sounding());
     EXPECT_EQ(f.noteCount(), 0);
+}
+
+namespace {
+
+// The frequency over [from, from + length) from rising zero crossings.
+double crossingsHz(const std::vector<float>& x, size_t from, size_t length, double rate)
+{
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (size_t i = from + 1; i < from + length && i < x.size(); ++i)
+        if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
+            const double at = static_cast<double>(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            first = first < 0.0 ? at : first;
+            last = at;
+            ++crossings;
+        }
+    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
+}
+
+}  // namespace
+
+// Sung notes, no MIDI, Track On, the carrier alone with sine oscillators,
+// aligned by the reported latency: in 46 ms frames from 80 ms into each
+// note the output holds the nearest semitone (Chromatic) or follows the
+// voice within 30 cents (Free); pauses are silent from 150 ms in.
+TEST(Engine, TheSynthesiserFollowsTheSungPitch)
+{
+    const std::vector<SungPart> song = {{SungPart::pause, 0.3}, {SungPart::note, 0.8, 50.15, 50.15},
+                                        {SungPart::pause, 0.4}, {SungPart::note, 0.8, 57.0, 57.0},
+                                        {SungPart::note, 0.8, 61.9, 61.9}, {SungPart::pause, 0.5}};
+    const double rate = 44100.0;
+    const SungVoice voice = sing(song, rate);
+    for (const float scale : {1 / 8.0f, 0.0f}) {  // Chromatic, Free
+        Engine engine(Dialect::extended);
+        ParameterStore& p = engine.parameters();
+        p.set(kMode, 0.5f);
+        p.set(kCarrier, 0.0f);
+        p.set(kOsc1, 0.0f);
+        p.set(kOsc2Volume, 0.0f);
+        p.set(kTrack, 1.0f);
+        p.set(kScale, scale);
+        p.set(kAttack, 0.0f);
+        p.set(kRelease, 0.0f);
+        engine.prepare(static_cast<float>(rate), 512);
+        std::vector<float> out(voice.samples.size()), right(out.size());
+        for (size_t at = 0; at < out.size(); at += 512) {
+            const int n = static_cast<int>(std::min<size_t>(512, out.size() - at));
+            engine.process(voice.samples.data() + at, nullptr, out.data() + at, right.data() + at, n);
+        }
+        const size_t latency = static_cast<size_t>(engine.latency());
+        const size_t frame = static_cast<size_t>(0.046 * rate);
+        int frames = 0, onNote = 0;
+        double sungLevel = 0.0;
+        std::vector<double> pauses;
+        for (size_t at = 0; at + frame + latency < out.size(); at += frame / 2) {
+            const float start = voice.noteStart[at], end = voice.noteStart[at + frame];
+            double power = 0.0;
+            for (size_t i = at; i < at + frame; ++i)
+                power += static_cast<double>(out[i + latency]) * out[i + latency];
+            power /= static_cast<double>(frame);
+            if (start >= 0.08f && end > start) {
+                ++frames;
+                sungLevel = std::max(sungLevel, power);
+                const double heard = 69.0 + 12.0 * std::log2(crossingsHz(out, at + latency, frame, rate) / 440.0);
+                const double sung = 69.0 + 12.0 * std::log2(voice.pitch[at + frame / 2] / 440.0);
+                onNote += scale > 0.0f ? std::fabs(heard - std::round(sung)) <= 0.2 : std::fabs(heard - sung) <= 0.3;
+            }
+            const size_t before = at - std::min<size_t>(at, static_cast<size_t>(0.15 * rate));
+            if (voice.noteStart[at] < 0.0f && voice.noteStart[before] < 0.0f && voice.noteStart[at + frame] < 0.0f &&
+                at > static_cast<size_t>(0.15 * rate))
+                pauses.push_back(power);
+        }
+        EXPECT_GE(onNote, 0.9 * frames) << (scale > 0.0f ? "Chromatic" : "Free");
+        EXPECT_GT(pauses.size(), 10u);
+        for (const double power : pauses)
+            EXPECT_LT(power, 1e-4 * sungLevel) << "pauses 40 dB below the notes";
+        EXPECT_GT(frames, 50);
+    }
 }

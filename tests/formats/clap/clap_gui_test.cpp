@@ -17,12 +17,12 @@ using testdisplay::Pointer;
 namespace {
 
 // The editor at twice the size: a view's pixels are at twice its coordinates.
-constexpr int kScale = 2;
+constexpr int kPixelScale = 2;
 
 std::vector<std::uint32_t> pixelsOf(Display* display, Window window, const layout::View& view)
 {
-    return testdisplay::screenPixels(display, window, view.left * kScale, view.top * kScale, view.right * kScale,
-                                     view.bottom * kScale);
+    return testdisplay::screenPixels(display, window, view.left * kPixelScale, view.top * kPixelScale, view.right * kPixelScale,
+                                     view.bottom * kPixelScale);
 }
 
 std::vector<Window> childrenOf(Display* display, Window window)
@@ -93,7 +93,7 @@ TEST(ClapGui, EmbedsDrawsFollowsSendsGesturesAndCloses)
     // host hears of it as a gesture at its next flush.
     std::thread hand([&] {
         Pointer pointer;
-        pointer.moveTo((mode.left + 5) * kScale, (mode.top + 5) * kScale);
+        pointer.moveTo((mode.left + 5) * kPixelScale, (mode.top + 5) * kPixelScale);
         pointer.button(1, true);
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         pointer.button(1, false);

@@ -61,8 +61,8 @@ struct HostSide {
 };
 
 // The host's scale factor, and a view's coordinate in the window's pixels.
-constexpr float kScale = 1.5f;
-int scaled(int units) { return static_cast<int>(units * kScale); }
+constexpr float kPixelScale = 1.5f;
+int scaled(int units) { return static_cast<int>(units * kPixelScale); }
 
 std::vector<std::uint32_t> pixelsOf(Display* display, Window window, const layout::View& view)
 {
@@ -99,8 +99,8 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     LV2_URID_Map map{&host, &HostSide::map};
     const LV2_Feature mapFeature{LV2_URID__map, &map};
     const LV2_Options_Option options[] = {
-        {LV2_OPTIONS_INSTANCE, 0, HostSide::map(&host, LV2_UI__scaleFactor), sizeof kScale,
-         HostSide::map(&host, LV2_ATOM__Float), &kScale},
+        {LV2_OPTIONS_INSTANCE, 0, HostSide::map(&host, LV2_UI__scaleFactor), sizeof kPixelScale,
+         HostSide::map(&host, LV2_ATOM__Float), &kPixelScale},
         {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
     const LV2_Feature optionsFeature{LV2_OPTIONS__options, const_cast<LV2_Options_Option*>(options)};
     const LV2_Feature* features[] = {&parentFeature, &resizeFeature, &touchFeature, &mapFeature, &optionsFeature,
