@@ -123,8 +123,9 @@ bool hasNotes(const std::vector<TimedEvent>& events)
                        [](const TimedEvent& e) { return (e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] > 0; });
 }
 
-// The vocoder and carrier modes need a carrier: notes for the synthesiser,
-// or audio on input 2. Without one they would render silence.
+// The vocoder and carrier modes need a carrier: notes for the synthesiser
+// (MIDI, or the voice's own pitch with Track On), or audio on input 2.
+// Without one they would render silence.
 void requireCarrier(Renderer& host, const Options& options, const std::vector<TimedEvent>& events)
 {
     if (host.pluginId() != kVocoderId)
@@ -133,7 +134,8 @@ void requireCarrier(Renderer& host, const Options& options, const std::vector<Ti
     if (mode != 0 && mode != 1)  // Vocoder and Carrier
         return;
     const bool synth = mapping::carrier(host.parameter(kCarrier)) == CarrierSource::Synth;
-    if (synth && !hasNotes(events)) {
+    const bool tracking = host.parameterCount() > kTrack && mapping::on(host.parameter(kTrack));
+    if (synth && !tracking && !hasNotes(events)) {
         if (!options.midi.empty())
             throw HostError(options.midi + " holds no notes for the synthesiser to play");
         throw HostError("no carrier: the synthesiser plays nothing without notes. Give notes with --notes \"C3 Eb3 G3\" "

@@ -14,12 +14,13 @@ enum class CarrierSource { Synth, Audio2 };
 
 namespace mapping {
 
-// A straight line from `Low` at 0 to `High` at 1, for a new parameter's
-// range: linear<mapping::line<-12.0, 12.0>> in its descriptor.
+// A straight line from `Low` at 0 to `High` at 1 (whole numbers, which
+// every compiler takes as template arguments), for a new parameter's range:
+// linear<mapping::line<-12, 12>> in its descriptor.
 // Rounded to float, as the value was stored: a value typed as 35 or 120
 // plays, and shows, as 35 or 120 rather than a hair below.
-template <double Low, double High>
-constexpr double line(float x) { return static_cast<float>(Low + (High - Low) * x); }
+template <int Low, int High>
+constexpr double line(float x) { return static_cast<float>(Low + static_cast<double>(High - Low) * x); }
 
 // ---- Equaliser, in double (the displays truncate these; the filters keep floats).
 constexpr double lowCutHz(float x) { return 2980.0 * x + 20.0; }

@@ -113,6 +113,19 @@ constexpr FactoryPreset kPresets[] = {
       {kAudioLimiter, -0.01}, {kVocoderRatio, 0.604}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 30.7},
       {kVocoderRelease, 240.4}, {kVocoderGain, 0.24}, {kFftSize, "1024"}, {kEngine, "Clear"}, {kBands, 50},
       {kSibilance, 40}, {::kWidth, 30}, {kNoise, 35}}}},
+    {"Robot Choir", "Clear engine: sing, and a robot choir sings your line in triads of C major; no keyboard needed",
+     {{{kOsc1, "Square"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 0.5}, {kAttack, 20.979},
+      {kRelease, 200.8}, {kPitchbend, 2}, {kLowCut, 109.4}, {kPeak1Freq, 999.02}, {kPeak1Q, 1.29}, {kPeak1Gain, 1.98},
+      {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 1.8}, {kHighCut, 12000}, {kAudioLimiter, -0.01},
+      {kVocoderRatio, 0.604}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7},
+      {kVocoderGain, 0.27}, {kEngine, "Clear"}, {kBands, 60}, {kSibilance, 50}, {::kWidth, 40}, {kGlide, 40},
+      {kUnison, 2}, {kDetune, 12}, {kTrack, "On"}, {kScale, "Major"}, {kKey, "C"}, {kHarmony, "Triad"}}}},
+    {"Sung Solo", "Clear engine: sing, and the carrier follows your voice freely, vibrato and slides included",
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 1}, {kAttack, 10.9809},
+      {kRelease, 150.85}, {kPitchbend, 2}, {kLowCut, 79.6}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 2.988},
+      {kHighCut, 16800}, {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01},
+      {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7}, {kVocoderGain, 0.3}, {kEngine, "Clear"}, {kBands, 80},
+      {kSibilance, 60}, {kGlide, 20}, {kTrack, "On"}, {kScale, "Free"}}}},
 };
 
 bool sameName(std::string_view a, std::string_view b)
