@@ -248,6 +248,19 @@ void engineInstrument(benchmark::State& state, bool clear, int block)
     timeEngine(state, engine, block);
 }
 
+// Classic at 512 / 128 with the synthesiser following the voice (Track On,
+// Chromatic), beside engine/classic/synth16…: the tracker's cost.
+void engineTracking(benchmark::State& state, int block)
+{
+    Engine engine(Dialect::extended);
+    ParameterStore& p = engine.parameters();
+    p.set(kCarrier, 0.0f);
+    p.set(kOsc1, 1.0f / 3.0f);
+    p.set(kTrack, 1.0f);
+    engine.prepare(static_cast<float>(kRate), block);
+    timeEngine(state, engine, block);
+}
+
 const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};
 const int kBlocks[] = {64, 512, 4096};
 const int kCarriers[] = {-1, 0, 4, 16};
@@ -271,6 +284,11 @@ void registerAll()
                     engineExtended(state, clear, wide, voices, n, 512);
                 });
             }
+    benchmark::RegisterBenchmark("engine/classic/track/512/128/block512",
+                                 [](benchmark::State& state) { engineTracking(state, 512); });
+    benchmark::RegisterBenchmark("engine/classic/synth0/512/128/block512", [](benchmark::State& state) {
+        engineExtended(state, false, false, 0, 512, 512);
+    });
     for (const bool clear : {false, true})
         for (const int block : {128, 512})
             benchmark::RegisterBenchmark(

@@ -31,6 +31,16 @@ public:
         return 0;
     }
 
+    // What the tuner shows while the synthesiser follows the voice: the
+    // voice's pitch and the note held for it, as MIDI numbers; false when
+    // there is nothing to show (or the format has no tuner).
+    virtual bool tunerReading(float& sung, float& held)
+    {
+        (void)sung;
+        (void)held;
+        return false;
+    }
+
 protected:
     ~EditorHost() = default;
 };

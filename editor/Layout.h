@@ -157,6 +157,9 @@ inline constexpr Box kPresetBar{extension::kTabsLeft + kTabWidth * kPages + 10, 
                                 extension::kTabsTop + kTabHeight};
 static_assert(kPresetBar.right - kPresetBar.left >= 160, "room for a preset's name beside the tabs");
 inline constexpr Box kPresetList{8, kExtensionTop + 24, 492, kExtensionTop + 146};
+// The TRACK page's tuner, right of its controls.
+inline constexpr Box kTunerDisplay{extension::column(4) - 20, extension::kKnobTop + 4, extension::column(7) + 26,
+                                   extension::kKnobTop + 30};
 
 inline constexpr View kBandDisplayView{Kind::BandDisplay, kNoParameter, 20, kExtensionTop + 94, 480,
                                        kExtensionTop + 138, 0, 0, 0};

@@ -241,6 +241,22 @@ void VocoderGui::buildViews(CFrame* target)
         for (CBitmap* image : pageImages_)
             image->addRef();
         extension_->setBackground(pageImages_[static_cast<size_t>(page_)]);
+        const layout::Box tuner = layout::kTunerDisplay;
+        tuner_ = new CParamDisplay({tuner.left, tuner.top, tuner.right, tuner.bottom}, nullptr, 0);
+        tuner_->setFont(1);
+        tuner_->setTextStyle(kBoldFace);
+        tuner_->setFontColor({51, 51, 51, 0});
+        tuner_->setBackColor({231, 232, 228, 0});
+        tuner_->setFrameColor({231, 232, 228, 0});
+        tuner_->setValueFormatter(
+            [](float, char* text, void* gui) {
+                std::snprintf(text, 256, "%s", static_cast<VocoderGui*>(gui)->tunerText_.c_str());
+            },
+            this);
+        const int trackPage = pageNumber(Page::track);
+        pageViews_[static_cast<size_t>(trackPage)].push_back(tuner_);
+        if (page_ == trackPage)
+            target->addView(tuner_);
         const layout::Box bar = layout::kPresetBar, list = layout::kPresetList;
         presets_ = new CListChooser({bar.left, bar.top, bar.right, bar.bottom},
                                     {list.left, list.top, list.right, list.bottom}, this, layout::kPresetChooser,
@@ -286,6 +302,7 @@ void VocoderGui::releaseViews()
     release(bands_);
     release(tabs_);
     release(presets_);
+    release(tuner_);
     for (auto& views : pageViews_)
         views.clear();
     for (auto*& image : pageImages_)
@@ -328,6 +345,26 @@ void VocoderGui::showPreset()
     presets_->setValue(static_cast<float>(std::max(presetSelection_.index(), 0)));
 }
 
+// The held note's name and the voice's cents from it ("A3 +12 cents"), or a
+// dash while the voice is not followed.
+void VocoderGui::showTuner()
+{
+    static constexpr const char* kNames[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    float sung = 0.0f, held = 0.0f;
+    std::string text = "-";
+    if (host_.tunerReading(sung, held) && std::isfinite(sung) && std::isfinite(held)) {
+        const int note = static_cast<int>(std::lround(std::clamp(held, 0.0f, 127.0f)));
+        const int cents = static_cast<int>(std::lround(std::clamp((sung - static_cast<float>(note)) * 100.0f, -999.0f, 999.0f)));
+        char reading[48];
+        std::snprintf(reading, sizeof reading, "%s%d  %+d cents", kNames[note % 12], note / 12 - 1, cents);
+        text = reading;
+    }
+    if (text == tunerText_)
+        return;
+    tunerText_ = text;
+    tuner_->setDirty();
+}
+
 // The host's latest levels onto the bars: a bar rises to its level at once
 // and falls towards it at a steady pace.
 void VocoderGui::showBandLevels()
@@ -352,6 +389,8 @@ void VocoderGui::idle()
     takeOverChanges();
     if (bands_)
         showBandLevels();
+    if (tuner_)
+        showTuner();
     if (frame_)
         frame_->idle();
     if (closePending_ && frame_ && !frame_->inGesture())
@@ -388,6 +427,7 @@ platform::Image* VocoderGui::drawPicture()
     CBarDisplay* shownBands = bands_;
     CControl* shownTabs = tabs_;
     CListChooser* shownPresets = presets_;
+    CParamDisplay* shownTuner = tuner_;
     auto shownPages = pageViews_;
     auto shownImages = pageImages_;
     // The picture's own views: the editor's stay as they are.
@@ -399,12 +439,15 @@ platform::Image* VocoderGui::drawPicture()
     bands_ = nullptr;
     tabs_ = nullptr;
     presets_ = nullptr;
+    tuner_ = nullptr;
     for (auto& views : pageViews_)
         views.clear();
     pageImages_ = {};
     buildViews(&offscreen);
     if (bands_)
         showBandLevels();
+    if (tuner_)
+        showTuner();
     auto* picture = new platform::Image(width(), height(), scale_);
     {
         CDrawContext context(&offscreen, picture);
@@ -419,6 +462,7 @@ platform::Image* VocoderGui::drawPicture()
     bands_ = shownBands;
     tabs_ = shownTabs;
     presets_ = shownPresets;
+    tuner_ = shownTuner;
     pageViews_ = shownPages;
     pageImages_ = shownImages;
     return picture;

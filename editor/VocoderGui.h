@@ -15,6 +15,7 @@
 
 #include <array>
 #include <atomic>
+#include <string>
 #include <cstdint>
 #include <vector>
 
@@ -122,6 +123,8 @@ public:
     VSTGUI::CParamDisplay* display(std::int32_t index) const { return displays_[static_cast<size_t>(index)]; }
     VSTGUI::CSplashScreen* credits() const { return credits_; }
     VSTGUI::CBarDisplay* bandDisplay() const { return bands_; }
+    // What the TRACK page's tuner shows.
+    const std::string& tunerText() const { return tunerText_; }
     // The factory presets' chooser (the formats we design), and what it names.
     VSTGUI::CListChooser* presetChooser() const { return presets_; }
     const PresetSelection& presetSelection() const { return presetSelection_; }
@@ -141,6 +144,7 @@ private:
     void takeOverChanges();
     void showBandLevels();
     void showPreset();
+    void showTuner();
     void destroyFrame();
     static bool isParameter(std::int32_t tag);
     bool adopt(VSTGUI::CFrame* frame);
@@ -158,6 +162,10 @@ private:
     VSTGUI::CBarDisplay* bands_ = nullptr;
     VSTGUI::CControl* tabs_ = nullptr;
     VSTGUI::CListChooser* presets_ = nullptr;
+    // The TRACK page's tuner: the held note's name and the voice's distance
+    // from it in cents, as the host last read them.
+    VSTGUI::CParamDisplay* tuner_ = nullptr;
+    std::string tunerText_ = "-";
     PresetSelection presetSelection_{host_};
     int page_ = 0;
     // Each page's views, held by the editor whether shown or not, and its image.

@@ -254,6 +254,7 @@ void Engine::apply(int index, double v)
         if (!track_) {
             follower_.clear();
             synth_.setTracked(nullptr, 0, 0.0f);
+            tunerHeld_.store(0.0f, std::memory_order_relaxed);
         }
         break;
     case kScale: follower_.setScale(static_cast<PitchFollower::Scale>(static_cast<int>(v))); break;
@@ -416,6 +417,8 @@ void Engine::followVoice()
     for (int i = 0; i < count; ++i)
         notes[static_cast<size_t>(i)] = follower_.note(i);
     synth_.setTracked(notes.data(), count, kTrackedVelocity);
+    tunerSung_.store(follower_.sung(), std::memory_order_relaxed);
+    tunerHeld_.store(count > 0 ? notes[0] : 0.0f, std::memory_order_relaxed);
 }
 
 void Engine::processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames)

@@ -25,6 +25,7 @@
 #include "tools/SimpleLimit.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -89,6 +90,15 @@ public:
     // The voice's and the output's band levels, for a display (extended
     // dialect; any thread may read them).
     const BandMeter& bandMeter() const { return bandMeter_; }
+    // With Track On, what a tuner shows (any thread): the voice's pitch and
+    // the note held for it, as MIDI numbers; false while the voice is not
+    // followed or sings nothing.
+    bool tunerReading(float& sung, float& held) const
+    {
+        sung = tunerSung_.load(std::memory_order_relaxed);
+        held = tunerHeld_.load(std::memory_order_relaxed);
+        return held > 0.0f;
+    }
     float mix() const { return mix_.value(); }
     int mode() const { return mode_; }
     CarrierSource carrierSource() const { return carrier_; }
@@ -199,4 +209,7 @@ private:
     PitchTracker tracker_;
     PitchFollower follower_;
     static constexpr float kTrackedVelocity = 100.0f / 127.0f;
+    // The tuner's reading, published at each estimate (a pair torn between
+    // two estimates only shows for one of the display's frames).
+    std::atomic<float> tunerSung_{0.0f}, tunerHeld_{0.0f};
 };

@@ -30,7 +30,7 @@ void onSignal(int signal) { quitSignal = signal; }
 // go straight to the engine's parameters.
 class EditorWindow final : public EditorHost {
 public:
-    explicit EditorWindow(Engine& engine) : store_(engine.parameters()), meter_(engine.bandMeter()) {}
+    explicit EditorWindow(Engine& engine) : engine_(engine), store_(engine.parameters()), meter_(engine.bandMeter()) {}
     bool open(double scale)
     {
         gui_.setScale(scale);
@@ -62,8 +62,10 @@ public:
     void gestureIdle() override {}
     bool resizeWindow(std::int32_t, std::int32_t) override { return false; }
     int bandLevels(float* voice, float* output, int capacity) override { return meter_.read(voice, output, capacity); }
+    bool tunerReading(float& sung, float& held) override { return engine_.tunerReading(sung, held); }
 
 private:
+    const Engine& engine_;
     ParameterStore& store_;
     const BandMeter& meter_;
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};

@@ -202,6 +202,8 @@ int ClapEditor::bandLevels(float* voice, float* output, int capacity)
     return plugin_.bandMeter().read(voice, output, capacity);
 }
 
+bool ClapEditor::tunerReading(float& sung, float& held) { return plugin_.tunerReading(sung, held); }
+
 void ClapEditor::parameterText(std::int32_t index, char* text)
 {
     text[0] = 0;

@@ -39,6 +39,7 @@ public:
     // An open window's new size (after a new scale), asked of the host.
     bool resizeWindow(std::int32_t width, std::int32_t height) override;
     int bandLevels(float* voice, float* output, int capacity) override;
+    bool tunerReading(float& sung, float& held) override;
 
 private:
     void stopServing();

@@ -46,6 +46,7 @@ public:
     // For the editor (main thread).
     const ParameterStore& parameters() const { return engine_.parameters(); }
     const BandMeter& bandMeter() const { return engine_.bandMeter(); }
+    bool tunerReading(float& sung, float& held) const { return engine_.tunerReading(sung, held); }
     void beginEdit(std::int32_t index);
     void performEdit(std::int32_t index, float normalised);
     void endEdit(std::int32_t index);

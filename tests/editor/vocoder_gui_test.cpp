@@ -353,3 +353,34 @@ TEST(VocoderGui, PresetsArePickedAndMarkedAsEdited)
     opened.followChanges();
     EXPECT_EQ(opened.presetSelection().text(), "Clear Voice *");
 }
+
+// The TRACK page's tuner shows the held note and the voice's cents from it
+// as the host reads them, and a dash while there is no reading.
+TEST(VocoderGui, TheTunerShowsTheHeldNoteAndTheVoicesCents)
+{
+    struct TunedHost : TableHost {
+        bool tunerReading(float& sung, float& held) override
+        {
+            sung = reading;
+            held = 57.0f;
+            return reading > 0.0f;
+        }
+        float reading = 0.0f;
+    } host;
+    VocoderGui editor(host, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended);
+    editor.showPage(pageNumber(Page::track));
+    const layout::Box tuner = layout::kTunerDisplay;
+    const auto shown = [&] {
+        const auto picture = std::unique_ptr<platform::Image>(editor.drawPicture());
+        return area(*picture, tuner.left, tuner.top, tuner.right, tuner.bottom);
+    };
+    const auto silent = shown();
+    EXPECT_EQ(editor.tunerText(), "-");
+    host.reading = 57.12f;
+    const auto singing = shown();
+    EXPECT_EQ(editor.tunerText(), "A3  +12 cents");
+    EXPECT_NE(singing, silent);
+    host.reading = 56.9f;
+    shown();
+    EXPECT_EQ(editor.tunerText(), "A3  -10 cents");
+}

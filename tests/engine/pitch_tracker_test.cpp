@@ -157,9 +157,16 @@ TEST(Engine, TheSynthesiserFollowsTheSungPitch)
         p.set(kRelease, 0.0f);
         engine.prepare(static_cast<float>(rate), 512);
         std::vector<float> out(voice.samples.size()), right(out.size());
+        const size_t middle = static_cast<size_t>(1.9 * rate);  // inside the note at 57
         for (size_t at = 0; at < out.size(); at += 512) {
             const int n = static_cast<int>(std::min<size_t>(512, out.size() - at));
             engine.process(voice.samples.data() + at, nullptr, out.data() + at, right.data() + at, n);
+            if (at <= middle && middle < at + 512) {  // the tuner's reading
+                float sung = 0.0f, held = 0.0f;
+                ASSERT_TRUE(engine.tunerReading(sung, held));
+                EXPECT_NEAR(sung, 57.0f, 0.4f);
+                EXPECT_NEAR(held, 57.0f, scale > 0.0f ? 0.0f : 0.4f);
+            }
         }
         const size_t latency = static_cast<size_t>(engine.latency());
         const size_t frame = static_cast<size_t>(0.046 * rate);
@@ -185,6 +192,25 @@ TEST(Engine, TheSynthesiserFollowsTheSungPitch)
                 pauses.push_back(power);
         }
         EXPECT_GE(onNote, 0.9 * frames) << (scale > 0.0f ? "Chromatic" : "Free");
+        // Each note sounds within 40 ms of the voice (its first 1 ms at a tenth
+        // of the note's level), and Track leaves the latency alone.
+        for (size_t i = 1; i < voice.noteStart.size(); ++i) {
+            if (!(voice.noteStart[i] == 0.0f && voice.noteStart[i - 1] < 0.0f))
+                continue;
+            const size_t window = static_cast<size_t>(0.001 * rate);
+            size_t heard = i;
+            while (heard + window + latency < out.size()) {
+                double power = 0.0;
+                for (size_t k = heard; k < heard + window; ++k)
+                    power += static_cast<double>(out[k + latency]) * out[k + latency];
+                if (power / static_cast<double>(window) > 0.01 * sungLevel)
+                    break;
+                heard += window;
+            }
+            EXPECT_LT(static_cast<double>(heard - i) / rate, 0.040) << "a note at " << static_cast<double>(i) / rate << " s";
+        }
+        p.set(kTrack, 0.0f);
+        EXPECT_EQ(engine.latency(), static_cast<int>(latency));
         EXPECT_GT(pauses.size(), 10u);
         for (const double power : pauses)
             EXPECT_LT(power, 1e-4 * sungLevel) << "pauses 40 dB below the notes";
