@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 constexpr float kThreshold = 0.12f;    // the first dip below this is the period
@@ -12,21 +13,25 @@ constexpr float kThreshold = 0.12f;    // the first dip below this is the period
 constexpr float kStartClarity = 0.85f, kGoOnClarity = 0.7f;
 constexpr float kGate = 1e-3f;          // RMS below about −60 dBFS is silence
 // The difference function Σ (x[j] − x[j − lag])² over a window, for every
-// lag: sixteen partial sums a lag, so the window runs in vector lanes.
+// lag up to maxLag: sixteen lags at a time in vector lanes (lane m holds lag
+// first + 15 − m, whose older samples lie side by side in memory). Reads up
+// to 15 samples before newest − maxLag.
+using Lanes = float __attribute__((vector_size(64)));
+
 ALWAYS_INLINE void differenceLoop(const float* newest, int window, int maxLag, float* out)
 {
-    for (int lag = 1; lag <= maxLag; ++lag) {
-        const float* older = newest - lag;
-        float partial[16] = {};
-        for (int j = 0; j < window; j += 16)
-            for (int k = 0; k < 16; ++k) {
-                const float d = newest[j + k] - older[j + k];
-                partial[k] += d * d;
-            }
-        float sum = 0.0f;
-        for (float p : partial)
-            sum += p;
-        out[lag] = sum;
+    for (int first = 1; first <= maxLag; first += 16) {
+        Lanes sums = {};
+        const float* base = newest - first - 15;
+        for (int j = 0; j < window; ++j) {
+            Lanes older;
+            std::memcpy(&older, base + j, sizeof older);
+            const Lanes d = newest[j] - older;
+            sums += d * d;
+        }
+        for (int m = 0; m < 16; ++m)
+            if (const int lag = first + 15 - m; lag <= maxLag)
+                out[lag] = sums[m];
     }
 }
 
@@ -38,13 +43,14 @@ VECTOR_VARIANTS(differences, differenceLoop, (const float* newest, int window, i
 void PitchTracker::prepare(float sampleRate)
 {
     factor_ = std::max(1, static_cast<int>(std::lround(sampleRate / 11025.0f)));
+    inverseFactor_ = 1.0f / static_cast<float>(factor_);
     decimatedRate_ = sampleRate / static_cast<float>(factor_);
     minLag_ = std::max(2, static_cast<int>(std::floor(decimatedRate_ / kHighestHz)));
     maxLag_ = std::min(kMaxLag - 1, static_cast<int>(std::ceil(decimatedRate_ / kLowestHz)));
     // Below the decimated Nyquist frequency, with the fundamentals' range well inside.
     const float cut = std::min(2000.0f, 0.4f * decimatedRate_);
-    first_ = HighCutFilter(static_cast<int>(sampleRate), cut);
-    second_ = HighCutFilter(static_cast<int>(sampleRate), cut);
+    first_ = HighCutFilter(static_cast<int>(decimatedRate_), cut);
+    second_ = HighCutFilter(static_cast<int>(decimatedRate_), cut);
     clear();
 }
 
@@ -53,25 +59,12 @@ void PitchTracker::clear()
     for (HighCutFilter* f : {&first_, &second_})
         f->section().x1 = f->section().x2 = f->section().y1 = f->section().y2 = 0.0f;
     ring_.fill(0.0f);
+    sum_ = 0.0f;
     write_ = 0;
     phase_ = 0;
     sinceAnalysis_ = 0;
     voiced_ = false;
     frequency_ = clarity_ = level_ = 0.0f;
-}
-
-bool PitchTracker::push(float sample)
-{
-    const float low = second_.section().step(first_.section().step(sample));
-    if (++phase_ < factor_)
-        return false;
-    phase_ = 0;
-    ring_[write_++ & (kRing - 1)] = low;
-    if (++sinceAnalysis_ < kHop)
-        return false;
-    sinceAnalysis_ = 0;
-    analyse();
-    return true;
 }
 
 // YIN over the newest kWindow + maxLag decimated samples.
@@ -80,9 +73,9 @@ void PitchTracker::analyse()
     const int span = kWindow + maxLag_;
     const unsigned start = write_ - static_cast<unsigned>(span);
     for (int i = 0; i < span; ++i)
-        frame_[static_cast<size_t>(i)] = ring_[(start + static_cast<unsigned>(i)) & (kRing - 1)];
+        frame_[static_cast<size_t>(kLead + i)] = ring_[(start + static_cast<unsigned>(i)) & (kRing - 1)];
     // The window is the newest kWindow samples, compared with those `lag` before.
-    const float* newest = frame_.data() + maxLag_;
+    const float* newest = frame_.data() + kLead + maxLag_;
     float energy = 0.0f;
     for (int j = 0; j < kWindow; ++j)
         energy += newest[j] * newest[j];

@@ -1,5 +1,7 @@
 // The pitch of a voice as it arrives, for a carrier that follows the singer:
-// the voice low-passed and decimated to about 11 kHz, and every 5.8 ms the
+// the voice decimated to about 11 kHz (the mean of each group of samples,
+// then a low-pass at the decimated rate: cheap, and what aliases is weak in
+// a voice and does not move its period), and every 5.8 ms the
 // YIN difference function over the last 12 ms against lags of 1 to 16.7 ms
 // (60 Hz to 1 kHz), normalised by its running mean. A frame is voiced where
 // that dips below a threshold and the voice is above a level gate; the
@@ -22,7 +24,22 @@ public:
     void prepare(float sampleRate);
     void clear();
     // Voice samples in order; returns true when a new estimate is ready.
-    bool push(float sample);
+    // Inline: it runs for every sample of the voice.
+    bool push(float sample)
+    {
+        sum_ += sample;
+        if (++phase_ < factor_)
+            return false;
+        phase_ = 0;
+        const float low = second_.section().step(first_.section().step(sum_ * inverseFactor_));
+        sum_ = 0.0f;
+        ring_[write_++ & (kRing - 1)] = low;
+        if (++sinceAnalysis_ < kHop)
+            return false;
+        sinceAnalysis_ = 0;
+        analyse();
+        return true;
+    }
 
     // The latest estimate: voiced or not, the frequency in Hz, and how clear
     // the period is (1 − the normalised dip: 1 a perfect period).
@@ -31,9 +48,6 @@ public:
     float clarity() const { return clarity_; }
     // The level of the last analysis window, as RMS.
     float level() const { return level_; }
-    // Input samples between estimates, and the delay of an estimate behind
-    // the newest sample (about half the analysed span).
-    int interval() const { return kHop * factor_; }
 
 private:
     static constexpr int kWindow = 128;   // decimated samples summed per lag
@@ -43,6 +57,8 @@ private:
     void analyse();
 
     int factor_ = 4;
+    float inverseFactor_ = 0.25f;
+    float sum_ = 0.0f;
     int phase_ = 0;
     int sinceAnalysis_ = 0;
     float decimatedRate_ = 11025.0f;
@@ -51,7 +67,8 @@ private:
     std::array<float, kRing> ring_{};
     unsigned write_ = 0;
     std::array<float, kMaxLag + 1> difference_{};
-    std::array<float, kWindow + kMaxLag> frame_{};
+    static constexpr int kLead = 16;  // zeros before the span, which the lag blocks may read
+    std::array<float, kLead + kWindow + kMaxLag> frame_{};
     bool voiced_ = false;
     float frequency_ = 0.0f, clarity_ = 0.0f, level_ = 0.0f;
 };
