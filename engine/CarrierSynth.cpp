@@ -393,8 +393,8 @@ void CarrierSynth::startNote(int slot, int key, float velocity)
 {
     const auto s = static_cast<size_t>(slot);
     copies_[s] = unison_;
-    levelOf_[s] = velocityDepth_ > 0.0f ? std::pow(velocity, velocityDepth_) : 1.0f;
-    const float scale = unison_ > 1 ? 1.0f / std::sqrt(static_cast<float>(unison_)) : 1.0f;
+    levelOf_[s] = velocityLevelOf(velocity);
+    const float scale = unisonScale(unison_);
     int copy = 0;
     eachCopy(slot, [&](SynthVoice& voice) {
         if (unison_ > 1) {
@@ -491,14 +491,14 @@ void CarrierSynth::playMono(int key, float velocity)
         return;
     }
     const bool again = voiceMode_ == 1 || first.releasing();
-    const float scale = copies_[0] > 1 ? 1.0f / std::sqrt(static_cast<float>(copies_[0])) : 1.0f;
+    const float scale = unisonScale(copies_[0]);
     eachCopy(0, [&](SynthVoice& voice) {
         voice.glideTo(key, glideSeconds_);
         if (again)
             voice.restart(velocity * scale);
     });
     if (again)
-        levelOf_[0] = velocityDepth_ > 0.0f ? std::pow(velocity, velocityDepth_) : 1.0f;
+        levelOf_[0] = velocityLevelOf(velocity);
     noteOf_[0] = key;
     sustained_[0] = false;
 }
@@ -1032,9 +1032,12 @@ void CarrierSynth::renderBlock(float* out, int count, float* level)
     const RenderRun run = renderRuns[static_cast<std::size_t>(w1 + 5 * w2 + 25 * modulation + 50 * noise)];
     // Only the lanes of unison copies that sound or wait to.
     int copies = 1;
-    for (int slot = 0; slot < kVoices; ++slot)
-        if (voices_[static_cast<size_t>(slot)].active() || pending_[static_cast<size_t>(slot)].key >= 0)
-            copies = std::max(copies, std::max(copies_[static_cast<size_t>(slot)], pending_[static_cast<size_t>(slot)].key >= 0 ? unison_ : 1));
+    for (size_t s = 0; s < kVoices; ++s) {
+        if (voices_[s].active())
+            copies = std::max(copies, copies_[s]);
+        if (pending_[s].key >= 0)  // starts with the copies Unison asks for now
+            copies = std::max(copies, unison_);
+    }
     const int lanes = kVoices * copies;
     // A level every sounding note shares (as at Velocity 0) holds for the block.
     if (level) {

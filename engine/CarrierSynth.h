@@ -266,6 +266,10 @@ private:
     void monoNoteOff(int key);
     void playMono(int key, float velocity);
     float velocityLevel() const;
+    // A note's velocity level at the depth set, and its copies' scale (their
+    // sum about as loud as one oscillator).
+    float velocityLevelOf(float velocity) const { return velocityDepth_ > 0.0f ? std::pow(velocity, velocityDepth_) : 1.0f; }
+    static float unisonScale(int copies) { return copies > 1 ? 1.0f / std::sqrt(static_cast<float>(copies)) : 1.0f; }
     void advanceControls(int samples);
     bool controlsMove() const;
     // Voices whose notes wait for the fade of the note they take over from.

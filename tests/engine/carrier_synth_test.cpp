@@ -1,3 +1,4 @@
+#include "Readings.h"
 #include "engine/CarrierSynth.h"
 #include "parameters/Mappings.h"
 
@@ -357,31 +358,6 @@ TEST(CarrierSynth, SustainPedalAndVoiceStealing)
 
 namespace {
 
-// The frequency of a sine-like signal over samples [from, from + length):
-// rising zero crossings, each placed between its samples.
-double frequencyIn(const std::vector<float>& x, size_t from, size_t length, double rate)
-{
-    double first = -1.0, last = -1.0;
-    int crossings = 0;
-    for (size_t i = from + 1; i < from + length; ++i)
-        if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
-            const double at = static_cast<double>(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            if (first < 0.0)
-                first = at;
-            last = at;
-            ++crossings;
-        }
-    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
-}
-
-double rmsOf(const std::vector<float>& x, size_t from, size_t length)
-{
-    double sum = 0.0;
-    for (size_t i = from; i < from + length; ++i)
-        sum += static_cast<double>(x[i]) * x[i];
-    return std::sqrt(sum / static_cast<double>(length));
-}
-
 std::unique_ptr<CarrierSynth> sineSynth()
 {
     auto synth = std::make_unique<CarrierSynth>();
@@ -412,18 +388,18 @@ TEST(CarrierSynth, MonoLegatoAndGlide)
     synth->noteOn(69, 1.0f);  // 440 Hz, 12 semitones in 200 ms
     append(out, render(*synth, 17640));
     EXPECT_EQ(synth->soundingVoices(), 1);
-    EXPECT_NEAR(frequencyIn(out, 4410, 2205, 44100.0), 220.0, 1.0);
-    EXPECT_NEAR(frequencyIn(out, 8820 + 4410 - 441, 882, 44100.0), 311.1, 6.0);
-    EXPECT_NEAR(frequencyIn(out, 8820 + 11025, 2205, 44100.0), 440.0, 1.0);
+    EXPECT_NEAR(crossingFrequency(out, 4410, 2205, 44100.0), 220.0, 1.0);
+    EXPECT_NEAR(crossingFrequency(out, 8820 + 4410 - 441, 882, 44100.0), 311.1, 6.0);
+    EXPECT_NEAR(crossingFrequency(out, 8820 + 11025, 2205, 44100.0), 440.0, 1.0);
     synth->setGlide(0.05f);
     synth->noteOn(64, 1.0f);
     render(*synth, 4410);
     synth->noteOff(64);  // back to 69, held
     std::vector<float> back = render(*synth, 4410);
-    EXPECT_NEAR(frequencyIn(back, 2205, 2205, 44100.0), 440.0, 1.0);
+    EXPECT_NEAR(crossingFrequency(back, 2205, 2205, 44100.0), 440.0, 1.0);
     synth->noteOff(69);  // back to 57, still held
     back = render(*synth, 4410);
-    EXPECT_NEAR(frequencyIn(back, 2205, 2205, 44100.0), 220.0, 1.0);
+    EXPECT_NEAR(crossingFrequency(back, 2205, 2205, 44100.0), 220.0, 1.0);
     synth->noteOff(57);
     render(*synth, 2205);
     EXPECT_EQ(synth->soundingVoices(), 0);

@@ -1,3 +1,4 @@
+#include "Readings.h"
 #include "SungVoice.h"
 #include "engine/Engine.h"
 #include "engine/PitchFollower.h"
@@ -114,25 +115,6 @@ TEST(PitchFollower, QuantisesWithHysteresisInScalesAndHarmonises)
     EXPECT_EQ(f.noteCount(), 0);
 }
 
-namespace {
-
-// The frequency over [from, from + length) from rising zero crossings.
-double crossingsHz(const std::vector<float>& x, size_t from, size_t length, double rate)
-{
-    double first = -1.0, last = -1.0;
-    int crossings = 0;
-    for (size_t i = from + 1; i < from + length && i < x.size(); ++i)
-        if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
-            const double at = static_cast<double>(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            first = first < 0.0 ? at : first;
-            last = at;
-            ++crossings;
-        }
-    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
-}
-
-}  // namespace
-
 // Sung notes, no MIDI, Track On, the carrier alone with sine oscillators,
 // aligned by the reported latency: in 46 ms frames from 80 ms into each
 // note the output holds the nearest semitone (Chromatic) or follows the
@@ -182,7 +164,7 @@ TEST(Engine, TheSynthesiserFollowsTheSungPitch)
             if (start >= 0.08f && end > start) {
                 ++frames;
                 sungLevel = std::max(sungLevel, power);
-                const double heard = 69.0 + 12.0 * std::log2(crossingsHz(out, at + latency, frame, rate) / 440.0);
+                const double heard = 69.0 + 12.0 * std::log2(crossingFrequency(out, at + latency, frame, rate) / 440.0);
                 const double sung = 69.0 + 12.0 * std::log2(voice.pitch[at + frame / 2] / 440.0);
                 onNote += scale > 0.0f ? std::fabs(heard - std::round(sung)) <= 0.2 : std::fabs(heard - sung) <= 0.3;
             }

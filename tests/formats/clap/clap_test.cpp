@@ -7,6 +7,7 @@
 #include "Vst2Render.h"
 #include "TestHost.h"
 #include "engine/Engine.h"
+#include "tests/engine/Readings.h"
 #include "parameters/ParameterTable.h"
 #include "presets/FactoryPresets.h"
 
@@ -522,18 +523,7 @@ TEST(Clap, AVoiceIsStolenAndAMonoNoteGlides)
                                           events.note(CLAP_EVENT_NOTE_ON, 0, 69, 0.8);
                                   },
                                   60);
-    const auto frequency = [&mono](size_t from, size_t length) {
-        double first = -1.0, last = -1.0;
-        int crossings = 0;
-        for (size_t i = from + 1; i < from + length; ++i)
-            if (mono[i - 1] < 0.0f && mono[i] >= 0.0f) {
-                const double at = static_cast<double>(i - 1) + mono[i - 1] / (mono[i - 1] - mono[i]);
-                first = first < 0.0 ? at : first;
-                last = at;
-                ++crossings;
-            }
-        return (crossings - 1) * 44100.0 / (last - first);
-    };
+    const auto frequency = [&mono](size_t from, size_t length) { return crossingFrequency(mono, from, length, 44100.0); };
     const size_t second = 20 * 512 + static_cast<size_t>(Engine::latencyOf(Dialect::extended, 1, {512, 128}, 44100.0f));
     EXPECT_NEAR(frequency(second - 2205, 2205), 220.0, 1.0);
     EXPECT_NEAR(frequency(second + 4410 - 441, 882), 311.1, 6.0);
@@ -566,12 +556,7 @@ TEST(Clap, VelocityUnisonAndNoiseSound)
         }
         return std::vector<float>(out.begin() + 4096, out.end());
     };
-    const auto rms = [](const std::vector<float>& x, size_t from, size_t length) {
-        double sum = 0.0;
-        for (size_t i = from; i < from + length; ++i)
-            sum += static_cast<double>(x[i]) * x[i];
-        return std::sqrt(sum / static_cast<double>(length));
-    };
+    const auto rms = rmsOf;
     const std::vector<float> loud = render({{kVelocity, 1.0}}, 1.0), soft = render({{kVelocity, 1.0}}, 32.0 / 127.0);
     EXPECT_NEAR(20.0 * std::log10(rms(loud, 0, loud.size()) / rms(soft, 0, soft.size())), 24.0, 0.5);
 
