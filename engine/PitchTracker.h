@@ -5,7 +5,9 @@
 // YIN difference function over the last 12 ms against lags of 1 to 16.7 ms
 // (60 Hz to 1 kHz), normalised by its running mean. A frame is voiced where
 // that dips below a threshold and the voice is above a level gate; the
-// pitch comes from the first such dip, refined by a parabola.
+// pitch comes from the first such dip, refined by a parabola. A voiced run
+// starts only where the window also correlates closely with the one a
+// period before, which breath and whispered consonants do not.
 //
 // A value type owned by the audio thread: fixed arrays, nothing allocated
 // after prepare.
@@ -55,6 +57,7 @@ private:
     static constexpr int kHop = 64;       // decimated samples between estimates
     static constexpr int kRing = 512;     // a power of two above kWindow + kMaxLag + kHop
     void analyse();
+    static float likeness(const float* newest, int lag);
 
     int factor_ = 4;
     float inverseFactor_ = 0.25f;
