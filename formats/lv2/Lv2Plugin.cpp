@@ -165,7 +165,7 @@ void sendBandLevels(Plugin& p, uint32_t frames)
     p.sinceLevels += frames;
     if (p.sinceLevels < static_cast<uint32_t>(p.sampleRate / 30.0f))
         return;
-    constexpr uint32_t kValues = 2 * BandLevels::kBands;
+    constexpr uint32_t kValues = 2 * BandLevels::kBands + lv2ports::kTunerValues;
     constexpr uint32_t kBody = sizeof(LV2_Atom_Vector_Body) + kValues * sizeof(float);
     BandLevels levels;
     if (capacity < sizeof(LV2_Atom_Sequence_Body) + sizeof(LV2_Atom_Event) + kBody || !p.engine.bandMeter().read(levels))
@@ -181,6 +181,9 @@ void sendBandLevels(Plugin& p, uint32_t frames)
     auto* values = reinterpret_cast<float*>(vector + 1);
     std::copy(levels.voice.begin(), levels.voice.end(), values);
     std::copy(levels.output.begin(), levels.output.end(), values + BandLevels::kBands);
+    float* tuner = values + 2 * BandLevels::kBands;
+    if (!p.engine.tunerReading(tuner[0], tuner[1]))
+        tuner[0] = tuner[1] = 0.0f;
     out->atom.size += lv2_atom_pad_size(sizeof(LV2_Atom_Event) + kBody);
 }
 

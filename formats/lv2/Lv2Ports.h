@@ -3,7 +3,9 @@
 // a plain value (Hz, dB, ms, ratio) as that value, the others normalised.
 // Shared by the DSP library, the UI library and the Turtle generator. On
 // kBandLevels the plug-in sends, about 30 times a second, one atom:Vector of
-// atom:Float: the voice's band levels, then the output's, in dB.
+// atom:Float: the voice's band levels, then the output's, in dB, then the
+// tuner's reading (the sung pitch and the held note as MIDI numbers; a held
+// note of 0 when there is nothing to show).
 #pragma once
 
 #include "parameters/ParameterTable.h"
@@ -30,6 +32,9 @@ enum Port : std::uint32_t {
     kBandLevels = kFirstParameter + kNumParameters,
     kPortCount
 };
+// The values after the band levels in that vector: sung pitch, held note.
+inline constexpr std::uint32_t kTunerValues = 2;
+
 constexpr bool isParameterPort(std::uint32_t port) { return port >= kFirstParameter && port < kBandLevels; }
 
 constexpr std::uint32_t portOf(std::int32_t parameter) { return kFirstParameter + static_cast<std::uint32_t>(parameter); }

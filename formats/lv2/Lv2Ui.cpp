@@ -137,10 +137,16 @@ public:
         std::copy_n(output_.begin(), count, output);
         return count;
     }
+    bool tunerReading(float& sung, float& held) override
+    {
+        sung = sung_;
+        held = held_;
+        return held_ > 0.0f;
+    }
 
 private:
-    // A vector of floats, the voice's levels then the output's; anything
-    // else, or without the URID map, is ignored.
+    // A vector of floats, the voice's levels, the output's, then the tuner's
+    // reading; anything else, or without the URID map, is ignored.
     void takeBandLevels(std::uint32_t size, std::uint32_t format, const void* buffer)
     {
         if (eventTransfer_ == 0 || format != eventTransfer_ || !buffer || size < sizeof(LV2_Atom_Vector))
@@ -150,11 +156,16 @@ private:
             atom->atom.size < sizeof(LV2_Atom_Vector_Body) || sizeof(LV2_Atom) + atom->atom.size > size)
             return;
         const std::uint32_t values = (atom->atom.size - sizeof(LV2_Atom_Vector_Body)) / sizeof(float);
-        const int count = static_cast<int>(std::min<std::uint32_t>(values / 2, voice_.size()));
+        if (values < lv2ports::kTunerValues)
+            return;
+        const std::uint32_t bands = (values - lv2ports::kTunerValues) / 2;
+        const int count = static_cast<int>(std::min<std::uint32_t>(bands, voice_.size()));
         const auto* levels = reinterpret_cast<const float*>(atom + 1);
         std::copy_n(levels, count, voice_.begin());
-        std::copy_n(levels + values / 2, count, output_.begin());
+        std::copy_n(levels + bands, count, output_.begin());
         bandCount_ = count;
+        sung_ = levels[2 * bands];
+        held_ = levels[2 * bands + 1];
     }
 
     void touch(std::int32_t index, bool grabbed)
@@ -172,6 +183,7 @@ private:
     float shownScale_ = 1.0f;
     std::array<float, VSTGUI::CBarDisplay::kMaxBars> voice_{}, output_{};
     int bandCount_ = 0;
+    float sung_ = 0.0f, held_ = 0.0f;
     VocoderGui gui_{*this, VocoderGui::Gestures::fromEvents, VocoderGui::Panels::extended};
 };
 

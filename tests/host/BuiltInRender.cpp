@@ -43,6 +43,14 @@ Scenario clearScenario()
             {}};
 }
 
+Scenario trackingScenario()
+{
+    Scenario s = clearScenario();
+    s.settings.front() = {kCarrier, 0.0f};
+    s.settings.insert(s.settings.end(), {{kTrack, 1.0f}, {kScale, 2 / 8.0f}, {kHarmony, 2 / 6.0f}});
+    return s;
+}
+
 float largestDifference(const std::vector<float>& a, const std::vector<float>& b)
 {
     if (a.size() != b.size())

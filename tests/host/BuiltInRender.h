@@ -18,6 +18,9 @@ Stereo renderBuiltIn(const Scenario& s, const Signals& in, int block, float rate
 // The audio carrier through the Clear engine with every control of its own
 // away from its default (Freeze off).
 Scenario clearScenario();
+// The same with the synthesiser following the voice (no notes), a fifth
+// above it in C major.
+Scenario trackingScenario();
 
 // The largest difference between two signals of one length (infinity for
 // lengths that differ).

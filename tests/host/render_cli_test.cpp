@@ -166,24 +166,28 @@ TEST_F(RenderCli, RendersWhatTheTestHostRenders)
 }
 
 // The Clear engine's settings play in the built-in engine, in stereo when
-// Width spreads the bands, as the engine renders them.
-TEST_F(RenderCli, RendersTheClearEngineAsTheEngineDoes)
+// Width spreads the bands, as the engine renders them; so does the
+// synthesiser following the voice, with no notes and no carrier file.
+TEST_F(RenderCli, RendersTheClearEngineAndTrackingAsTheEngineDoes)
 {
     const Signals in = testSignals(44100);
     writeWav(dir / "voice.wav", in.voice);
     writeWav(dir / "carrier.wav", in.carrier);
-    const Scenario s = clearScenario();
-    std::string settings;
-    for (const auto& [index, value] : s.settings)
-        settings += " --set " + std::to_string(index) + "=" + std::to_string(value);
-    const Result result = runRender("--quiet --format float --block 256" + settings + " --modulator " + at("voice.wav") +
-                                    " --carrier " + at("carrier.wav") + " -o " + at("out.wav"));
-    ASSERT_EQ(result.code, 0) << result.output;
-    const std::vector<std::vector<float>> rendered = readChannels(dir / "out.wav");
-    ASSERT_EQ(rendered.size(), 2u);
-    const Stereo expected = renderBuiltIn(s, in, 256);
-    EXPECT_LT(largestDifference(rendered[0], expected.left), 1e-6f);
-    EXPECT_LT(largestDifference(rendered[1], expected.right), 1e-6f);
+    for (const Scenario& s : {clearScenario(), trackingScenario()}) {
+        std::string settings;
+        for (const auto& [index, value] : s.settings)
+            settings += " --set " + std::to_string(index) + "=" + std::to_string(value);
+        const bool audio = s.settings.front() == std::pair{static_cast<int>(kCarrier), 1.0f};
+        const Result result = runRender("--quiet --format float --block 256" + settings + " --modulator " +
+                                        at("voice.wav") + (audio ? " --carrier " + at("carrier.wav") : "") + " -o " +
+                                        at("out.wav"));
+        ASSERT_EQ(result.code, 0) << result.output;
+        const std::vector<std::vector<float>> rendered = readChannels(dir / "out.wav");
+        ASSERT_EQ(rendered.size(), 2u);
+        const Stereo expected = renderBuiltIn(s, in, 256);
+        EXPECT_LT(largestDifference(rendered[0], expected.left), 1e-6f);
+        EXPECT_LT(largestDifference(rendered[1], expected.right), 1e-6f);
+    }
 }
 
 TEST_F(RenderCli, MidiNotesSoundAtTheirSampleUnderTempoChanges)

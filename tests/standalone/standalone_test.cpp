@@ -317,28 +317,30 @@ TEST(Standalone, PlaysAsTheVst2LibraryRendersWithAudioOrNotes)
     }
 }
 
-// The Clear engine with every control of its own set, Width among them:
-// both outputs are what the built-in engine renders.
-TEST(Standalone, TheClearEngineSoundsAsTheBuiltInEngine)
+// The Clear engine with every control of its own set, Width among them,
+// and the synthesiser following the voice without any MIDI: both outputs
+// are what the built-in engine renders.
+TEST(Standalone, TheClearEngineAndTrackingSoundAsTheBuiltInEngine)
 {
     REQUIRE_JACK();
-    const fs::path config = freshFolder("clear");
     const Signals in = testSignals(44100);
-    const Scenario s = clearScenario();
-    std::vector<std::string> args{"--no-gui", "--name", "VocoderClear"};
-    for (const auto& [index, value] : s.settings) {
-        args.push_back("--set");
-        args.push_back(std::to_string(index) + "=" + std::to_string(value));
+    for (const Scenario& s : {clearScenario(), trackingScenario()}) {
+        const fs::path config = freshFolder("clear");
+        std::vector<std::string> args{"--no-gui", "--name", "VocoderClear"};
+        for (const auto& [index, value] : s.settings) {
+            args.push_back("--set");
+            args.push_back(std::to_string(index) + "=" + std::to_string(value));
+        }
+        Program vocoder(config, args);
+        Rig rig(in);
+        ASSERT_TRUE(rig.connect("VocoderClear")) << vocoder.errors();
+        const Stereo played = rig.playAndRecord();
+        const Stereo expected = renderBuiltIn(s, in, 256);
+        EXPECT_LT(largestDifference(played.left, expected.left), 1e-4f);
+        EXPECT_LT(largestDifference(played.right, expected.right), 1e-4f);
+        EXPECT_GT(largestDifference(played.left, played.right), 1e-3f) << "Width spreads the bands";
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
-    Program vocoder(config, args);
-    Rig rig(in);
-    ASSERT_TRUE(rig.connect("VocoderClear")) << vocoder.errors();
-    const Stereo played = rig.playAndRecord();
-    const Stereo expected = renderBuiltIn(s, in, 256);
-    EXPECT_LT(largestDifference(played.left, expected.left), 1e-4f);
-    EXPECT_LT(largestDifference(played.right, expected.right), 1e-4f);
-    EXPECT_GT(largestDifference(played.left, played.right), 1e-3f) << "Width spreads the bands";
-    EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
 }
 
 // The outputs' latency range is where the voice comes out: the centre of a

@@ -652,16 +652,19 @@ TEST(Clap, HundredLifeCycles)
     }
 }
 
-// The Clear engine with every control of its own moved: both outputs as the
-// built-in engine (vocoder-render's) plays them.
-TEST(Clap, TheClearEngineSoundsAsTheBuiltInEngine)
+// The Clear engine with every control of its own moved, and the synthesiser
+// following the voice: both outputs as the built-in engine (vocoder-render's)
+// plays them.
+TEST(Clap, TheClearEngineAndTrackingSoundAsTheBuiltInEngine)
 {
     const Signals in = testSignals(16384);
-    const Scenario s = clearScenario();
-    const Stereo expected = renderBuiltIn(s, in, 512);
-    std::vector<float> right;
-    const std::vector<float> left = renderClap(s, in, blocksOf(512), 44100.0, NoteForm::clapNotes, &right);
-    EXPECT_LT(largestDifference(left, expected.left), 1e-6f);
-    EXPECT_LT(largestDifference(right, expected.right), 1e-6f);
-    EXPECT_GT(largestDifference(left, right), 1e-3f) << "Width spreads the bands";
+    for (const Scenario& s : {clearScenario(), trackingScenario()}) {
+        const Stereo expected = renderBuiltIn(s, in, 512);
+        std::vector<float> right;
+        const std::vector<float> left = renderClap(s, in, blocksOf(512), 44100.0, NoteForm::clapNotes, &right);
+        EXPECT_LT(largestDifference(left, expected.left), 1e-6f);
+        EXPECT_LT(largestDifference(right, expected.right), 1e-6f);
+        EXPECT_GT(largestDifference(left, right), 1e-3f) << "Width spreads the bands";
+        EXPECT_GT(rmsOf(left, 0, left.size()), 1e-3f);
+    }
 }

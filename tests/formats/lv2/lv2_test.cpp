@@ -272,31 +272,35 @@ TEST(Lv2, LatencyPortIsWhereTheVoiceComesOut)
     }
 }
 
-// The Clear engine with every control of its own moved: both outputs as the
-// built-in engine (vocoder-render's) plays them, within the ports' rounding.
-TEST(Lv2, TheClearEngineSoundsAsTheBuiltInEngine)
+// The Clear engine with every control of its own moved, and the synthesiser
+// following the voice: both outputs as the built-in engine (vocoder-render's)
+// plays them, within the ports' rounding.
+TEST(Lv2, TheClearEngineAndTrackingSoundAsTheBuiltInEngine)
 {
     const Signals in = testSignals(16384);
-    const Scenario s = clearScenario();
-    const Stereo expected = renderBuiltIn(s, in, 512);
-    std::vector<float> right;
-    const std::vector<float> left = renderLv2(s, in, 512, 4096, &right);
-    EXPECT_LT(largestDifference(left, expected.left), 1e-4f);
-    EXPECT_LT(largestDifference(right, expected.right), 1e-4f);
-    EXPECT_GT(largestDifference(left, right), 1e-3f) << "Width spreads the bands";
+    for (const Scenario& s : {clearScenario(), trackingScenario()}) {
+        const Stereo expected = renderBuiltIn(s, in, 512);
+        std::vector<float> right;
+        const std::vector<float> left = renderLv2(s, in, 512, 4096, &right);
+        EXPECT_LT(largestDifference(left, expected.left), 1e-4f);
+        EXPECT_LT(largestDifference(right, expected.right), 1e-4f);
+        EXPECT_GT(largestDifference(left, right), 1e-3f) << "Width spreads the bands";
+    }
 }
 
 // The band_levels port: about 30 times a second a vector of the voice's
 // and the output's band levels, which follow a voice and come to rest at
-// the floor in silence.
-TEST(Lv2, TheBandLevelsPortFollowsTheVoiceAndRestsInSilence)
+// the floor in silence, then the tuner's reading (the voice at 180 Hz is
+// MIDI 53.53, held at a semitone beside it in Chromatic; nothing in silence).
+TEST(Lv2, TheBandLevelsPortFollowsTheVoiceAndTheTunerAndRestsInSilence)
 {
     Lv2Plugin p(44100.0, 512);
     ASSERT_TRUE(p.ready());
-    p.set(kCarrier, 1.0f);
+    p.set(kCarrier, 0.0f);
+    p.set(kTrack, 1.0f);
     const Signals in = testSignals(44100);
     std::vector<float> left(512), right(512), silence(512, 0.0f);
-    int messages = 0;
+    int messages = 0, tuned = 0, close = 0;
     float loudest = -1000.0f;
     for (size_t start = 0; start + 512 <= in.voice.size(); start += 512) {
         p.run(in.voice.data() + start, in.carrier.data() + start, left.data(), right.data(), 512, {}, 0);
@@ -304,11 +308,18 @@ TEST(Lv2, TheBandLevelsPortFollowsTheVoiceAndRestsInSilence)
         if (levels.empty())
             continue;
         ++messages;
-        ASSERT_EQ(levels.size(), 64u);
+        ASSERT_EQ(levels.size(), 66u);
         loudest = std::max(loudest, *std::max_element(levels.begin(), levels.begin() + 32));
+        if (levels[65] != 0.0f) {
+            ++tuned;
+            EXPECT_TRUE(levels[65] == 53.0f || levels[65] == 54.0f) << levels[65];
+            close += std::fabs(levels[64] - 53.53f) < 0.15f;  // the voice fades to noise 6 times a second
+        }
     }
     EXPECT_GE(messages, 25);
     EXPECT_LE(messages, 35);
+    EXPECT_GE(tuned, messages / 2);
+    EXPECT_GE(close, 0.8 * tuned);
     EXPECT_GT(loudest, -60.0f);
     std::vector<float> last;
     for (int run = 0; run < 100; ++run) {
@@ -316,6 +327,7 @@ TEST(Lv2, TheBandLevelsPortFollowsTheVoiceAndRestsInSilence)
         if (const std::vector<float> levels = p.bandLevels(); !levels.empty())
             last = levels;
     }
-    ASSERT_EQ(last.size(), 64u);
-    EXPECT_LE(*std::max_element(last.begin(), last.end()), -100.0f);
+    ASSERT_EQ(last.size(), 66u);
+    EXPECT_LE(*std::max_element(last.begin(), last.begin() + 64), -100.0f);
+    EXPECT_EQ(last[65], 0.0f);
 }

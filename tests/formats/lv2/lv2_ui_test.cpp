@@ -152,18 +152,21 @@ TEST(Lv2Ui, DrawsFollowsPortEventsAndWritesItsPorts)
     EXPECT_EQ(host.touches, (std::vector<std::string>{"grab " + port, "release " + port}));
     EXPECT_LT(longest, 50.0);
 
-    // Levels as the plug-in sends them: a vector of floats, the voice's then the output's.
+    // Levels as the plug-in sends them: a vector of floats, the voice's, the
+    // output's, then the tuner's reading.
     const layout::View& bands = *layout::find(layout::Kind::BandDisplay, layout::kNoParameter);
     const auto bandPixels = [&] { return pixelsOf(display, parent, bands); };
     const std::vector<std::uint32_t> resting = bandPixels();
     struct {
         LV2_Atom_Vector vector;
-        float values[64];
+        float values[66];
     } message{};
     message.vector.atom = {sizeof(LV2_Atom_Vector_Body) + sizeof message.values, HostSide::map(&host, LV2_ATOM__Vector)};
     message.vector.body = {sizeof(float), HostSide::map(&host, LV2_ATOM__Float)};
     for (float& level : message.values)
         level = -20.0f;
+    message.values[64] = 60.2f;
+    message.values[65] = 60.0f;
     descriptor->port_event(ui, lv2ports::kBandLevels, sizeof message, HostSide::map(&host, LV2_ATOM__eventTransfer),
                            &message);
     EXPECT_TRUE(idleUntil([&] { return bandPixels() != resting; }));
