@@ -8,6 +8,7 @@
 // ratio to the bound of the same sizes. A Markdown table of all runs follows
 // the console output.
 #include "engine/Engine.h"
+#include "engine/PitchTracker.h"
 #include "formats/vst2/aeffectx.h"
 
 #include <benchmark/benchmark.h>
@@ -261,6 +262,26 @@ void engineTracking(benchmark::State& state, int block)
     timeEngine(state, engine, block);
 }
 
+// The pitch tracker alone on the benchmarks' voice (91 Hz): what Track adds
+// to the engine, beside engine/classic/audio/….
+void trackerAlone(benchmark::State& state)
+{
+    PitchTracker tracker;
+    tracker.prepare(static_cast<float>(kRate));
+    Inputs input(4096);
+    input.fill();
+    long blocks = 0;
+    const Timer timer;
+    for (auto _ : state) {
+        int estimates = 0;
+        for (const float sample : input.modulator)
+            estimates += tracker.push(sample);
+        benchmark::DoNotOptimize(estimates);
+        ++blocks;
+    }
+    setCounters(state, timer.ns() / (static_cast<double>(blocks) * 4096.0));
+}
+
 const std::vector<std::pair<int, int>> kSizes = {{512, 128}, {1024, 32}, {128, 96}};
 const int kBlocks[] = {64, 512, 4096};
 const int kCarriers[] = {-1, 0, 4, 16};
@@ -284,6 +305,7 @@ void registerAll()
                     engineExtended(state, clear, wide, voices, n, 512);
                 });
             }
+    benchmark::RegisterBenchmark("tracker/44100", trackerAlone);
     benchmark::RegisterBenchmark("engine/classic/track/512/128/block512",
                                  [](benchmark::State& state) { engineTracking(state, 512); });
     benchmark::RegisterBenchmark("engine/classic/synth0/512/128/block512", [](benchmark::State& state) {

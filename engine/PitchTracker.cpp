@@ -12,8 +12,9 @@ constexpr float kThreshold = 0.12f;    // the first dip below this is the period
 // at about the same pitch (noise through a resonance can reach the lower).
 constexpr float kStartClarity = 0.85f, kGoOnClarity = 0.7f;
 // How alike a window and the one a period before must be (their normalised
-// correlation) to start a voiced run: a sung period repeats at 0.98 and
-// above, whispered noise through a narrow formant reaches 0.94 at most.
+// correlation, blind to a swelling level) to start a voiced run: a sung
+// period repeats at 0.98 and above, whispered noise through a narrow
+// formant reaches 0.94 at most.
 constexpr float kStartLikeness = 0.96f;
 constexpr float kGate = 1e-3f;          // RMS below about −60 dBFS is silence
 // The difference function Σ (x[j] − x[j − lag])² over a window, for every
@@ -71,7 +72,8 @@ void PitchTracker::clear()
     frequency_ = clarity_ = level_ = 0.0f;
 }
 
-// The normalised correlation of the window with the one `lag` before it.
+// The normalised correlation of the window with the one `lag` before it:
+// 1 for the same shape at any level.
 float PitchTracker::likeness(const float* newest, int lag)
 {
     float now = 0.0f, then = 0.0f, both = 0.0f;
@@ -80,7 +82,7 @@ float PitchTracker::likeness(const float* newest, int lag)
         then += newest[j - lag] * newest[j - lag];
         both += newest[j] * newest[j - lag];
     }
-    return 2.0f * both / (now + then + 1e-30f);
+    return both / std::sqrt(now * then + 1e-30f);
 }
 
 // YIN over the newest kWindow + maxLag decimated samples.
