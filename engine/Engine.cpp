@@ -31,6 +31,12 @@ inline void overChunks(int frames, Work&& work)
 
 // Classic and Clear cross over in about this long.
 constexpr double kEngineFadeMs = 20.0;
+// The Clear engine's ceiling: nothing above −1.1 dBFS (a float's rounding
+// stays under −1 dBFS), bending over from 3 dB below it; the gain recovers
+// over 150 ms, slow enough not to follow a note's cycles.
+constexpr double kCeilingDb = -1.1;
+constexpr double kCeilingKneeDb = 3.0;
+constexpr double kCeilingFallMs = 150.0;
 
 // Non-finite input (NaN or infinity) would poison every recursive state for
 // the rest of the session: it counts as silence. Huge values are clamped.
@@ -58,6 +64,7 @@ Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
     limiter_.setSampleRate(sampleRate_);
     compressor_.setSampleRate(sampleRate_);
     tracker_.prepare(sampleRate_);
+    ceiling_.prepare(sampleRate_, kCeilingDb, kCeilingKneeDb, kCeilingFallMs);
     const SpectralPair sizes = parameters_.sizes();
     active_ = &spectral_.forSize(sizes.fftSize);
     hop_ = sizes.hopSize;
@@ -78,6 +85,7 @@ void Engine::reset()
     resetBuffers();
     limiter_.resetState();
     compressor_.resetState();
+    ceiling_.reset();
     tracker_.clear();
     follower_.clear();
     alignDelay_ = -1;
@@ -292,6 +300,7 @@ void Engine::applySampleRate(float rate)
     limiter_.setAttack(kLimiterAttackMs);
     compressor_.setSampleRate(rate);
     tracker_.prepare(rate);
+    ceiling_.prepare(rate, kCeilingDb, kCeilingKneeDb, kCeilingFallMs);
     equaliser_.setSampleRate(static_cast<int>(rate));
     equaliserRight_.setSampleRate(static_cast<int>(rate));
     configureBands();
@@ -490,7 +499,38 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
         outputRight_.removeFront(count);
         stereoPending_ = stereoPending_ > count ? stereoPending_ - count : 0;
         mixVoice(in1, out1, out2, frames);
+        applyCeiling(out1, out2, frames);
     }
+}
+
+// The Clear engine's outputs under the ceiling; as the engines cross over,
+// the ceiling's gain comes in or goes out with the Clear engine's share, so
+// Classic plays at its own levels, untouched, once the crossing is over.
+void Engine::applyCeiling(float* out1, float* out2, int frames)
+{
+    if (blend_ <= 0.0) {
+        ceiling_.reset();
+        return;
+    }
+    float* right = out2 != out1 ? out2 : nullptr;
+    if (blend_ >= 1.0) {
+        ceiling_.process(out1, right, frames);
+        return;
+    }
+    overChunks<kChunk>(frames, [&](int start, int length) {
+        float* left = levels_.data();
+        float* other = right ? spare_.data() : nullptr;
+        std::copy_n(out1 + start, length, left);
+        if (other)
+            std::copy_n(right + start, length, other);
+        ceiling_.process(left, other, length);
+        const auto share = static_cast<float>(blend_);
+        for (int i = 0; i < length; ++i) {
+            out1[start + i] += share * (left[i] - out1[start + i]);
+            if (right)
+                right[start + i] += share * (other[i] - right[start + i]);
+        }
+    });
 }
 
 // One frame per hop: window, transform, impose, transform back, window

@@ -21,6 +21,7 @@
 #include "SampleBuffer.h"
 #include "SpectralState.h"
 #include "tools/Equaliser.h"
+#include "tools/PeakCeiling.h"
 #include "tools/SimpleComp.h"
 #include "tools/SimpleLimit.h"
 
@@ -128,6 +129,7 @@ private:
     void runFrames();
     void configureBands();
     void mixVoice(const float* in1, float* out1, float* out2, int frames);
+    void applyCeiling(float* out1, float* out2, int frames);
     void renderSynth(int first, float* out, int count, const float* voice);
     void renderSpan(int first, float* out, float* level, int count);
     void followVoice();
@@ -152,6 +154,9 @@ private:
     CarrierSynth synth_;
     SimpleLimit limiter_;
     SimpleCompRms compressor_;
+    // The Clear engine's own level stage at the very end (formats we design):
+    // its outputs never pass the ceiling, whatever the carrier and the voice.
+    PeakCeiling ceiling_;
     Equaliser equaliser_{44100};
     Equaliser equaliserRight_{44100};  // the right-hand output's, while the outputs differ
     SpectralBank spectral_;
@@ -202,6 +207,7 @@ private:
     std::array<double, kChunk> wideRight_{};
     std::array<double, kChunk> gains_{};     // a chunk's gain, sample by sample
     std::array<float, kChunk> levels_{};     // a chunk's carrier volume or mix
+    std::array<float, kChunk> spare_{};      // a chunk's right-hand output under the ceiling
     std::array<float, kChunk> velocity_{};   // a chunk's velocity level of the notes
     std::array<float, kChunk> voiceChunk_{}; // a chunk of the voice, for the pitch tracker
     // The formats we design: the synthesiser following the voice's pitch.

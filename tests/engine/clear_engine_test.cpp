@@ -3,6 +3,7 @@
 // held envelope, the outputs' spread, the voice's own high band, the dry
 // voice sample for sample and the switch between the engines.
 #include "Noise.h"
+#include "SungVoice.h"
 #include "engine/Engine.h"
 
 #include <gtest/gtest.h>
@@ -391,4 +392,44 @@ TEST(BandMeter, FollowsTheVoiceAndRestsInSilence)
     vst2.process(voice.data() + kBlock, kFlatCarrier.data() + kBlock, out.data(), spare.data(), kBlock);
     BandLevels levels;
     EXPECT_FALSE(vst2.bandMeter().read(levels));
+}
+
+// A sung voice at −3 dBFS on a held sawtooth chord (C3 E♭3 G3 B♭3), the
+// other gains at their defaults and Low Cut off, at every Audio Limiter
+// setting, both FFT
+// sizes and two rates: the Clear engine's outputs never pass −1 dBFS,
+// though without its ceiling they reach +3 dBFS (Low Cut off, FFT 1024).
+TEST(ClearEngine, NeverGoesOverTheCeiling)
+{
+    const std::vector<SungPart> song = {{SungPart::note, 0.9, 50.0, 50.0}, {SungPart::burst, 0.1},
+                                        {SungPart::note, 0.9, 57.0, 62.0}};
+    for (const double rate : {44100.0, 48000.0}) {
+        std::vector<float> voice = sing(song, rate).samples;
+        for (float& s : voice)
+            s *= 1.4125f;  // from −6 to −3 dBFS
+        for (const float fftSize : {2 / 3.0f, 1.0f})
+            for (const float limiter : {0.0f, 0.5f, 1.0f}) {
+                Engine engine(Dialect::extended);
+                ParameterStore& p = engine.parameters();
+                for (const auto& [index, value] : std::vector<std::pair<int, float>>{
+                         {kEngine, 1.0f}, {kOsc1, 1 / 3.0f}, {kOsc2, 1 / 3.0f}, {kLowCut, 0.0f}, {kAudioLimiter, limiter}, {kFftSize, fftSize}})
+                    p.set(index, value);
+                engine.prepare(static_cast<float>(rate), kBlock);
+                std::vector<float> left(voice.size()), right(voice.size());
+                for (size_t start = 0; start < voice.size(); start += kBlock) {
+                    std::vector<MidiEvent> chord;
+                    if (start == 0)
+                        for (const std::uint8_t key : {48, 51, 55, 58})
+                            chord.push_back({0, {0x90, key, 100}});
+                    const int length = static_cast<int>(std::min<size_t>(kBlock, voice.size() - start));
+                    engine.process(voice.data() + start, nullptr, left.data() + start, right.data() + start, length,
+                                   chord);
+                }
+                float peak = 0.0f;
+                for (size_t i = 0; i < left.size(); ++i)
+                    peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+                EXPECT_LE(20.0 * std::log10(peak), -1.0) << rate << " Hz, FFT " << fftSize << ", limiter " << limiter;
+                EXPECT_GT(20.0 * std::log10(peak), -40.0);
+            }
+    }
 }
