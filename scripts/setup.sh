@@ -10,7 +10,7 @@ build_packages=(g++ cmake make pkg-config libfftw3-dev libpng-dev zlib1g-dev
                 lv2-dev libjack-jackd2-dev)
 package_packages=(dpkg-dev lintian)
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev binutils clang libclang-rt-14-dev xvfb libxtst-dev
-               liblilv-dev lilv-utils sordi jackd2)
+               liblilv-dev lilv-utils sordi jackd2 espeak-ng)
 
 case "${1:-build}" in
     build) wanted=("${build_packages[@]}") ;;

@@ -3,8 +3,10 @@
 // held envelope, the outputs' spread, the voice's own high band, the dry
 // voice sample for sample and the switch between the engines.
 #include "Noise.h"
+#include "SpokenVoice.h"
 #include "SungVoice.h"
 #include "engine/Engine.h"
+#include "tools/VoiceMatch.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -431,5 +434,56 @@ TEST(ClearEngine, NeverGoesOverTheCeiling)
                 EXPECT_LE(20.0 * std::log10(peak), -1.0) << rate << " Hz, FFT " << fftSize << ", limiter " << limiter;
                 EXPECT_GT(20.0 * std::log10(peak), -40.0);
             }
+    }
+}
+
+// Speech of our own (espeak-ng: English and French female, German and
+// English male) at 22.05, 44.1 and 48 kHz, normalised to −3 dBFS, on a held
+// sawtooth chord (C3 E♭3 G3 B♭3) with Audio Limiter at 0 dB, Low Cut off and
+// the rest at the defaults, measured as the README measures: the words keep
+// their envelope (contour: 0.91 on the female voices, 0.94 on the male ones,
+// at every rate), the output's energy above 1 kHz stays within a factor 1.5
+// of the voice's, and nothing passes −1 dBFS.
+TEST(ClearEngine, SpeaksClearlyAtEveryRate)
+{
+    struct Speaker {
+        const char* voice;
+        const char* text;
+        double contour;
+    };
+    const Speaker speakers[] = {
+        {"en+f3", "Please call Stella and ask her to bring these things with her from the store.", 0.91},
+        {"fr+f2", "Il fait beau aujourd'hui, nous irons nous promener au bord de la rivière.", 0.91},
+        {"de", "Morgen früh fahren wir mit dem Zug nach Berlin und besuchen meine Schwester.", 0.94},
+        {"en-us", "The museum opens at nine, but the best paintings are upstairs on the left.", 0.94}};
+    for (const Speaker& speaker : speakers) {
+        const std::vector<float> said = espeakSays(speaker.voice, speaker.text);
+        for (const double rate : {22050.0, 44100.0, 48000.0}) {
+            SCOPED_TRACE(std::string(speaker.voice) + " at " + std::to_string(static_cast<int>(rate)) + " Hz");
+            const std::vector<float> voice = atRate(said, rate);
+            Engine engine(Dialect::extended);
+            ParameterStore& p = engine.parameters();
+            for (const auto& [index, value] : std::vector<std::pair<int, float>>{
+                     {kEngine, 1.0f}, {kOsc1, 1 / 3.0f}, {kOsc2, 1 / 3.0f}, {kLowCut, 0.0f}, {kAudioLimiter, 1.0f}})
+                p.set(index, value);
+            engine.prepare(static_cast<float>(rate), kBlock);
+            const auto latency = static_cast<size_t>(engine.latency());
+            std::vector<float> in(voice), out(voice.size() + latency), right(out.size());
+            in.resize(out.size(), 0.0f);
+            for (size_t start = 0; start < in.size(); start += kBlock) {
+                std::vector<MidiEvent> chord;
+                if (start == 0)
+                    for (const std::uint8_t key : {48, 51, 55, 58})
+                        chord.push_back({0, {0x90, key, 100}});
+                const int length = static_cast<int>(std::min<size_t>(kBlock, in.size() - start));
+                engine.process(in.data() + start, nullptr, out.data() + start, right.data() + start, length, chord);
+            }
+            const std::vector<float> aligned(out.begin() + static_cast<long>(latency), out.end());
+            const VoiceMatch match = matchVoice(voice, aligned, rate, 0);  // aligned by the latency
+            EXPECT_GE(match.correlation, speaker.contour);
+            EXPECT_LT(match.outputHighShare, 1.5 * match.voiceHighShare);
+            EXPECT_GT(match.outputHighShare, match.voiceHighShare / 1.5);
+            EXPECT_LE(20.0 * std::log10(match.peak), -1.0);
+        }
     }
 }
