@@ -226,8 +226,11 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
         carrierGain_[static_cast<size_t>(b)] = gain;
     }
     // The voice's own high band comes through at the carrier's broadband
-    // level, whatever the carrier holds up there.
-    const double through = std::sqrt(level);
+    // level, whatever the carrier holds up there. Both paths grow as the
+    // square root of the transform's size (its bins' powers grow with it):
+    // scaled to a size of 512, so that every frame length sounds as loud.
+    const double sizeGain = std::sqrt(512.0 / (2.0 * (bins - 1)));
+    const double through = std::sqrt(level) * sizeGain;
 
     const double* voiceBands = voiceAmplitude_.data();
     const double* gains = carrierGain_.data();
@@ -239,7 +242,7 @@ void BandVocoder::render(const fftw_complex* voice, const fftw_complex* carrier,
         const Split c = carrierSplit[k];
         const double envelope = (1.0 - v.t) * voiceBands[v.band] + v.t * voiceBands[v.band + 1];
         const double gain = (1.0 - c.t) * gains[c.band] + c.t * gains[c.band + 1];
-        const double scale = envelope * gain;
+        const double scale = envelope * gain * sizeGain;
         double re = carrier[k][0] * scale;
         double im = carrier[k][1] * scale;
         if (sibilance > 0.0 && k >= sibilanceFrom_) {

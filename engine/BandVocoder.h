@@ -18,7 +18,7 @@
 
 class BandVocoder {
 public:
-    static constexpr int kLargestFft = 1024;
+    static constexpr int kLargestFft = 4096;
     static constexpr int kMaxBins = kLargestFft / 2 + 1;
     static constexpr int kMaxBands = 80;
 

@@ -72,6 +72,8 @@ Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
     if (dialect_ == Dialect::extended) {
         alignRing_.assign(kAlignRing, 0.0f);
         voiceRing_.assign(kAlignRing, 0.0f);
+        historyVoice_.assign(kHistory, 0.0f);
+        historyCarrier_.assign(kHistory, 0.0f);
     }
     reset();
 }
@@ -86,6 +88,7 @@ void Engine::reset()
     limiter_.resetState();
     compressor_.resetState();
     ceiling_.reset();
+    historyFilled_ = 0;
     tracker_.clear();
     follower_.clear();
     alignDelay_ = -1;
@@ -135,7 +138,17 @@ void Engine::processPiece(const float* modulator, const float* carrier, float* o
 
 int Engine::latency() const
 {
-    return latencyOf(dialect_, mapping::mode(parameters_.value(kMode)), parameters_.sizes(), parameters_.sampleRate());
+    const bool clear = dialect_ == Dialect::extended && played(kEngine, parameters_.value(kEngine)) != 0;
+    SpectralPair sizes = parameters_.sizes();
+    if (clear)
+        sizes = spectralsizes::clearPair(sizes, parameters_.sampleRate());
+    return latencyOf(dialect_, mapping::mode(parameters_.value(kMode)), sizes, parameters_.sampleRate());
+}
+
+SpectralPair Engine::playedSizes(bool clear) const
+{
+    const SpectralPair sizes = parameters_.sizes();
+    return clear && dialect_ == Dialect::extended ? spectralsizes::clearPair(sizes, sampleRate_) : sizes;
 }
 
 int Engine::latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate)
@@ -208,15 +221,22 @@ void Engine::takeOverChanges()
     if (changed(kUnison, kDetune)) synth_.setUnison(static_cast<int>(plays(kUnison)), static_cast<float>(plays(kDetune)));
     if (changed(kNoise)) synth_.setNoise(static_cast<float>(plays(kNoise) / 100.0), ramp);
 
-    if (changed(kFftSize, kHopSize)) {
+    const bool rated = changes & ParameterStore::kSampleRateChanged;
+    if (changed(kFftSize, kHopSize, kEngine) || rated) {
         // The pair in force, read once: a change that selects the sizes in
         // place leaves the buffers alone, unless its rule asks for a reset.
-        const SpectralPair sizes = parameters_.sizes();
+        // An engine whose frames differ takes over in a lane of its own once
+        // processing runs; before, it starts as a size change does.
+        const SpectralPair sizes = playedSizes(clearEngine_);
         if (sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset)) {
-            active_ = &spectral_.forSize(sizes.fftSize);
-            hop_ = sizes.hopSize;
-            configureBands();
-            resetBuffers();
+            if (settled_ && mode_ == 0 && !changed(kFftSize, kHopSize) && !rated) {
+                crossToLane(sizes);
+            } else {
+                active_ = &spectral_.forSize(sizes.fftSize);
+                hop_ = sizes.hopSize;
+                configureBands();
+                resetBuffers();
+            }
         }
     }
 }
@@ -247,7 +267,11 @@ void Engine::apply(int index, double v)
     case kVocoderAttack: compressor_.setAttack(v); break;
     case kVocoderRelease: compressor_.setRelease(v); break;
     case kVocoderGain: setLevel(vocoderGain_, index, v); break;
-    case kMode: mode_ = static_cast<int>(v); break;
+    case kMode:
+        if (mode_ != static_cast<int>(v))
+            dropLane();
+        mode_ = static_cast<int>(v);
+        break;
     case kCarrier: carrier_ = v == 0 ? CarrierSource::Synth : CarrierSource::Audio2; break;
     case kEngine: clearEngine_ = v != 0; break;
     case kBands: bandVocoder_.setBands(static_cast<int>(v)); break;
@@ -310,7 +334,8 @@ void Engine::applySampleRate(float rate)
 // The band vocoder's and the band meter's bands for the size and rate in force.
 void Engine::configureBands()
 {
-    bandVocoder_.configure(active_->fftSize(), hop_, sampleRate_);
+    if (!(laneLeft_ > 0 && lane_.clear))  // a Clear lane fading out keeps its bands
+        bandVocoder_.configure(active_->fftSize(), hop_, sampleRate_);
     bandMeter_.prepare(active_->fftSize(), sampleRate_);
 }
 
@@ -329,6 +354,7 @@ void Engine::resetBuffers()
     if (dialect_ == Dialect::extended)
         refill(outputRight_);
     stereoPending_ = 0;
+    dropLane();
     bandVocoder_.clear();
     blend_ = clearEngine_ ? 1.0 : 0.0;
 }
@@ -344,7 +370,8 @@ void Engine::reserveBuffers()
     modulatorBuffer_.reserve(room);
     outputBuffer_.reserve(room);
     if (dialect_ == Dialect::extended)
-        outputRight_.reserve(room);
+        for (SampleBuffer* buffer : {&outputRight_, &lane_.modulator, &lane_.carrier, &lane_.output, &lane_.outputRight})
+            buffer->reserve(room);
     if (silence_.size() < block)
         silence_.assign(block, 0.0f);
 }
@@ -477,9 +504,19 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
     }
     ageEvents(frames);
 
+    if (dialect_ == Dialect::extended)
+        remember(modulator, carrier, count);
+    if (laneLeft_ > 0) {
+        std::copy_n(modulator, count, lane_.modulator.append(count));
+        std::copy_n(carrier, count, lane_.carrier.append(count));
+        const double own = lane_.clear ? 1.0 : 0.0;
+        runFramesOf(*lane_.state, lane_.hop, lane_.modulator, lane_.carrier, lane_.output, lane_.outputRight, &own);
+    }
     runFrames();
     if (outputBuffer_.size() < count)
         return;
+    if (laneLeft_ > 0)
+        mixLane(outputBuffer_.data(), outputRight_.data(), count);
 
     // Both outputs take the chain's left half until the Clear engine's
     // Width makes them differ; the right-hand equaliser then starts from
@@ -508,12 +545,13 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
 // Classic plays at its own levels, untouched, once the crossing is over.
 void Engine::applyCeiling(float* out1, float* out2, int frames)
 {
-    if (blend_ <= 0.0) {
+    const double clear = clearShare();
+    if (clear <= 0.0) {
         ceiling_.reset();
         return;
     }
     float* right = out2 != out1 ? out2 : nullptr;
-    if (blend_ >= 1.0) {
+    if (clear >= 1.0) {
         ceiling_.process(out1, right, frames);
         return;
     }
@@ -524,7 +562,7 @@ void Engine::applyCeiling(float* out1, float* out2, int frames)
         if (other)
             std::copy_n(right + start, length, other);
         ceiling_.process(left, other, length);
-        const auto share = static_cast<float>(blend_);
+        const auto share = static_cast<float>(clear);
         for (int i = 0; i < length; ++i) {
             out1[start + i] += share * (left[i] - out1[start + i]);
             if (right)
@@ -540,39 +578,138 @@ void Engine::applyCeiling(float* out1, float* out2, int frames)
 // band vocoder's right-hand result.
 void Engine::runFrames()
 {
-    SpectralState& spectral = *active_;
+    runFramesOf(*active_, hop_, modulatorBuffer_, carrierBuffer_, outputBuffer_, outputRight_, nullptr);
+}
+
+void Engine::runFramesOf(SpectralState& spectral, int hopSize, SampleBuffer& modulator, SampleBuffer& carrier,
+                         SampleBuffer& output, SampleBuffer& outputRight, const double* fixedBlend)
+{
     const int n = spectral.fftSize();
     const auto fftSize = static_cast<size_t>(n);
-    const auto hop = static_cast<size_t>(hop_);
+    const auto hop = static_cast<size_t>(hopSize);
     const double inverseN = 1.0 / n;
     const double* window = spectral.window();
     const double* resynthesised = spectral.output();
     const bool extended = dialect_ == Dialect::extended;
-    const double fadeStep = static_cast<double>(hop_) / (kEngineFadeMs * 1e-3 * sampleRate_);
-    while (modulatorBuffer_.size() >= fftSize && carrierBuffer_.size() >= fftSize) {
-        const size_t appendPos = outputBuffer_.size() + hop - fftSize;
-        outputBuffer_.appendFill(hop, kGuardFloat);
-        blend_ = clearEngine_ ? std::min(1.0, blend_ + fadeStep) : std::max(0.0, blend_ - fadeStep);
-        const bool stereo = blend_ > 0.0 && bandVocoder_.stereo();
-        const BandMeter* meter = extended ? &bandMeter_ : nullptr;
-        if (blend_ > 0.0)
-            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data(), bandVocoder_, blend_, stereo, meter,
-                           &bandLevels_);
+    const double fadeStep = static_cast<double>(hopSize) / (kEngineFadeMs * 1e-3 * sampleRate_);
+    while (modulator.size() >= fftSize && carrier.size() >= fftSize) {
+        const size_t appendPos = output.size() + hop - fftSize;
+        output.appendFill(hop, kGuardFloat);
+        if (!fixedBlend)
+            blend_ = clearEngine_ ? std::min(1.0, blend_ + fadeStep) : std::max(0.0, blend_ - fadeStep);
+        const double blend = fixedBlend ? *fixedBlend : blend_;
+        const bool stereo = blend > 0.0 && bandVocoder_.stereo();
+        const BandMeter* meter = extended && !fixedBlend ? &bandMeter_ : nullptr;
+        if (blend > 0.0)
+            spectral.frame(carrier.data(), modulator.data(), bandVocoder_, blend, stereo, meter, &bandLevels_);
         else
-            spectral.frame(carrierBuffer_.data(), modulatorBuffer_.data(), meter, &bandLevels_);
+            spectral.frame(carrier.data(), modulator.data(), meter, &bandLevels_);
         if (meter)
             bandMeter_.publish(bandLevels_);
-        kernels::overlapAdd(outputBuffer_.data() + appendPos, window, resynthesised, inverseN, n);
+        kernels::overlapAdd(output.data() + appendPos, window, resynthesised, inverseN, n);
         if (extended) {
-            outputRight_.appendFill(hop, kGuardFloat);
-            kernels::overlapAdd(outputRight_.data() + appendPos, window,
-                                stereo ? spectral.rightOutput() : resynthesised, inverseN, n);
+            outputRight.appendFill(hop, kGuardFloat);
+            kernels::overlapAdd(outputRight.data() + appendPos, window, stereo ? spectral.rightOutput() : resynthesised,
+                                inverseN, n);
             if (stereo)
-                stereoPending_ = outputBuffer_.size();
+                stereoPending_ = std::max(stereoPending_, outputBuffer_.size());
         }
-        modulatorBuffer_.removeFront(hop);
-        carrierBuffer_.removeFront(hop);
+        modulator.removeFront(hop);
+        carrier.removeFront(hop);
     }
+}
+
+// The last limited voice and carrier samples, as the spectral path took them.
+void Engine::remember(const float* voice, const float* carrier, size_t count)
+{
+    constexpr unsigned kMask = kHistory - 1;
+    for (size_t i = 0; i < count; ++i, ++historyWrite_) {
+        historyVoice_[historyWrite_ & kMask] = voice[i];
+        historyCarrier_[historyWrite_ & kMask] = carrier[i];
+    }
+    historyFilled_ = std::min<size_t>(kHistory, historyFilled_ + count);
+}
+
+// The engine in force goes on in the lane, its buffers handed over as they
+// stand (nothing allocated); the new engine's path starts from silence and
+// hears the last 2 N + hop samples at once, its output from them dropped,
+// so that it stands where it would had it run all along.
+void Engine::crossToLane(SpectralPair sizes)
+{
+    lane_.state = active_;
+    lane_.hop = hop_;
+    lane_.clear = !clearEngine_;
+    std::swap(lane_.modulator, modulatorBuffer_);
+    std::swap(lane_.carrier, carrierBuffer_);
+    std::swap(lane_.output, outputBuffer_);
+    std::swap(lane_.outputRight, outputRight_);
+    laneLength_ = laneLeft_ = std::max(1, static_cast<int>(kEngineFadeMs * 1e-3 * sampleRate_));
+
+    active_ = &spectral_.forSize(sizes.fftSize);
+    hop_ = sizes.hopSize;
+    configureBands();
+    active_->clear();
+    for (SampleBuffer* buffer : {&outputBuffer_, &modulatorBuffer_, &carrierBuffer_, &outputRight_})
+        refill(*buffer);
+    if (clearEngine_)
+        bandVocoder_.clear();
+    blend_ = clearEngine_ ? 1.0 : 0.0;
+    const size_t heard = std::min(historyFilled_, static_cast<size_t>(2 * sizes.fftSize + sizes.hopSize));
+    constexpr unsigned kMask = kHistory - 1;
+    float* voice = modulatorBuffer_.append(heard);
+    float* carrier = carrierBuffer_.append(heard);
+    for (size_t i = 0; i < heard; ++i) {
+        const unsigned at = (historyWrite_ - static_cast<unsigned>(heard) + static_cast<unsigned>(i)) & kMask;
+        voice[i] = historyVoice_[at];
+        carrier[i] = historyCarrier_[at];
+    }
+    runFrames();
+    outputBuffer_.removeFront(heard);
+    outputRight_.removeFront(heard);
+    stereoPending_ = stereoPending_ > heard ? stereoPending_ - heard : 0;
+}
+
+void Engine::dropLane()
+{
+    if (laneLeft_ <= 0 && !lane_.state)
+        return;
+    laneLeft_ = 0;
+    lane_.state = nullptr;
+    for (SampleBuffer* buffer : {&lane_.modulator, &lane_.carrier, &lane_.output, &lane_.outputRight})
+        buffer->clear();
+    configureBands();
+}
+
+// The lane's output fades out under the new engine's over the crossing.
+void Engine::mixLane(float* left, float* right, size_t count)
+{
+    const float* oldLeft = lane_.output.data();
+    const float* oldRight = lane_.outputRight.data();
+    const double step = 1.0 / laneLength_;
+    double share = 1.0 - static_cast<double>(laneLeft_) / laneLength_;
+    for (size_t i = 0; i < count; ++i) {
+        share = std::min(1.0, share + step);
+        const auto fresh = static_cast<float>(share);
+        left[i] = fresh * left[i] + (1.0f - fresh) * oldLeft[i];
+        right[i] = fresh * right[i] + (1.0f - fresh) * oldRight[i];
+    }
+    if (lane_.clear && bandVocoder_.stereo())
+        stereoPending_ = std::max(stereoPending_, count);
+    lane_.output.removeFront(count);
+    lane_.outputRight.removeFront(count);
+    laneLeft_ -= static_cast<int>(std::min<size_t>(count, static_cast<size_t>(laneLeft_)));
+    if (laneLeft_ == 0)
+        dropLane();
+}
+
+// How much of the output is the Clear engine's: its blend, or across a
+// crossing between lanes, the fade's share.
+double Engine::clearShare() const
+{
+    if (laneLeft_ <= 0)
+        return blend_;
+    const double fresh = 1.0 - static_cast<double>(laneLeft_) / laneLength_;
+    return clearEngine_ ? fresh : 1.0 - fresh;
 }
 
 // Mix: the vocoded outputs against the voice as it came in, delayed to where

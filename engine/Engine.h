@@ -127,6 +127,19 @@ private:
     void setLevel(Ramp& ramp, int index, double value);
     void setRampLengths();
     void runFrames();
+    // The frames of one spectral path: the engine in force (fixedBlend null:
+    // its blend moves towards the engine chosen, and it meters), or a lane
+    // fading out, which keeps its own engine.
+    void runFramesOf(SpectralState& spectral, int hop, SampleBuffer& modulator, SampleBuffer& carrier,
+                     SampleBuffer& output, SampleBuffer& outputRight, const double* fixedBlend);
+    // The sizes the spectral path plays for an engine: the table's, or the
+    // Clear engine's, which count at 22.05 kHz (formats we design).
+    SpectralPair playedSizes(bool clear) const;
+    void crossToLane(SpectralPair sizes);
+    void dropLane();
+    void remember(const float* voice, const float* carrier, size_t count);
+    void mixLane(float* left, float* right, size_t count);
+    double clearShare() const;
     void configureBands();
     void mixVoice(const float* in1, float* out1, float* out2, int frames);
     void applyCeiling(float* out1, float* out2, int frames);
@@ -190,12 +203,28 @@ private:
     bool stereoChain_ = false;  // the last block ran both outputs' equalisers
     std::vector<float> voiceRing_;
     unsigned voiceWrite_ = 0;
+    // A switch between engines whose frames differ in size (Classic's and
+    // Clear's at host rates): the engine left plays on in a lane of its own,
+    // fed the same samples, while its output fades out over kEngineFadeMs;
+    // the new one starts from the last samples heard, so it sounds at once.
+    struct Lane {
+        SpectralState* state = nullptr;
+        int hop = 0;
+        bool clear = false;
+        SampleBuffer modulator, carrier, output, outputRight;
+    };
+    Lane lane_;
+    int laneLeft_ = 0, laneLength_ = 0;  // samples of the fade still to come, and in all
+    static constexpr int kHistory = 16384;  // above 2 N + hop at the largest size
+    std::vector<float> historyVoice_, historyCarrier_;
+    unsigned historyWrite_ = 0;
+    size_t historyFilled_ = 0;
     bool settled_ = false;         // extended dialect: a block has run since the last reset
     int reservedBlock_ = 0;        // the longest piece process runs at once
     std::vector<float> silence_;   // for a missing input, reservedBlock_ long
     // The extended dialect's delay of the Carrier and Audio1 modes up to the
     // voice's latency: a ring of the last outputs, cleared when its delay changes.
-    static constexpr int kAlignRing = 4096;  // above N + hop − 2 + the look-ahead at 768 kHz
+    static constexpr int kAlignRing = 16384;  // above N + hop − 2 + the look-ahead at 768 kHz
     std::vector<float> alignRing_;
     unsigned alignWrite_ = 0;
     int alignDelay_ = -1;

@@ -65,8 +65,9 @@ private:
 // audio thread may be using a state.
 class SpectralBank {
 public:
-    static constexpr int kSizes[] = {128, 256, 512, 1024};
-    static constexpr int kLargestSize = 1024;
+    // The sizes of the table, and the Clear engine's at higher rates.
+    static constexpr int kSizes[] = {128, 256, 512, 1024, 2048, 4096};
+    static constexpr int kLargestSize = 4096;
 
     SpectralBank();
     SpectralState& forSize(int fftSize);  // one of kSizes

@@ -36,6 +36,17 @@ struct Change {
 Change fftChange(float v, SpectralPair current);
 Change hopChange(float v, SpectralPair current);
 
+// The Clear engine counts FFT SIZE and HOP SIZE in samples at 22.05 kHz,
+// so that a frame lasts as long at every rate: at a host's rate both are
+// multiplied by the power of two nearest rate / 22050 (1 below 30 kHz, 2 at
+// 44.1 and 48 kHz, 4 from 60 kHz on).
+inline int clearScale(float sampleRate) { return sampleRate < 30000.0f ? 1 : sampleRate < 60000.0f ? 2 : 4; }
+inline SpectralPair clearPair(SpectralPair pair, float sampleRate)
+{
+    const int scale = clearScale(sampleRate);
+    return {pair.fftSize * scale, pair.hopSize * scale};
+}
+
 // What a size parameter reads back for the value `v` within the pair it
 // selected: v where it selects its size there, the fall-back's value else.
 float shownFftValue(float v, SpectralPair pair);

@@ -180,7 +180,8 @@ TEST(ClearEngine, FormantMovesTheEnvelopeAnOctave)
 }
 
 // Freeze on while the voice's resonance moves from 1 kHz to 3 kHz: the
-// output keeps the resonance at 1 kHz; without it the resonance moves.
+// output keeps the resonance near 1 kHz (one frame of noise, held, at the
+// host rate's finer frames), without it the resonance moves.
 TEST(ClearEngine, FreezeHoldsTheEnvelopeWhileTheVoiceChanges)
 {
     const std::vector<float> source = noise(kFlatCarrier.size(), 3);
@@ -192,7 +193,7 @@ TEST(ClearEngine, FreezeHoldsTheEnvelopeWhileTheVoiceChanges)
     const auto secondHalfPeak = [&](const Settings& run) {
         return peakHz(spectrumDb(render(voice, kFlatCarrier, run).left, half + 8192, voice.size()), 500.0, 5000.0);
     };
-    EXPECT_NEAR(secondHalfPeak({{}, {{half - 4096, {kFreeze, 1.0f}}}}), 1000.0, 50.0);
+    EXPECT_NEAR(secondHalfPeak({{}, {{half - 4096, {kFreeze, 1.0f}}}}), 1000.0, 200.0);
     EXPECT_NEAR(secondHalfPeak({}), 3000.0, 150.0);
 }
 
@@ -441,9 +442,10 @@ TEST(ClearEngine, NeverGoesOverTheCeiling)
 // English male) at 22.05, 44.1 and 48 kHz, normalised to −3 dBFS, on a held
 // sawtooth chord (C3 E♭3 G3 B♭3) with Audio Limiter at 0 dB, Low Cut off and
 // the rest at the defaults, measured as the README measures: the words keep
-// their envelope (contour: 0.91 on the female voices, 0.94 on the male ones,
-// at every rate), the output's energy above 1 kHz stays within a factor 1.5
-// of the voice's, and nothing passes −1 dBFS.
+// their envelope (contour: 0.93 on the female voices, 0.95 on the male ones,
+// at every rate, as the frames last as long at each), the output's energy
+// above 1 kHz stays within a factor 1.5 of the voice's, and nothing passes
+// −1 dBFS.
 TEST(ClearEngine, SpeaksClearlyAtEveryRate)
 {
     struct Speaker {
@@ -452,10 +454,10 @@ TEST(ClearEngine, SpeaksClearlyAtEveryRate)
         double contour;
     };
     const Speaker speakers[] = {
-        {"en+f3", "Please call Stella and ask her to bring these things with her from the store.", 0.91},
-        {"fr+f2", "Il fait beau aujourd'hui, nous irons nous promener au bord de la rivière.", 0.91},
-        {"de", "Morgen früh fahren wir mit dem Zug nach Berlin und besuchen meine Schwester.", 0.94},
-        {"en-us", "The museum opens at nine, but the best paintings are upstairs on the left.", 0.94}};
+        {"en+f3", "Please call Stella and ask her to bring these things with her from the store.", 0.93},
+        {"fr+f2", "Il fait beau aujourd'hui, nous irons nous promener au bord de la rivière.", 0.93},
+        {"de", "Morgen früh fahren wir mit dem Zug nach Berlin und besuchen meine Schwester.", 0.95},
+        {"en-us", "The museum opens at nine, but the best paintings are upstairs on the left.", 0.95}};
     for (const Speaker& speaker : speakers) {
         const std::vector<float> said = espeakSays(speaker.voice, speaker.text);
         for (const double rate : {22050.0, 44100.0, 48000.0}) {

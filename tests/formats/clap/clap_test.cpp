@@ -280,8 +280,9 @@ TEST(Clap, NotesAndParameterEventsAtTheirSamplesInBlocksOfAnyLengthAndRate)
 // The latency is where the voice comes out: the centre of a voice impulse's
 // envelope in the Vocoder mode, a carrier impulse in the Carrier mode (which
 // is delayed to the same figure). It stays as activated: a mode change asks
-// for nothing, a size change for a restart, after which the host hears of
-// the new delay from activate.
+// for nothing, a size change for a restart (and at 44.1 kHz a switch to the
+// Clear engine, whose frames count at 22.05 kHz), after which the host hears
+// of the new delay from activate.
 TEST(Clap, LatencyIsWhereTheVoiceComesOutAndOnlyASizeChangeAsksForARestart)
 {
     for (const auto& [mode, fft, hop] : {std::tuple{0.0, 2.0, 3.0}, {0.0, 3.0, 0.0}, {1.0, 2.0, 3.0}}) {
@@ -322,7 +323,17 @@ TEST(Clap, LatencyIsWhereTheVoiceComesOutAndOnlyASizeChangeAsksForARestart)
         const int changes = p.latencyChanges;
         ASSERT_TRUE(p.activate(44100.0, 256));
         EXPECT_EQ(p.latencyChanges, changes + 1);
-        EXPECT_EQ(latency->get(p.plugin()), static_cast<std::uint32_t>((fft == 3.0 ? 512 : 1024) + step - 2 + 44));
+        const int size = fft == 3.0 ? 512 : 1024;
+        EXPECT_EQ(latency->get(p.plugin()), static_cast<std::uint32_t>(size + step - 2 + 44));
+
+        // At 44.1 kHz the Clear engine's frames and hops are twice as long:
+        // switching to it asks for a restart too, then reports its delay.
+        events.clear();
+        events.paramValue(0, kEngine, 1.0);
+        p.process(in.voice.data(), in.carrier.data(), out.data(), other.data(), 256, events);
+        EXPECT_EQ(p.restarts, 2);
+        ASSERT_TRUE(p.activate(44100.0, 256));
+        EXPECT_EQ(latency->get(p.plugin()), static_cast<std::uint32_t>(2 * size + 2 * step - 2 + 44));
     }
 }
 
