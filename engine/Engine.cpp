@@ -138,17 +138,15 @@ void Engine::processPiece(const float* modulator, const float* carrier, float* o
 
 int Engine::latency() const
 {
-    const bool clear = dialect_ == Dialect::extended && played(kEngine, parameters_.value(kEngine)) != 0;
-    SpectralPair sizes = parameters_.sizes();
-    if (clear)
-        sizes = spectralsizes::clearPair(sizes, parameters_.sampleRate());
-    return latencyOf(dialect_, mapping::mode(parameters_.value(kMode)), sizes, parameters_.sampleRate());
+    const float rate = parameters_.sampleRate();
+    const SpectralPair sizes = playedSizes(played(kEngine, parameters_.value(kEngine)) != 0, rate);
+    return latencyOf(dialect_, mapping::mode(parameters_.value(kMode)), sizes, rate);
 }
 
-SpectralPair Engine::playedSizes(bool clear) const
+SpectralPair Engine::playedSizes(bool clear, float sampleRate) const
 {
     const SpectralPair sizes = parameters_.sizes();
-    return clear && dialect_ == Dialect::extended ? spectralsizes::clearPair(sizes, sampleRate_) : sizes;
+    return clear && dialect_ == Dialect::extended ? spectralsizes::clearPair(sizes, sampleRate) : sizes;
 }
 
 int Engine::latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate)
@@ -227,7 +225,7 @@ void Engine::takeOverChanges()
         // place leaves the buffers alone, unless its rule asks for a reset.
         // An engine whose frames differ takes over in a lane of its own once
         // processing runs; before, it starts as a size change does.
-        const SpectralPair sizes = playedSizes(clearEngine_);
+        const SpectralPair sizes = playedSizes(clearEngine_, sampleRate_);
         if (sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset)) {
             if (settled_ && mode_ == 0 && !changed(kFftSize, kHopSize) && !rated) {
                 crossToLane(sizes);

@@ -132,9 +132,10 @@ private:
     // fading out, which keeps its own engine.
     void runFramesOf(SpectralState& spectral, int hop, SampleBuffer& modulator, SampleBuffer& carrier,
                      SampleBuffer& output, SampleBuffer& outputRight, const double* fixedBlend);
-    // The sizes the spectral path plays for an engine: the table's, or the
-    // Clear engine's, which count at 22.05 kHz (formats we design).
-    SpectralPair playedSizes(bool clear) const;
+    // The sizes the spectral path plays for an engine at a rate: the table's,
+    // or the Clear engine's, which count at 22.05 kHz (formats we design).
+    // Any thread: it reads the sizes from the parameter store.
+    SpectralPair playedSizes(bool clear, float sampleRate) const;
     void crossToLane(SpectralPair sizes);
     void dropLane();
     void remember(const float* voice, const float* carrier, size_t count);

@@ -24,9 +24,6 @@ public:
         fall_ = std::exp(-1.0 / (fallMs * 1e-3 * sampleRate));
     }
     void reset() { envelope_ = 0.0; }
-    // True while the gain is 1 and stays 1 until a peak passes the knee.
-    bool resting() const { return envelope_ <= knee_; }
-    double gain() const { return envelope_ > knee_ ? shaped(envelope_) / envelope_ : 1.0; }
 
     // One gain for both outputs; `right` may be null.
     void process(float* left, float* right, int frames)

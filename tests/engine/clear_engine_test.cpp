@@ -137,6 +137,34 @@ Output render(const std::vector<float>& voice, const std::vector<float>& carrier
     return out;
 }
 
+// The Clear engine on the synthesiser's held sawtooth chord (C3 E♭3 G3
+// B♭3) with Low Cut off, the other settings given, at `rate`: both outputs
+// for `voice` and a latency of silence after it.
+Output renderOnChord(const std::vector<float>& voice, double rate, const std::vector<std::pair<int, float>>& settings)
+{
+    Engine engine(Dialect::extended);
+    ParameterStore& p = engine.parameters();
+    for (const auto& [index, value] :
+         std::vector<std::pair<int, float>>{{kEngine, 1.0f}, {kOsc1, 1 / 3.0f}, {kOsc2, 1 / 3.0f}, {kLowCut, 0.0f}})
+        p.set(index, value);
+    for (const auto& [index, value] : settings)
+        p.set(index, value);
+    engine.prepare(static_cast<float>(rate), kBlock);
+    const int latency = engine.latency();
+    std::vector<float> in(voice);
+    in.resize(voice.size() + static_cast<size_t>(latency), 0.0f);
+    Output out{std::vector<float>(in.size()), std::vector<float>(in.size()), latency};
+    for (size_t start = 0; start < in.size(); start += kBlock) {
+        std::vector<MidiEvent> chord;
+        if (start == 0)
+            for (const std::uint8_t key : {48, 51, 55, 58})
+                chord.push_back({0, {0x90, key, 100}});
+        const int length = static_cast<int>(std::min<size_t>(kBlock, in.size() - start));
+        engine.process(in.data() + start, nullptr, out.left.data() + start, out.right.data() + start, length, chord);
+    }
+    return out;
+}
+
 const std::vector<float> kFlatCarrier = noise(3 * 44100, 7);
 
 }  // namespace
@@ -413,25 +441,10 @@ TEST(ClearEngine, NeverGoesOverTheCeiling)
             s *= 1.4125f;  // from −6 to −3 dBFS
         for (const float fftSize : {2 / 3.0f, 1.0f})
             for (const float limiter : {0.0f, 0.5f, 1.0f}) {
-                Engine engine(Dialect::extended);
-                ParameterStore& p = engine.parameters();
-                for (const auto& [index, value] : std::vector<std::pair<int, float>>{
-                         {kEngine, 1.0f}, {kOsc1, 1 / 3.0f}, {kOsc2, 1 / 3.0f}, {kLowCut, 0.0f}, {kAudioLimiter, limiter}, {kFftSize, fftSize}})
-                    p.set(index, value);
-                engine.prepare(static_cast<float>(rate), kBlock);
-                std::vector<float> left(voice.size()), right(voice.size());
-                for (size_t start = 0; start < voice.size(); start += kBlock) {
-                    std::vector<MidiEvent> chord;
-                    if (start == 0)
-                        for (const std::uint8_t key : {48, 51, 55, 58})
-                            chord.push_back({0, {0x90, key, 100}});
-                    const int length = static_cast<int>(std::min<size_t>(kBlock, voice.size() - start));
-                    engine.process(voice.data() + start, nullptr, left.data() + start, right.data() + start, length,
-                                   chord);
-                }
+                const Output out = renderOnChord(voice, rate, {{kAudioLimiter, limiter}, {kFftSize, fftSize}});
                 float peak = 0.0f;
-                for (size_t i = 0; i < left.size(); ++i)
-                    peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+                for (size_t i = 0; i < out.left.size(); ++i)
+                    peak = std::max({peak, std::fabs(out.left[i]), std::fabs(out.right[i])});
                 EXPECT_LE(20.0 * std::log10(peak), -1.0) << rate << " Hz, FFT " << fftSize << ", limiter " << limiter;
                 EXPECT_GT(20.0 * std::log10(peak), -40.0);
             }
@@ -463,24 +476,8 @@ TEST(ClearEngine, SpeaksClearlyAtEveryRate)
         for (const double rate : {22050.0, 44100.0, 48000.0}) {
             SCOPED_TRACE(std::string(speaker.voice) + " at " + std::to_string(static_cast<int>(rate)) + " Hz");
             const std::vector<float> voice = atRate(said, rate);
-            Engine engine(Dialect::extended);
-            ParameterStore& p = engine.parameters();
-            for (const auto& [index, value] : std::vector<std::pair<int, float>>{
-                     {kEngine, 1.0f}, {kOsc1, 1 / 3.0f}, {kOsc2, 1 / 3.0f}, {kLowCut, 0.0f}, {kAudioLimiter, 1.0f}})
-                p.set(index, value);
-            engine.prepare(static_cast<float>(rate), kBlock);
-            const auto latency = static_cast<size_t>(engine.latency());
-            std::vector<float> in(voice), out(voice.size() + latency), right(out.size());
-            in.resize(out.size(), 0.0f);
-            for (size_t start = 0; start < in.size(); start += kBlock) {
-                std::vector<MidiEvent> chord;
-                if (start == 0)
-                    for (const std::uint8_t key : {48, 51, 55, 58})
-                        chord.push_back({0, {0x90, key, 100}});
-                const int length = static_cast<int>(std::min<size_t>(kBlock, in.size() - start));
-                engine.process(in.data() + start, nullptr, out.data() + start, right.data() + start, length, chord);
-            }
-            const std::vector<float> aligned(out.begin() + static_cast<long>(latency), out.end());
+            const Output out = renderOnChord(voice, rate, {{kAudioLimiter, 1.0f}});
+            const std::vector<float> aligned(out.left.begin() + out.latency, out.left.end());
             const VoiceMatch match = matchVoice(voice, aligned, rate, 0);  // aligned by the latency
             EXPECT_GE(match.correlation, speaker.contour);
             EXPECT_LT(match.outputHighShare, 1.5 * match.voiceHighShare);
