@@ -212,10 +212,10 @@ void engineAlone(benchmark::State& state, int block)
     timeEngine(state, engine, block);
 }
 
-// The engine as the formats we design run it, Classic or Clear (with Width
-// spreading the bands or not), the audio carrier or the synthesiser with
-// `voices` held notes, at N / 128.
-void engineExtended(benchmark::State& state, bool clear, bool wide, int voices, int n, int block)
+// The engine as the formats we design run it, Classic, Clear or Live (the
+// Engine parameter's value; with Width spreading the bands or not), the
+// audio carrier or the synthesiser with `voices` held notes, at N / 128.
+void engineExtended(benchmark::State& state, float engineValue, bool wide, int voices, int n, int block)
 {
     Engine engine(Dialect::extended);
     ParameterStore& p = engine.parameters();
@@ -223,7 +223,7 @@ void engineExtended(benchmark::State& state, bool clear, bool wide, int voices, 
     p.set(kOsc1, 0.375f);
     p.set(kFftSize, n == 1024 ? 1.0f : 2.0f / 3.0f);
     p.set(kHopSize, 1.0f);
-    p.set(kEngine, clear ? 1.0f : 0.0f);
+    p.set(kEngine, engineValue);
     p.set(kWidth, wide ? 1.0f : 0.0f);
     engine.prepare(static_cast<float>(kRate), block);
     for (int i = 0; i < voices; ++i)
@@ -299,17 +299,30 @@ void registerAll()
                 const std::string name = std::string("engine/") + kind + "/" +
                                          (voices < 0 ? std::string("audio") : "synth" + std::to_string(voices)) + "/" +
                                          std::to_string(n) + "/128/block512";
-                const bool clear = std::string(kind) != "classic";
+                const float engine = std::string(kind) != "classic" ? 1.0f : 0.0f;
                 const bool wide = std::string(kind) == "clear_wide";
                 benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
-                    engineExtended(state, clear, wide, voices, n, 512);
+                    engineExtended(state, engine, wide, voices, n, 512);
+                });
+            }
+    // The Live engine has no frames: its rows at blocks of 64 (a live
+    // setting) and 512.
+    for (const char* kind : {"live", "live_wide"})
+        for (int voices : {-1, 16})
+            for (int block : {64, 512}) {
+                const std::string name = std::string("engine/") + kind + "/" +
+                                         (voices < 0 ? std::string("audio") : "synth" + std::to_string(voices)) +
+                                         "/block" + std::to_string(block);
+                const bool wide = std::string(kind) == "live_wide";
+                benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& state) {
+                    engineExtended(state, 0.5f, wide, voices, 512, block);
                 });
             }
     benchmark::RegisterBenchmark("tracker/44100", trackerAlone);
     benchmark::RegisterBenchmark("engine/classic/track/512/128/block512",
                                  [](benchmark::State& state) { engineTracking(state, 512); });
     benchmark::RegisterBenchmark("engine/classic/synth0/512/128/block512", [](benchmark::State& state) {
-        engineExtended(state, false, false, 0, 512, 512);
+        engineExtended(state, 0.0f, false, 0, 512, 512);
     });
     for (const bool clear : {false, true})
         for (const int block : {128, 512})

@@ -29,8 +29,15 @@ inline void overChunks(int frames, Work&& work)
         work(start, std::min(kChunk, frames - start));
 }
 
-// Classic and Clear cross over in about this long.
+// The engines cross over in about this long.
 constexpr double kEngineFadeMs = 20.0;
+// The Live engine: where the voice comes out, and how much of the voice
+// before a switch it hears at once, so that its filters and levels stand
+// where they would had it run all along.
+constexpr double kLiveLatencyMs = 6.0;
+constexpr double kLivePrimeMs = 40.0;
+// Its band levels for the display, about as often as the spectral path's.
+constexpr double kLiveMeterMs = 6.0;
 // The Clear engine's ceiling: nothing above −1.1 dBFS (a float's rounding
 // stays under −1 dBFS), bending over from 3 dB below it; the gain recovers
 // over 150 ms, slow enough not to follow a note's cycles.
@@ -65,6 +72,7 @@ Engine::Engine(Dialect dialect) : dialect_(dialect), parameters_(dialect)
     compressor_.setSampleRate(sampleRate_);
     tracker_.prepare(sampleRate_);
     ceiling_.prepare(sampleRate_, kCeilingDb, kCeilingKneeDb, kCeilingFallMs);
+    live_.prepare(sampleRate_, liveDelay());
     const SpectralPair sizes = parameters_.sizes();
     active_ = &spectral_.forSize(sizes.fftSize);
     hop_ = sizes.hopSize;
@@ -139,8 +147,26 @@ void Engine::processPiece(const float* modulator, const float* carrier, float* o
 int Engine::latency() const
 {
     const float rate = parameters_.sampleRate();
-    const SpectralPair sizes = playedSizes(played(kEngine, parameters_.value(kEngine)) != 0, rate);
+    const int engine = static_cast<int>(played(kEngine, parameters_.value(kEngine)));
+    if (engine == kLiveEngine && dialect_ == Dialect::extended)
+        return liveLatency(rate);
+    const SpectralPair sizes = playedSizes(engine == kClearEngine, rate);
     return latencyOf(dialect_, mapping::mode(parameters_.value(kMode)), sizes, rate);
+}
+
+int Engine::liveLatency(float sampleRate) { return static_cast<int>(kLiveLatencyMs * 1e-3 * sampleRate); }
+
+// The Live engine's own share of its latency: the rest is the limiter's
+// look-ahead and the buffering of a block (its length less one).
+int Engine::liveDelay() const
+{
+    const int lookAhead = static_cast<int>(SimpleLimit::holdFor(kLimiterAttackMs, sampleRate_));
+    return liveLatency(sampleRate_) - lookAhead - (LiveVocoder::blockFor(sampleRate_) - 1);
+}
+
+int Engine::pathLatency() const
+{
+    return pathLive_ ? liveLatency(sampleRate_) : latencyOf(Dialect::extended, 0, {active_->fftSize(), hop_}, sampleRate_);
 }
 
 SpectralPair Engine::playedSizes(bool clear, float sampleRate) const
@@ -167,7 +193,7 @@ int Engine::latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampl
 // mode's voice does. A new delay starts from silence.
 void Engine::alignToLatency(float* out1, float* out2, int frames)
 {
-    const int voice = latencyOf(Dialect::extended, 0, {active_->fftSize(), hop_}, sampleRate_);
+    const int voice = pathLatency();
     const int delay = mode_ == 1 ? voice : voice - limiter_.latency();
     if (delay != alignDelay_) {
         std::fill(alignRing_.begin(), alignRing_.end(), 0.0f);
@@ -225,16 +251,24 @@ void Engine::takeOverChanges()
         // place leaves the buffers alone, unless its rule asks for a reset.
         // An engine whose frames differ takes over in a lane of its own once
         // processing runs; before, it starts as a size change does.
+        // The Live engine keeps the spectral sizes for a later switch.
         const SpectralPair sizes = playedSizes(clearEngine_, sampleRate_);
-        if (sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset)) {
+        const bool resized = sizes != SpectralPair{active_->fftSize(), hop_} || (changes & ParameterStore::kSizesReset);
+        const bool otherPath = liveEngine_ != pathLive_;
+        if (otherPath || (resized && !liveEngine_) || (rated && liveEngine_)) {
             if (settled_ && mode_ == 0 && !changed(kFftSize, kHopSize) && !rated) {
                 crossToLane(sizes);
             } else {
                 active_ = &spectral_.forSize(sizes.fftSize);
                 hop_ = sizes.hopSize;
+                pathLive_ = liveEngine_;
                 configureBands();
                 resetBuffers();
             }
+        } else if (resized) {
+            active_ = &spectral_.forSize(sizes.fftSize);
+            hop_ = sizes.hopSize;
+            configureBands();
         }
     }
 }
@@ -271,14 +305,35 @@ void Engine::apply(int index, double v)
         mode_ = static_cast<int>(v);
         break;
     case kCarrier: carrier_ = v == 0 ? CarrierSource::Synth : CarrierSource::Audio2; break;
-    case kEngine: clearEngine_ = v != 0; break;
-    case kBands: bandVocoder_.setBands(static_cast<int>(v)); break;
-    case kFlatten: bandVocoder_.setFlatten(v / 100.0); break;
-    case kFormant: bandVocoder_.setFormant(v); break;
-    case kSibilance: bandVocoder_.setSibilance(v / 100.0); break;
-    case kFreeze: bandVocoder_.setFreeze(v != 0); break;
+    case kEngine:
+        clearEngine_ = static_cast<int>(v) == kClearEngine;
+        liveEngine_ = static_cast<int>(v) == kLiveEngine && dialect_ == Dialect::extended;
+        break;
+    case kBands:
+        bandVocoder_.setBands(static_cast<int>(v));
+        live_.setBands(static_cast<int>(v));
+        break;
+    case kFlatten:
+        bandVocoder_.setFlatten(v / 100.0);
+        live_.setFlatten(v / 100.0);
+        break;
+    case kFormant:
+        bandVocoder_.setFormant(v);
+        live_.setFormant(v);
+        break;
+    case kSibilance:
+        bandVocoder_.setSibilance(v / 100.0);
+        live_.setSibilance(v / 100.0);
+        break;
+    case kFreeze:
+        bandVocoder_.setFreeze(v != 0);
+        live_.setFreeze(v != 0);
+        break;
     case kMix: setLevel(mix_, index, v / 100.0); break;
-    case kWidth: bandVocoder_.setWidth(v / 100.0); break;
+    case kWidth:
+        bandVocoder_.setWidth(v / 100.0);
+        live_.setWidth(v / 100.0);
+        break;
     case kTrack:
         track_ = v != 0 && dialect_ == Dialect::extended;
         if (!track_) {
@@ -323,6 +378,7 @@ void Engine::applySampleRate(float rate)
     compressor_.setSampleRate(rate);
     tracker_.prepare(rate);
     ceiling_.prepare(rate, kCeilingDb, kCeilingKneeDb, kCeilingFallMs);
+    live_.prepare(rate, liveDelay());
     equaliser_.setSampleRate(static_cast<int>(rate));
     equaliserRight_.setSampleRate(static_cast<int>(rate));
     configureBands();
@@ -343,17 +399,32 @@ void Engine::refill(SampleBuffer& buffer)
     buffer.appendFill(static_cast<size_t>(active_->fftSize() - 1), kGuardFloat);
 }
 
+void Engine::refillBuffers()
+{
+    if (!pathLive_) {
+        for (SampleBuffer* buffer : {&outputBuffer_, &modulatorBuffer_, &carrierBuffer_})
+            refill(*buffer);
+        if (dialect_ == Dialect::extended)
+            refill(outputRight_);
+        return;
+    }
+    modulatorBuffer_.clear();
+    carrierBuffer_.clear();
+    for (SampleBuffer* buffer : {&outputBuffer_, &outputRight_}) {
+        buffer->clear();
+        buffer->appendFill(static_cast<size_t>(live_.blockLength() - 1), kGuardFloat);
+    }
+}
+
 void Engine::resetBuffers()
 {
     active_->clear();
-    refill(outputBuffer_);
-    refill(modulatorBuffer_);
-    refill(carrierBuffer_);
-    if (dialect_ == Dialect::extended)
-        refill(outputRight_);
+    refillBuffers();
     stereoPending_ = 0;
     dropLane();
     bandVocoder_.clear();
+    live_.clear();
+    meterLeft_ = 0;
     blend_ = clearEngine_ ? 1.0 : 0.0;
 }
 
@@ -473,7 +544,8 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
 
     if (carrierSwitched_) {
         carrierSwitched_ = false;
-        refill(carrierBuffer_);
+        if (!pathLive_)
+            refill(carrierBuffer_);
     }
     float* carrier = carrierBuffer_.append(count);
     const float* volume = levels_.data();
@@ -508,9 +580,12 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
         std::copy_n(modulator, count, lane_.modulator.append(count));
         std::copy_n(carrier, count, lane_.carrier.append(count));
         const double own = lane_.clear ? 1.0 : 0.0;
-        runFramesOf(*lane_.state, lane_.hop, lane_.modulator, lane_.carrier, lane_.output, lane_.outputRight, &own);
+        if (lane_.live)
+            runLive(lane_.modulator, lane_.carrier, lane_.output, lane_.outputRight, false);
+        else
+            runFramesOf(*lane_.state, lane_.hop, lane_.modulator, lane_.carrier, lane_.output, lane_.outputRight, &own);
     }
-    runFrames();
+    runPath();
     if (outputBuffer_.size() < count)
         return;
     if (laneLeft_ > 0)
@@ -543,7 +618,7 @@ void Engine::processVocoder(const float* in1, const float* in2, float* out1, flo
 // Classic plays at its own levels, untouched, once the crossing is over.
 void Engine::applyCeiling(float* out1, float* out2, int frames)
 {
-    const double clear = clearShare();
+    const double clear = ceilingShare();
     if (clear <= 0.0) {
         ceiling_.reset();
         return;
@@ -577,6 +652,41 @@ void Engine::applyCeiling(float* out1, float* out2, int frames)
 void Engine::runFrames()
 {
     runFramesOf(*active_, hop_, modulatorBuffer_, carrierBuffer_, outputBuffer_, outputRight_, nullptr);
+}
+
+void Engine::runPath()
+{
+    if (pathLive_)
+        runLive(modulatorBuffer_, carrierBuffer_, outputBuffer_, outputRight_, true);
+    else
+        runFrames();
+}
+
+// Whole blocks of both inputs through the Live engine, the outputs after
+// the block less one samples the buffers started with; both outputs are
+// written (the same signal unless Width spreads the bands).
+void Engine::runLive(SampleBuffer& modulator, SampleBuffer& carrier, SampleBuffer& output, SampleBuffer& outputRight,
+                     bool meters)
+{
+    const auto block = static_cast<size_t>(live_.blockLength());
+    const size_t whole = std::min(modulator.size(), carrier.size()) / block * block;
+    if (whole == 0)
+        return;
+    float* left = output.append(whole);
+    float* right = outputRight.append(whole);
+    live_.process(modulator.data(), carrier.data(), left, right, static_cast<int>(whole));
+    modulator.removeFront(whole);
+    carrier.removeFront(whole);
+    if (live_.stereo())
+        stereoPending_ = std::max(stereoPending_, outputBuffer_.size());
+    if (!meters)
+        return;
+    meterLeft_ -= static_cast<int>(whole);
+    if (meterLeft_ <= 0) {
+        meterLeft_ = static_cast<int>(kLiveMeterMs * 1e-3 * sampleRate_);
+        live_.measure(bandLevels_, sampleRate_);
+        bandMeter_.publish(bandLevels_);
+    }
 }
 
 void Engine::runFramesOf(SpectralState& spectral, int hopSize, SampleBuffer& modulator, SampleBuffer& carrier,
@@ -636,7 +746,8 @@ void Engine::crossToLane(SpectralPair sizes)
 {
     lane_.state = active_;
     lane_.hop = hop_;
-    lane_.clear = !clearEngine_;
+    lane_.live = pathLive_;
+    lane_.clear = !pathLive_ && blend_ >= 0.5;
     std::swap(lane_.modulator, modulatorBuffer_);
     std::swap(lane_.carrier, carrierBuffer_);
     std::swap(lane_.output, outputBuffer_);
@@ -645,14 +756,18 @@ void Engine::crossToLane(SpectralPair sizes)
 
     active_ = &spectral_.forSize(sizes.fftSize);
     hop_ = sizes.hopSize;
+    pathLive_ = liveEngine_;
     configureBands();
     active_->clear();
-    for (SampleBuffer* buffer : {&outputBuffer_, &modulatorBuffer_, &carrierBuffer_, &outputRight_})
-        refill(*buffer);
+    refillBuffers();
     if (clearEngine_)
         bandVocoder_.clear();
+    if (pathLive_)
+        live_.clear();
     blend_ = clearEngine_ ? 1.0 : 0.0;
-    const size_t heard = std::min(historyFilled_, static_cast<size_t>(2 * sizes.fftSize + sizes.hopSize));
+    const size_t wanted = pathLive_ ? static_cast<size_t>(kLivePrimeMs * 1e-3 * sampleRate_)
+                                    : static_cast<size_t>(2 * sizes.fftSize + sizes.hopSize);
+    const size_t heard = std::min(historyFilled_, wanted);
     constexpr unsigned kMask = kHistory - 1;
     float* voice = modulatorBuffer_.append(heard);
     float* carrier = carrierBuffer_.append(heard);
@@ -661,7 +776,7 @@ void Engine::crossToLane(SpectralPair sizes)
         voice[i] = historyVoice_[at];
         carrier[i] = historyCarrier_[at];
     }
-    runFrames();
+    runPath();
     outputBuffer_.removeFront(heard);
     outputRight_.removeFront(heard);
     stereoPending_ = stereoPending_ > heard ? stereoPending_ - heard : 0;
@@ -691,7 +806,7 @@ void Engine::mixLane(float* left, float* right, size_t count)
         left[i] = fresh * left[i] + (1.0f - fresh) * oldLeft[i];
         right[i] = fresh * right[i] + (1.0f - fresh) * oldRight[i];
     }
-    if (lane_.clear && bandVocoder_.stereo())
+    if ((lane_.clear && bandVocoder_.stereo()) || (lane_.live && live_.stereo()))
         stereoPending_ = std::max(stereoPending_, count);
     lane_.output.removeFront(count);
     lane_.outputRight.removeFront(count);
@@ -702,19 +817,21 @@ void Engine::mixLane(float* left, float* right, size_t count)
 
 // How much of the output is the Clear engine's: its blend, or across a
 // crossing between lanes, the fade's share.
-double Engine::clearShare() const
+double Engine::ceilingShare() const
 {
+    const double path = pathLive_ ? 1.0 : blend_;
     if (laneLeft_ <= 0)
-        return blend_;
+        return path;
     const double fresh = 1.0 - static_cast<double>(laneLeft_) / laneLength_;
-    return clearEngine_ ? fresh : 1.0 - fresh;
+    const double lane = lane_.live || lane_.clear ? 1.0 : 0.0;
+    return fresh * path + (1.0 - fresh) * lane;
 }
 
 // Mix: the vocoded outputs against the voice as it came in, delayed to where
 // the vocoded voice comes out. At 0 the outputs are the delayed voice exactly.
 void Engine::mixVoice(const float* in1, float* out1, float* out2, int frames)
 {
-    const int delay = latencyOf(Dialect::extended, 0, {active_->fftSize(), hop_}, sampleRate_);
+    const int delay = pathLatency();
     constexpr unsigned kMask = kAlignRing - 1;
     float* ring = voiceRing_.data();
     unsigned write = voiceWrite_;
@@ -740,9 +857,7 @@ void Engine::mixVoice(const float* in1, float* out1, float* out2, int frames)
 void Engine::processCarrier(const float* in1, const float* in2, float* out1, float* out2, int frames)
 {
     if (!carrierModeReset_) {
-        refill(carrierBuffer_);
-        refill(modulatorBuffer_);
-        refill(outputBuffer_);
+        refillBuffers();
         carrierModeReset_ = true;
     }
     const bool synthCarrier = carrier_ == CarrierSource::Synth;
@@ -773,9 +888,7 @@ void Engine::processCarrier(const float* in1, const float* in2, float* out1, flo
 
 void Engine::processModulator(const float* in1, float* out1, float* out2, int frames)
 {
-    refill(carrierBuffer_);
-    refill(modulatorBuffer_);
-    refill(outputBuffer_);
+    refillBuffers();
     // The synthesiser is not rendered: events only change its state, so they
     // can be delivered ahead of the limiter's pass over the same samples.
     for (int i = 0; i < frames; ++i)

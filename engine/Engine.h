@@ -14,6 +14,7 @@
 #include "BandVocoder.h"
 #include "CarrierSynth.h"
 #include "EventQueue.h"
+#include "LiveVocoder.h"
 #include "ParameterStore.h"
 #include "PitchFollower.h"
 #include "PitchTracker.h"
@@ -81,6 +82,9 @@ public:
     int latency() const;
     // The same for any settings.
     static int latencyOf(Dialect dialect, int mode, SpectralPair sizes, float sampleRate);
+    // Where the voice comes out through the Live engine (formats we design):
+    // 6 ms, the limiter's look-ahead included (264 samples at 44.1 kHz).
+    static int liveLatency(float sampleRate);
 
     // The parts, for inspection; the audio thread owns their state.
     const CarrierSynth& synth() const { return synth_; }
@@ -88,6 +92,7 @@ public:
     const SimpleCompRms& compressor() const { return compressor_; }
     const Equaliser& equaliser() const { return equaliser_; }
     const BandVocoder& bandVocoder() const { return bandVocoder_; }
+    const LiveVocoder& liveVocoder() const { return live_; }
     // The voice's and the output's band levels, for a display (extended
     // dialect; any thread may read them).
     const BandMeter& bandMeter() const { return bandMeter_; }
@@ -118,6 +123,10 @@ private:
     void applySampleRate(float rate);
     void resetBuffers();
     void refill(SampleBuffer& buffer);
+    // Every buffer as the path in force starts from: the spectral path's
+    // N − 1 samples of silence in each, or the Live engine's block less one
+    // in the outputs.
+    void refillBuffers();
     void reserveBuffers();
 
     void processVocoder(const float* in1, const float* in2, float* out1, float* out2, int frames);
@@ -127,6 +136,16 @@ private:
     void setLevel(Ramp& ramp, int index, double value);
     void setRampLengths();
     void runFrames();
+    // The Live engine's blocks, while both inputs hold one; `meters`: the
+    // engine in force (a lane fading out does not meter).
+    void runLive(SampleBuffer& modulator, SampleBuffer& carrier, SampleBuffer& output, SampleBuffer& outputRight,
+                 bool meters);
+    // The path in force: its frames or its blocks.
+    void runPath();
+    // Where the voice comes out through the path in force, before the
+    // Carrier and Audio1 modes' alignment and Mix's dry voice.
+    int pathLatency() const;
+    int liveDelay() const;
     // The frames of one spectral path: the engine in force (fixedBlend null:
     // its blend moves towards the engine chosen, and it meters), or a lane
     // fading out, which keeps its own engine.
@@ -140,7 +159,9 @@ private:
     void dropLane();
     void remember(const float* voice, const float* carrier, size_t count);
     void mixLane(float* left, float* right, size_t count);
-    double clearShare() const;
+    // How much of the output comes from an engine under the ceiling (Clear
+    // or Live).
+    double ceilingShare() const;
     void configureBands();
     void mixVoice(const float* in1, float* out1, float* out2, int frames);
     void applyCeiling(float* out1, float* out2, int frames);
@@ -197,7 +218,11 @@ private:
     // about 20 ms (blend_ 0 is Classic exactly); the right-hand output's
     // pending samples; the voice's delay line for Mix.
     bool clearEngine_ = false;
+    bool liveEngine_ = false;  // Live chosen
+    bool pathLive_ = false;    // the buffers run the Live engine (else the spectral path)
     double blend_ = 0.0;
+    LiveVocoder live_;
+    int meterLeft_ = 0;  // samples until the Live engine's next band levels
     Ramp mix_;
     SampleBuffer outputRight_;
     size_t stereoPending_ = 0;  // samples at the front of the output buffers that differ
@@ -205,13 +230,14 @@ private:
     std::vector<float> voiceRing_;
     unsigned voiceWrite_ = 0;
     // A switch between engines whose frames differ in size (Classic's and
-    // Clear's at host rates): the engine left plays on in a lane of its own,
+    // Clear's at host rates) or to or from Live: the engine left plays on in a lane of its own,
     // fed the same samples, while its output fades out over kEngineFadeMs;
     // the new one starts from the last samples heard, so it sounds at once.
     struct Lane {
         SpectralState* state = nullptr;
         int hop = 0;
         bool clear = false;
+        bool live = false;
         SampleBuffer modulator, carrier, output, outputRight;
     };
     Lane lane_;

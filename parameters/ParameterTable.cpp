@@ -19,7 +19,9 @@ constexpr ParameterChoice kModes[] = {{"Vocoder", 0.0f}, {"Carrier", 0.5f}, {"Au
 constexpr ParameterChoice kCarriers[] = {{"Synth", 0.0f}, {"Audio2", 1.0f}};
 constexpr ParameterChoice kFftSizes[] = {{"128", 0.0f}, {"256", 1.0f / 3}, {"512", 2.0f / 3}, {"1024", 1.0f}};
 constexpr ParameterChoice kHopSizes[] = {{"32", 0.0f}, {"64", 1.0f / 3}, {"96", 2.0f / 3}, {"128", 1.0f}};
-constexpr ParameterChoice kEngines[] = {{"Classic", 0.0f}, {"Clear", 1.0f}};
+// Live came after Clear: it takes the middle of the range, so that a value
+// saved as Clear (1) or as index 1 still selects Clear.
+constexpr ParameterChoice kEngines[] = {{"Classic", 0.0f}, {"Clear", 1.0f}, {"Live", 0.5f}};
 constexpr ParameterChoice kSwitch[] = {{"Off", 0.0f}, {"On", 1.0f}};
 constexpr ParameterChoice kVoiceModes[] = {{"Poly", 0.0f}, {"Mono", 0.5f}, {"Legato", 1.0f}};
 constexpr ParameterChoice kScales[] = {{"Free", 0.0f},          {"Chromatic", 1 / 8.0f},        {"Major", 2 / 8.0f},
@@ -39,6 +41,11 @@ int carrierChoice(float x) { return mapping::carrier(x) == CarrierSource::Synth 
 int fftChoice(float x) { return std::countr_zero(static_cast<unsigned>(spectralsizes::fftSizeFor(clampNormalised(x)) / 128)); }
 int hopChoice(float x) { return spectralsizes::hopSizeFor(clampNormalised(x)) / 32 - 1; }
 int switchChoice(float x) { return mapping::on(x) ? 1 : 0; }
+int engineChoice(float x)
+{
+    const float v = clampNormalised(x);
+    return v < 0.25f ? kClassicEngine : v < 0.75f ? kLiveEngine : kClearEngine;
+}
 int voiceModeChoice(float x) { return std::min(2, static_cast<int>(3.0f * clampNormalised(x))); }
 // N choices at i / (N − 1): each inside its N-th of the range.
 template <int N>
@@ -206,7 +213,7 @@ struct Descriptor {
     }
 };
 
-constexpr const char* kEngineFaces[] = {"classic", "clear"};
+constexpr const char* kEngineFaces[] = {"classic", "live", "clear"};
 constexpr const char* kFreezeFaces[] = {"off", "hold"};
 constexpr const char* kVoiceModeFaces[] = {"poly", "mono", "legato"};
 constexpr const char* kTrackFaces[] = {"off", "track"};
@@ -336,10 +343,10 @@ constinit const std::array<ParameterSpec, kNumParameters> kParameterTable{{
                .choiceOf = hopChoice, .byDefault = 3, .format = hopText, .placement = {.control = Control::button},
                .summary = "the step between frames: shorter steps follow the voice more closely and cost more"},
     // Only in the formats we design; their texts are the same in both dialects.
-    Descriptor{.symbol = "engine", .name = "Engine", .choices = kEngines, .choiceOf = switchChoice, .byDefault = 0,
-               .format = choiceText<kEngines, switchChoice>, .formats = Formats::designed,
+    Descriptor{.symbol = "engine", .name = "Engine", .choices = kEngines, .choiceOf = engineChoice, .byDefault = 0,
+               .format = choiceText<kEngines, engineChoice>, .formats = Formats::designed,
                .placement = clearButton(0, "engine", kEngineFaces),
-               .summary = "the spectral engine: Classic (each carrier bin takes the voice bin's level) or Clear (band envelopes)"},
+               .summary = "Classic (each carrier bin takes the voice bin's level), Clear (band envelopes) or Live (band filters: the voice out in 6 ms, for singing while you hear it)"},
     Descriptor{.symbol = "bands", .name = "Bands", .plays = linear<mapping::bandCount>, .typed = true,
                .byDefault = 64, .format = integerText<mapping::bandCount, 8, kNone>, .reach = Reach::perHop,
                .formats = Formats::designed, .placement = clearPage(1, "bands"),

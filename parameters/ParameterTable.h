@@ -25,6 +25,9 @@ enum ParameterIndex : std::int32_t {
     kNumParameters
 };
 
+// The Engine parameter's choices, as they play.
+enum EngineChoice : int { kClassicEngine = 0, kClearEngine = 1, kLiveEngine = 2 };
+
 // The VST 2 library's parameters: the first 28 rows, for ever. Rows added
 // later exist only in the formats we design.
 inline constexpr std::int32_t kVst2Parameters = 28;
@@ -74,7 +77,7 @@ struct Placement {
     int slot = 0;                       // a page's column, 0 to 7
     Control control = Control::knob;
     const char* caption = nullptr;      // above the control on a page
-    std::span<const char* const> buttonLabels = {};  // a button's faces, one a choice
+    std::span<const char* const> buttonLabels = {};  // a button's faces, one a choice, in the order of their values
 };
 
 struct DisplayState;
