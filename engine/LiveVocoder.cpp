@@ -22,12 +22,15 @@ constexpr int kMaxBands = LiveVocoder::kMaxBands;
 
 // Bands from 100 Hz to 10 kHz (or 0.45 of the rate), spaced on the ERB
 // scale but never closer than kNarrowestHz, each as wide as the spacing.
-// The narrowest bands set the delay (2 / (pi kNarrowestHz) seconds, 4.9 ms)
-// and how finely the voice's harmonics are told apart: narrower bands
-// follow the voice more closely and answer later.
+// The narrowest bands set the delay and how finely the voice's harmonics
+// are told apart: narrower bands follow the voice more closely and answer
+// later. A band's envelope comes out when half an impulse's energy has:
+// kHalfEnergy times its group delay at the centre (2 / (pi width) seconds),
+// 4.9 ms for the narrowest.
 constexpr double kLowestHz = 100.0;
 constexpr double kHighestHz = 10000.0;
-constexpr double kNarrowestHz = 130.0;
+constexpr double kNarrowestHz = 142.0;
+constexpr double kHalfEnergy = 1.0875;
 // Levels: the carrier's band power smoothed over 10 ms, its broadband level
 // rising within 10 ms and falling within 50 ms, as the Clear engine's.
 constexpr double kCarrierMs = 10.0;
@@ -283,7 +286,7 @@ int LiveVocoder::blockFor(float sampleRate)
 
 int LiveVocoder::slowestBand(float sampleRate)
 {
-    return static_cast<int>(std::ceil(Band(1000.0, kNarrowestHz, sampleRate).delay));
+    return static_cast<int>(std::ceil(kHalfEnergy * Band(1000.0, kNarrowestHz, sampleRate).delay));
 }
 
 void LiveVocoder::prepare(float sampleRate, int delay)
@@ -388,13 +391,14 @@ void LiveVocoder::rebuild()
         }
         unit_[at] = band.gain;
         voiceScale_[at] = static_cast<float>(band.gain * band.gain / block_);
-        hold_[at] = std::clamp(static_cast<int>(std::lround((delay_ - band.delay) / block_)), 0, kDelayBlocks - 1);
+        const double arrives = kHalfEnergy * band.delay;
+        hold_[at] = std::clamp(static_cast<int>(std::lround((delay_ - arrives) / block_)), 0, kDelayBlocks - 1);
         const double sibilant = smoothstep(kSibilanceFromHz, kSibilanceFullHz, hz);
         high_[at] = static_cast<float>(sibilant);
         highUnit_[at] = static_cast<float>(2.0 * band.gain * sibilant);
         above_[at] = hz > kSibilanceFromHz ? 1.0f : 0.0f;
         if (hz > kSibilanceFromHz && throughDelay < 0.0)
-            throughDelay = delay_ - band.delay;
+            throughDelay = delay_ - arrives;
     }
     throughDelay_ = std::clamp(static_cast<int>(std::lround(throughDelay)), 0, kThroughRing - 1);
     weightHold_ = std::clamp(static_cast<int>(std::lround(throughDelay / block_)), 0, kDelayBlocks - 1);
