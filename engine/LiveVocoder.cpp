@@ -47,10 +47,15 @@ constexpr double kNoiseShareHigh = 0.6;
 constexpr double kSibilanceMs = 5.0;
 // The output's level against the voice's and the carrier's, so that a voice
 // through a carrier sounds as loud as through the Clear engine.
-constexpr double kLevel = 17.4;
-// The broadband level is the carrier's power over all bands divided by
-// this, whatever the band count, so that Bands does not change the level.
-constexpr double kLevelBands = kMaxBands;
+constexpr double kLevel = 25.8;
+// What the carrier's own envelope adds, kept as Flatten leaves it: the
+// level of a voice on a chord moves with Flatten as in the Clear engine.
+constexpr double kKeptEnvelope = 1.35;
+// Levels go by density, a band's power over its width in units of this
+// many Hz, as the Clear engine's go by the power per bin: the voice's
+// envelope and the carrier's (over all bands and each band's) read the same
+// whatever the widths, so Bands and Flatten move the level as they do there.
+constexpr double kWidthUnitHz = 100.0;
 // Silence into a filter never decays into denormals: a constant far below
 // hearing, which the bands (none at 0 Hz) pass at a tiny fraction.
 constexpr float kGuard = 1e-15f;
@@ -90,10 +95,10 @@ ALWAYS_INLINE Vec load(const float* p)
     return v;
 }
 
-ALWAYS_INLINE void store(float* p, Vec v) { std::memcpy(p, &v, sizeof v); }
+ALWAYS_INLINE void store(float* p, const Vec& v) { std::memcpy(p, &v, sizeof v); }
 
 // The lanes' sum, halving the vector at each step.
-ALWAYS_INLINE float sum(Vec v)
+ALWAYS_INLINE float sum(const Vec& v)
 {
     typedef float Half __attribute__((vector_size(kLanes * sizeof(float) / 2)));
     typedef float Quarter __attribute__((vector_size(kLanes * sizeof(float) / 4)));
@@ -195,10 +200,10 @@ ALWAYS_INLINE void carrierLoop(Cascade& c, const float* in, int block, int bands
     }
 }
 
-// A block's voice band powers scaled to unit gain (into `power`) and their
-// square roots; the sums of all and of those `above` marks.
-ALWAYS_INLINE void amplitudeLoop(const float* raw, const float* scale, const float* above, float* power,
-                                 float* amplitude, double* sums)
+// A block's voice band powers scaled to unit gain (into `power`) and the
+// square roots of their densities; the sums of all and of those `above` marks.
+ALWAYS_INLINE void amplitudeLoop(const float* raw, const float* scale, const float* density, const float* above,
+                                 float* power, float* amplitude, double* sums)
 {
     Vec all{}, high{};
     for (int b = 0; b < kMaxBands; b += kLanes) {
@@ -209,7 +214,7 @@ ALWAYS_INLINE void amplitudeLoop(const float* raw, const float* scale, const flo
     }
     alignas(64) float root[kMaxBands];
     for (int b = 0; b < kMaxBands; ++b)
-        root[b] = std::sqrt(raw[b] * scale[b]);
+        root[b] = std::sqrt(raw[b] * scale[b] * density[b]);
     std::memcpy(amplitude, root, sizeof root);
     sums[0] = sum(all);
     sums[1] = sum(high);
@@ -218,13 +223,14 @@ ALWAYS_INLINE void amplitudeLoop(const float* raw, const float* scale, const flo
 // A block's targets for the gains: each band's scale (over the carrier's
 // band level when `root`, as Flatten at 100 % asks) times the voice's
 // envelope, the high bands giving way to the voice's own by `sibilance`.
-ALWAYS_INLINE void targetLoop(const float* scale, const float* carrier, float level, float floor, bool root,
+ALWAYS_INLINE void targetLoop(const float* scale, const float* carrier, const float* density, float level,
+                              float floor, bool root,
                               const float* envelope, const float* high, float sibilance, const float* leftShare,
                               const float* rightShare, float* left, float* right)
 {
     alignas(64) float flat[kMaxBands];
     for (int b = 0; b < kMaxBands; ++b)
-        flat[b] = root ? std::sqrt(level / std::max(carrier[b], floor)) : 1.0f;
+        flat[b] = root ? std::sqrt(level / std::max(carrier[b] * density[b], floor)) : 1.0f;
     for (int b = 0; b < kMaxBands; b += kLanes) {
         const Vec gain = load(scale + b) * load(flat + b) * load(envelope + b) * (1.0f - sibilance * load(high + b));
         store(left + b, gain * load(leftShare + b));
@@ -261,12 +267,13 @@ VECTOR_VARIANTS(levelBest, levelLoop, (const float* raw, const float* scale, flo
                 (raw, scale, keep, smoothed, total));
 
 VECTOR_VARIANTS(amplitudeBest, amplitudeLoop,
-                (const float* raw, const float* scale, const float* above, float* p, float* a, double* sums),
-                (raw, scale, above, p, a, sums));
+                (const float* raw, const float* scale, const float* d, const float* above, float* p, float* a,
+                 double* sums),
+                (raw, scale, d, above, p, a, sums));
 VECTOR_VARIANTS(targetBest, targetLoop,
-                (const float* s, const float* c, float level, float floor, bool root, const float* e,
-                 const float* h, float sib, const float* ls, const float* rs, float* l, float* r),
-                (s, c, level, floor, root, e, h, sib, ls, rs, l, r));
+                (const float* s, const float* c, const float* d, float level, float floor, bool root,
+                 const float* e, const float* h, float sib, const float* ls, const float* rs, float* l, float* r),
+                (s, c, d, level, floor, root, e, h, sib, ls, rs, l, r));
 
 double smoothstep(double from, double to, double x)
 {
@@ -376,13 +383,17 @@ void LiveVocoder::rebuild()
         for (Row* pole : {&c->a1r, &c->a1i, &c->a2r, &c->a2i, &c->a3r, &c->a3i})
             pole->fill(0.0f);
     unit_.fill(0.0);
-    for (Row* row : {&voiceScale_, &high_, &above_, &scale_, &highUnit_})
+    for (Row* row : {&voiceScale_, &density_, &high_, &above_, &scale_, &highUnit_})
         row->fill(0.0f);
+    widths_ = 0.0;
     double hz = low;
     double throughDelay = -1.0;
     for (int b = 0; b < count_; ++b, hz += spacing(hz, factor)) {
         const auto at = static_cast<size_t>(b);
-        const Band band(hz, spacing(hz, factor), rate);
+        const double width = spacing(hz, factor);
+        const Band band(hz, width, rate);
+        density_[at] = static_cast<float>(kWidthUnitHz / width);
+        widths_ += width / kWidthUnitHz;
         centre_[at] = hz;
         for (Cascade* c : {&voice_, &carrier_}) {
             c->a1r[at] = static_cast<float>(band.pole[0].real()), c->a1i[at] = static_cast<float>(band.pole[0].imag());
@@ -454,12 +465,13 @@ void LiveVocoder::runChunk(const float* voice, const float* carrier, float* left
     // root); other amounts take a power once a chunk.
     const double exponent = 0.5 * flatten_;
     const double floor = carrierLevel_ * kDeepestBand + 1e-30;
+    const double kept = std::pow(kKeptEnvelope, 1.0 - flatten_);
     for (int b = 0; b < count_; ++b) {
         const auto at = static_cast<size_t>(b);
         const double flat = exponent == 0.5 || exponent == 0.0
                                 ? 1.0
-                                : std::pow(carrierLevel_ / std::max(static_cast<double>(carrierPower_[at]), floor), exponent);
-        scale_[at] = static_cast<float>(kLevel * 2.0 * unit_[at] * flat);
+                                : std::pow(carrierLevel_ / std::max(carrierPower_[at] * static_cast<double>(density_[at]), floor), exponent);
+        scale_[at] = static_cast<float>(kLevel * 2.0 * unit_[at] * flat * kept);
     }
     const bool stereo = width_ > 0.0;
     const float inverse = 1.0f / static_cast<float>(block_);
@@ -491,7 +503,7 @@ void LiveVocoder::startBlock(int block)
     constexpr unsigned kMask = kDelayBlocks - 1;
     const unsigned slot = blockWrite_ & kMask;
     double sums[2];
-    amplitudeBest(voicePowers_[static_cast<size_t>(block)].data(), voiceScale_.data(), above_.data(),
+    amplitudeBest(voicePowers_[static_cast<size_t>(block)].data(), voiceScale_.data(), density_.data(), above_.data(),
                   lastVoice_.data(), amplitudes_[slot].data(), sums);
     const double noisy = sums[0] > 0.0 ? smoothstep(kNoiseShareLow, kNoiseShareHigh, sums[1] / sums[0]) : 0.0;
     sibilanceWeight_ = noisy + sibilanceCoefficient_ * (sibilanceWeight_ - noisy);
@@ -524,7 +536,7 @@ void LiveVocoder::startBlock(int block)
         freeze_ ? 0.0 : sibilance_ * weights_[(blockWrite_ - static_cast<unsigned>(weightHold_)) & kMask];
     ++blockWrite_;
     const double level = carrierLevel_;
-    targetBest(scale_.data(), carrierPower_.data(), static_cast<float>(level),
+    targetBest(scale_.data(), carrierPower_.data(), density_.data(), static_cast<float>(level),
                static_cast<float>(level * kDeepestBand + 1e-30), flatten_ == 1.0, envelope.data(), high_.data(),
                static_cast<float>(sibilance), leftShare_.data(), rightShare_.data(), targetLeft_.data(),
                targetRight_.data());
@@ -537,7 +549,7 @@ void LiveVocoder::endBlock(int)
     float total = 0.0f;
     levelBest(carrierBlock_.data(), voiceScale_.data(), static_cast<float>(carrierCoefficient_), carrierPower_.data(),
               &total);
-    const double target = total / kLevelBands;
+    const double target = total / widths_;
     const double coefficient = target > carrierLevel_ ? levelRise_ : levelFall_;
     carrierLevel_ = target + coefficient * (carrierLevel_ - target);
 }

@@ -103,6 +103,8 @@ private:
     alignas(64) Bands centre_{};
     alignas(64) Bands unit_{};
     alignas(64) Row voiceScale_{};  // a block's summed power to its mean at unit gain
+    alignas(64) Row density_{};     // a band's power to its density
+    double widths_ = 1.0;           // the bands' widths, summed, in the density's units
     alignas(64) Row leftShare_{}, rightShare_{};
     alignas(64) Row high_{};
     alignas(64) Row highUnit_{};
@@ -120,7 +122,7 @@ private:
     alignas(64) Row lastVoice_{};     // the last block's voice band power, for the meter
     alignas(64) Row scale_{};         // each band's gain before the voice's, for a chunk
     alignas(64) Row gainLeft_{}, gainRight_{};  // where each band's gain stands
-    double carrierLevel_ = 0.0;  // the carrier's power over all bands, smoothed
+    double carrierLevel_ = 0.0;  // the carrier's density over all bands, smoothed
     double levelRise_ = 0.0, levelFall_ = 0.0, carrierCoefficient_ = 0.0;
     double sibilanceWeight_ = 0.0, sibilanceCoefficient_ = 0.0;
     double throughGain_ = 0.0;   // the voice's own high band's gain, where it stands
