@@ -126,6 +126,19 @@ constexpr FactoryPreset kPresets[] = {
       {kHighCut, 16800}, {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01},
       {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7}, {kVocoderGain, 0.3}, {kEngine, "Clear"}, {kBands, 80},
       {kSibilance, 60}, {kGlide, 20}, {kTrack, "On"}, {kScale, "Free"}}}},
+    {"Live Voice", "Live engine: your voice back within 6 ms, for singing on stage; chords or single notes",
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Sawtooth"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 1}, {kAttack, 5.096899},
+      {kRelease, 200.8}, {kPitchbend, 2}, {kLowCut, 79.6}, {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 2.988},
+      {kHighCut, 16800}, {kAudioLimiter, -0.01}, {kVocoderRatio, 0.6733}, {kVocoderThreshold, -24.01},
+      {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7}, {kVocoderGain, 0.3}, {kEngine, "Live"}, {kBands, 48},
+      {kSibilance, 60}}}},
+    {"Live Harmony", "Live engine: sing and hear yourself at once, with a fifth above in C major; no keyboard needed",
+     {{{kOsc1, "Sawtooth"}, {kOsc2, "Square"}, {kOsc2Volume, 0.4}, {kOsc2Octave, 0.5}, {kAttack, 10.9809},
+      {kRelease, 150.85}, {kPitchbend, 2}, {kLowCut, 79.6}, {kPeak1Freq, 999.02}, {kPeak1Q, 1.29}, {kPeak1Gain, 1.98},
+      {kPeak2Freq, 3017}, {kPeak2Q, 1.29}, {kPeak2Gain, 1.8}, {kHighCut, 12000}, {kAudioLimiter, -0.01},
+      {kVocoderRatio, 0.604}, {kVocoderThreshold, -24.01}, {kVocoderAttack, 10.9}, {kVocoderRelease, 120.7},
+      {kVocoderGain, 0.27}, {kEngine, "Live"}, {kBands, 48}, {kSibilance, 50}, {::kWidth, 30}, {kGlide, 20},
+      {kTrack, "On"}, {kScale, "Major"}, {kKey, "C"}, {kHarmony, "Fifth"}}}},
 };
 
 bool sameName(std::string_view a, std::string_view b)

@@ -312,7 +312,7 @@ TEST(RealtimeClap, ProcessNeverTouchesTheHeap)
             lists[round].note(round % 2 ? CLAP_EVENT_NOTE_OFF : CLAP_EVENT_NOTE_ON, frames / 3, key, 0.8);
         lists[round].midi(frames / 4, 0xB0, 64, round % 4 < 2 ? 127 : 0);
         for (clap_id id = 0; id < kNumParameters; ++id)
-            lists[round].paramValue(frames * id / kNumParameters, id, static_cast<double>((round * 7 + id) % 3) / 2.0);
+            lists[round].paramValue(frames * id / kNumParameters, id, static_cast<double>((round * 7 + id) % 5) / 2.0);
     }
     EventList none;
     plugin.process(in.data(), in.data(), left.data(), right.data(), 512, none);
