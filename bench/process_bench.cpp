@@ -184,15 +184,20 @@ void process(benchmark::State& state, int mode, int voices, int fftSize, int hop
 }
 
 // A prepared engine's blocks, after a second to settle.
-void timeEngine(benchmark::State& state, Engine& engine, int block)
+// With `silent`, both inputs are silent, after ten seconds of silence: the
+// filters' states and levels have decayed as far as they ever will.
+void timeEngine(benchmark::State& state, Engine& engine, int block, bool silent = false)
 {
     Inputs input(block);
     std::vector<float> out1(input.modulator.size()), out2(out1.size());
-    for (int i = 0; i < static_cast<int>(kRate) / block + 4; ++i) {
-        input.fill();
+    const int warmUp = static_cast<int>(kRate) / block * (silent ? 10 : 1) + 4;
+    for (int i = 0; i < warmUp; ++i) {
+        if (!silent)
+            input.fill();
         engine.process(input.modulator.data(), input.carrier.data(), out1.data(), out2.data(), block);
     }
-    input.fill();
+    if (!silent)
+        input.fill();
     long blocks = 0;
     const Timer timer;
     for (auto _ : state) {
@@ -229,6 +234,16 @@ void engineExtended(benchmark::State& state, float engineValue, bool wide, int v
     for (int i = 0; i < voices; ++i)
         engine.queueEvent({0, {0x90, static_cast<std::uint8_t>(36 + 3 * i), 100}});
     timeEngine(state, engine, block);
+}
+
+// The Live engine on silence: it costs what a voice does.
+void liveSilence(benchmark::State& state, int block)
+{
+    Engine engine(Dialect::extended);
+    engine.parameters().set(kCarrier, 1.0f);
+    engine.parameters().set(kEngine, 0.5f);
+    engine.prepare(static_cast<float>(kRate), block);
+    timeEngine(state, engine, block, true);
 }
 
 // The synthesiser as a player drives it in the formats we design: 16 held
@@ -318,6 +333,8 @@ void registerAll()
                     engineExtended(state, 0.5f, wide, voices, 512, block);
                 });
             }
+    benchmark::RegisterBenchmark("engine/live/silence/block512",
+                                 [](benchmark::State& state) { liveSilence(state, 512); });
     benchmark::RegisterBenchmark("tracker/44100", trackerAlone);
     benchmark::RegisterBenchmark("engine/classic/track/512/128/block512",
                                  [](benchmark::State& state) { engineTracking(state, 512); });

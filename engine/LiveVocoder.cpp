@@ -57,8 +57,9 @@ constexpr double kKeptEnvelope = 1.35;
 // whatever the widths, so Bands and Flatten move the level as they do there.
 constexpr double kWidthUnitHz = 100.0;
 // Silence into a filter never decays into denormals: a constant far below
-// hearing, which the bands (none at 0 Hz) pass at a tiny fraction.
-constexpr float kGuard = 1e-15f;
+// hearing (−200 dBFS), which the bands (none at 0 Hz) pass at a fraction,
+// keeps every state and power in float's normal range.
+constexpr float kGuard = 1e-10f;
 constexpr float kGuardFloat = static_cast<float>(DENORMAL_GUARD);
 
 // The sections of a band centred on `hz`, `width` wide (−3 dB), at `rate`:
@@ -116,11 +117,11 @@ ALWAYS_INLINE float sum(const Vec& v)
 // kLanes bands' three sections, their states kept in registers across the
 // samples of a run.
 struct Sections {
-    Vec a1r, a1i, a2r, a2i, a3r, a3i;
+    Vec gain, a1r, a1i, a2r, a2i, a3r, a3i;
     Vec r1, i1, r2, i2, r3, i3;
 
     ALWAYS_INLINE Sections(const Cascade& c, int b)
-        : a1r(load(&c.a1r[b])), a1i(load(&c.a1i[b])), a2r(load(&c.a2r[b])), a2i(load(&c.a2i[b])),
+        : gain(load(&c.gain[b])), a1r(load(&c.a1r[b])), a1i(load(&c.a1i[b])), a2r(load(&c.a2r[b])), a2i(load(&c.a2i[b])),
           a3r(load(&c.a3r[b])), a3i(load(&c.a3i[b])), r1(load(&c.r1[b])), i1(load(&c.i1[b])), r2(load(&c.r2[b])),
           i2(load(&c.i2[b])), r3(load(&c.r3[b])), i3(load(&c.i3[b]))
     {
@@ -130,10 +131,11 @@ struct Sections {
         store(&c.r1[b], r1), store(&c.i1[b], i1), store(&c.r2[b], r2);
         store(&c.i2[b], i2), store(&c.r3[b], r3), store(&c.i3[b], i3);
     }
-    // One sample in; the last section's state is the band's analytic signal.
+    // One sample in; the last section's state is the band's analytic signal
+    // (a sine at the band's centre comes out at half its amplitude).
     ALWAYS_INLINE void step(float x)
     {
-        const Vec n1r = a1r * r1 - a1i * i1 + x, n1i = a1r * i1 + a1i * r1;
+        const Vec n1r = a1r * r1 - a1i * i1 + gain * x, n1i = a1r * i1 + a1i * r1;
         const Vec n2r = a2r * r2 - a2i * i2 + n1r, n2i = a2r * i2 + a2i * r2 + n1i;
         const Vec n3r = a3r * r3 - a3i * i3 + n2r, n3i = a3r * i3 + a3i * r3 + n2i;
         r1 = n1r, i1 = n1i, r2 = n2r, i2 = n2i, r3 = n3r, i3 = n3i;
@@ -380,9 +382,8 @@ void LiveVocoder::rebuild()
     const double factor = lower;
 
     for (Cascade* c : {&voice_, &carrier_})
-        for (Row* pole : {&c->a1r, &c->a1i, &c->a2r, &c->a2i, &c->a3r, &c->a3i})
+        for (Row* pole : {&c->gain, &c->a1r, &c->a1i, &c->a2r, &c->a2i, &c->a3r, &c->a3i})
             pole->fill(0.0f);
-    unit_.fill(0.0);
     for (Row* row : {&voiceScale_, &density_, &high_, &above_, &scale_, &highUnit_})
         row->fill(0.0f);
     widths_ = 0.0;
@@ -396,17 +397,17 @@ void LiveVocoder::rebuild()
         widths_ += width / kWidthUnitHz;
         centre_[at] = hz;
         for (Cascade* c : {&voice_, &carrier_}) {
+            c->gain[at] = static_cast<float>(band.gain);
             c->a1r[at] = static_cast<float>(band.pole[0].real()), c->a1i[at] = static_cast<float>(band.pole[0].imag());
             c->a2r[at] = static_cast<float>(band.pole[1].real()), c->a2i[at] = static_cast<float>(band.pole[1].imag());
             c->a3r[at] = static_cast<float>(band.pole[2].real()), c->a3i[at] = static_cast<float>(band.pole[2].imag());
         }
-        unit_[at] = band.gain;
-        voiceScale_[at] = static_cast<float>(band.gain * band.gain / block_);
+        voiceScale_[at] = 1.0f / static_cast<float>(block_);
         const double arrives = kHalfEnergy * band.delay;
         hold_[at] = std::clamp(static_cast<int>(std::lround((delay_ - arrives) / block_)), 0, kDelayBlocks - 1);
         const double sibilant = smoothstep(kSibilanceFromHz, kSibilanceFullHz, hz);
         high_[at] = static_cast<float>(sibilant);
-        highUnit_[at] = static_cast<float>(2.0 * band.gain * sibilant);
+        highUnit_[at] = static_cast<float>(2.0 * sibilant);
         above_[at] = hz > kSibilanceFromHz ? 1.0f : 0.0f;
         if (hz > kSibilanceFromHz && throughDelay < 0.0)
             throughDelay = delay_ - arrives;
@@ -471,7 +472,7 @@ void LiveVocoder::runChunk(const float* voice, const float* carrier, float* left
         const double flat = exponent == 0.5 || exponent == 0.0
                                 ? 1.0
                                 : std::pow(carrierLevel_ / std::max(carrierPower_[at] * static_cast<double>(density_[at]), floor), exponent);
-        scale_[at] = static_cast<float>(kLevel * 2.0 * unit_[at] * flat * kept);
+        scale_[at] = static_cast<float>(kLevel * 2.0 * flat * kept);
     }
     const bool stereo = width_ > 0.0;
     const float inverse = 1.0f / static_cast<float>(block_);
@@ -507,6 +508,8 @@ void LiveVocoder::startBlock(int block)
                   lastVoice_.data(), amplitudes_[slot].data(), sums);
     const double noisy = sums[0] > 0.0 ? smoothstep(kNoiseShareLow, kNoiseShareHigh, sums[1] / sums[0]) : 0.0;
     sibilanceWeight_ = noisy + sibilanceCoefficient_ * (sibilanceWeight_ - noisy);
+    if (sibilanceWeight_ < 1e-9)
+        sibilanceWeight_ = 0.0;  // not decaying on into the denormal range through a silence
     weights_[slot] = sibilanceWeight_;
 
     Row& envelope = envelope_;
@@ -570,7 +573,7 @@ void LiveVocoder::measure(BandLevels& levels, float sampleRate) const
             if (std::fabs(centre_[static_cast<size_t>(b)] - hz) < std::fabs(centre_[static_cast<size_t>(nearest)] - hz))
                 nearest = b;
         const auto at = static_cast<size_t>(nearest);
-        const double gain = std::max(gainLeft_[at], gainRight_[at]) / (2.0 * unit_[at]);
+        const double gain = std::max(gainLeft_[at], gainRight_[at]) / 2.0;
         voice = std::max(kFloorDb, static_cast<float>(10.0 * std::log10(4.0 * lastVoice_[at] + 1e-12)));
         output = std::max(kFloorDb, static_cast<float>(10.0 * std::log10(4.0 * gain * gain * carrierPower_[at] + 1e-12)));
     }

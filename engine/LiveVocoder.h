@@ -55,13 +55,14 @@ public:
     // full-scale sine reads about 0): the voice's and the output's.
     void measure(BandLevels& levels, float sampleRate) const;
 
-    // Per band, as the hot loops take them: the three sections' poles and
-    // states of one side, in float (the complex one-pole form keeps its
-    // rounding far below the band's level).
+    // Per band, as the hot loops take them: the input's scale to unit gain
+    // at the centre, the three sections' poles and states of one side, in
+    // float (the complex one-pole form keeps its rounding far below the
+    // band's level).
     using Row = std::array<float, kMaxBands>;
     typedef float Lanes __attribute__((vector_size(kLanes * sizeof(float))));
     struct Cascade {
-        alignas(64) Row a1r{}, a1i{}, a2r{}, a2i{}, a3r{}, a3i{};
+        alignas(64) Row gain{}, a1r{}, a1i{}, a2r{}, a2i{}, a3r{}, a3i{};
         alignas(64) Row r1{}, i1{}, r2{}, i2{}, r3{}, i3{};
     };
 
@@ -94,14 +95,12 @@ private:
     bool layoutChanged_ = true;
     bool formantChanged_ = true;
 
-    // The layout: centres (Hz); each band's scale to unit gain at its
-    // centre; how many blocks its voice amplitude is held back; its left and
+    // The layout: centres (Hz); how many blocks its voice amplitude is held back; its left and
     // right shares; the weight of the voice's own signal in sibilant blocks
-    // (and that weight at unit gain, twice, for the real part); whether it
+    // (and twice that, for the real part); whether it
     // lies above 3 kHz; where the formant reads it (between band readFrom_
     // and the next, readT_ of the way).
     alignas(64) Bands centre_{};
-    alignas(64) Bands unit_{};
     alignas(64) Row voiceScale_{};  // a block's summed power to its mean at unit gain
     alignas(64) Row density_{};     // a band's power to its density
     double widths_ = 1.0;           // the bands' widths, summed, in the density's units
