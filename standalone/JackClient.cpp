@@ -1,5 +1,7 @@
 #include "JackClient.h"
 
+#include <cerrno>
+
 #include <jack/midiport.h>
 
 #include <algorithm>
@@ -79,8 +81,14 @@ void JackClient::close()
     client_ = nullptr;
 }
 
-void JackClient::connectDefaults()
+std::vector<std::string> JackClient::connectDefaults(bool audioCarrier)
 {
+    std::vector<std::string> made;
+    const auto connect = [&](const char* from, const char* to) {
+        const int result = jack_connect(client_, from, to);
+        if (result == 0 || result == EEXIST)
+            made.push_back(std::string(from) + " -> " + to);
+    };
     const auto connectAll = [this](const char* type, unsigned long flags, auto&& each) {
         if (const char** ports = jack_get_ports(client_, nullptr, type, flags)) {
             for (int i = 0; ports[i]; ++i)
@@ -88,16 +96,19 @@ void JackClient::connectDefaults()
             jack_free(ports);
         }
     };
-    connectAll(JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsOutput, [this](int i, const char* port) {
+    connectAll(JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsOutput, [&](int i, const char* port) {
         if (i == 0)
-            jack_connect(client_, port, jack_port_name(modulator_));
+            connect(port, jack_port_name(modulator_));
+        else if (i == 1 && audioCarrier)
+            connect(port, jack_port_name(carrier_));
     });
-    connectAll(JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput, [this](int i, const char* port) {
+    connectAll(JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput, [&](int i, const char* port) {
         if (i < 2)
-            jack_connect(client_, jack_port_name(i == 0 ? outLeft_ : outRight_), port);
+            connect(jack_port_name(i == 0 ? outLeft_ : outRight_), port);
     });
     connectAll(JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput,
-               [this](int, const char* port) { jack_connect(client_, port, jack_port_name(midiIn_)); });
+               [&](int, const char* port) { connect(port, jack_port_name(midiIn_)); });
+    return made;
 }
 
 void JackClient::updateLatency()

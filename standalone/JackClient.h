@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 class JackClient {
 public:
@@ -28,9 +29,11 @@ public:
     OpenResult open(const std::string& name, std::string& error);
     void close();
 
-    // The voice from the first capture port, the outputs to the first two
-    // playback ports, midi_in from every MIDI output there is.
-    void connectDefaults();
+    // The voice from the first capture port, with `audioCarrier` the
+    // carrier from the second, the outputs to the first two playback ports,
+    // midi_in from every MIDI output there is. Returns each connection made,
+    // as "from -> to".
+    std::vector<std::string> connectDefaults(bool audioCarrier);
     // Tells JACK when the engine's delay changed since it last reported it
     // (a mode or size change). Not on the process thread.
     void updateLatency();

@@ -187,8 +187,14 @@ int run(const Options& options)
         return 1;
     case JackClient::OpenResult::failed: std::fprintf(stderr, "vocoder: %s\n", error.c_str()); return 1;
     }
-    if (options.connect)
-        client.connectDefaults();
+    if (options.connect) {
+        // The carrier from the second capture port when it is input 2 (a
+        // line-in synthesiser beside the microphone), as the settings say.
+        const bool audioCarrier = mapping::carrier(engine.parameters().value(kCarrier)) == CarrierSource::Audio2;
+        for (const std::string& connection : client.connectDefaults(audioCarrier))
+            std::printf("vocoder: connected %s\n", connection.c_str());
+        std::fflush(stdout);
+    }
 
     std::unique_ptr<EditorWindow> editor;
     if (!options.noGui) {
@@ -230,8 +236,9 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", std::string("vocoder ") + identity::kVersion, "print the version and stop");
     app.add_option("--name", options.name, "the JACK client's name (default \"Vocoder\")");
     app.add_flag("--connect", options.connect,
-                 "connect the first capture port to modulator, out_left and out_right to the first two playback "
-                 "ports, and every MIDI output to midi_in");
+                 "connect the first capture port to modulator (and the second to carrier when Carrier is Audio2), "
+                 "out_left and out_right to the first two playback ports, and every MIDI output to midi_in; "
+                 "print each connection made");
     app.add_flag("--no-gui", options.noGui, "run without the editor's window (and without an X server)");
     app.add_option("--scale", options.scale,
                    "draw the window at 1, 1.5 or 2 pixels to a point (default: the desktop's Xft.dpi over 96, "

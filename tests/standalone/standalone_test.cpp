@@ -62,7 +62,7 @@ bool serverRunning()
 class Program {
 public:
     Program(const fs::path& config, std::vector<std::string> args, const char* server = nullptr)
-        : log_(config / "stderr.txt")
+        : log_(config / "stderr.txt"), out_(config / "stdout.txt")
     {
         fs::create_directories(config);
         pid_ = fork();
@@ -72,6 +72,8 @@ public:
                 setenv("JACK_DEFAULT_SERVER", server, 1);
             const int err = open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(err, 2);
+            const int out = open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(out, 1);
             std::vector<char*> argv{const_cast<char*>(VOCODER_PATH)};
             for (std::string& a : args)
                 argv.push_back(a.data());
@@ -103,16 +105,18 @@ public:
         }
         return -1;
     }
-    std::string errors() const
+    std::string errors() const { return read(log_); }
+    std::string output() const { return read(out_); }
+
+private:
+    static std::string read(const fs::path& file)
     {
-        std::ifstream in(log_);
+        std::ifstream in(file);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
     }
-
-private:
-    fs::path log_;
+    fs::path log_, out_;
     pid_t pid_ = -1;
     bool exited_ = false;
 };
@@ -372,6 +376,43 @@ TEST(Standalone, PortLatencyIsWhereTheVoiceComesOut)
         if (std::string(run.setting) == "Engine=Live") {
             EXPECT_EQ(latency.max, 264u);
         }
+        EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
+    }
+}
+
+// --connect wires the first capture port to the voice and, when Carrier is
+// Audio2, the second to the carrier, the outputs to the first two playback
+// ports, and says each connection on its standard output; with the
+// synthesiser as the carrier, nothing reaches its input.
+TEST(Standalone, ConnectWiresTheCaptureToVoiceAndCarrierAndSaysSo)
+{
+    REQUIRE_JACK();
+    const fs::path config = freshFolder("connect");
+    for (const auto& [carrier, name] : {std::pair{"Carrier=Audio2", "VocoderConnectAudio"}, {"Carrier=Synth", "VocoderConnectSynth"}}) {
+        Program vocoder(config, {"--no-gui", "--connect", "--name", name, "--set", carrier});
+        ASSERT_TRUE(started(name)) << vocoder.errors();
+        jack_client_t* probe = jack_client_open("vocoder-test-connections", JackNoStartServer, nullptr);
+        ASSERT_NE(probe, nullptr);
+        const char** capture = jack_get_ports(probe, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsOutput);
+        ASSERT_TRUE(capture && capture[0] && capture[1]) << "the server has two capture ports";
+        const auto wired = [&](const char* from, const std::string& to) {
+            jack_port_t* port = jack_port_by_name(probe, from);
+            return port && jack_port_connected_to(port, to.c_str());
+        };
+        const bool audio = std::string(carrier) == "Carrier=Audio2";
+        bool said = false;
+        for (int i = 0; i < 200 && !said; ++i, std::this_thread::sleep_for(10ms))
+            said = vocoder.output().find(std::string(name) + ":out_right") != std::string::npos;
+        EXPECT_TRUE(wired(capture[0], std::string(name) + ":modulator"));
+        EXPECT_EQ(wired(capture[1], std::string(name) + ":carrier"), audio) << carrier;
+        const std::string output = vocoder.output();
+        EXPECT_NE(output.find(std::string("vocoder: connected ") + capture[0] + " -> " + name + ":modulator"),
+                  std::string::npos)
+            << output;
+        EXPECT_EQ(output.find(std::string(capture[1]) + " -> " + name + ":carrier") != std::string::npos, audio)
+            << output;
+        jack_free(capture);
+        jack_client_close(probe);
         EXPECT_EQ(vocoder.stop(), 0) << vocoder.errors();
     }
 }
