@@ -202,21 +202,22 @@ ALWAYS_INLINE void carrierLoop(Cascade& c, const float* in, int block, int bands
     }
 }
 
-// A block's voice band powers scaled to unit gain (into `power`) and the
-// square roots of their densities; the sums of all and of those `above` marks.
-ALWAYS_INLINE void amplitudeLoop(const float* raw, const float* scale, const float* density, const float* above,
-                                 float* power, float* amplitude, double* sums)
+// A block's voice band powers, summed over its samples, as means (into
+// `power`) and the square roots of their densities; the sums of all and of
+// those `above` marks.
+ALWAYS_INLINE void amplitudeLoop(const float* raw, float mean, const float* density, const float* above, float* power,
+                                 float* amplitude, double* sums)
 {
     Vec all{}, high{};
     for (int b = 0; b < kMaxBands; b += kLanes) {
-        const Vec p = load(raw + b) * load(scale + b);
+        const Vec p = load(raw + b) * mean;
         store(power + b, p);
         all += p;
         high += p * load(above + b);
     }
     alignas(64) float root[kMaxBands];
     for (int b = 0; b < kMaxBands; ++b)
-        root[b] = std::sqrt(raw[b] * scale[b] * density[b]);
+        root[b] = std::sqrt(raw[b] * mean * density[b]);
     std::memcpy(amplitude, root, sizeof root);
     sums[0] = sum(all);
     sums[1] = sum(high);
@@ -240,13 +241,13 @@ ALWAYS_INLINE void targetLoop(const float* scale, const float* carrier, const fl
     }
 }
 
-// A block's carrier band powers (summed, scaled to unit gain by `scale`)
-// into each band's smoothed level; their sum into `total`.
-ALWAYS_INLINE void levelLoop(const float* raw, const float* scale, float keep, float* smoothed, float* total)
+// A block's carrier band powers (summed over its samples, made means by
+// `mean`) into each band's smoothed level; their sum into `total`.
+ALWAYS_INLINE void levelLoop(const float* raw, float mean, float keep, float* smoothed, float* total)
 {
     Vec all{};
     for (int b = 0; b < kMaxBands; b += kLanes) {
-        const Vec p = load(raw + b) * load(scale + b);
+        const Vec p = load(raw + b) * mean;
         store(smoothed + b, p + keep * (load(smoothed + b) - p));
         all += p;
     }
@@ -265,13 +266,12 @@ VECTOR_VARIANTS(stereoBest, carrierLoop<true>,
                 (Cascade & c, const float* in, int block, int bands, float* gl, float* gr, const float* tl,
                  const float* tr, float* p, Vec* l, Vec* r),
                 (c, in, block, bands, gl, gr, tl, tr, p, l, r));
-VECTOR_VARIANTS(levelBest, levelLoop, (const float* raw, const float* scale, float keep, float* smoothed, float* total),
-                (raw, scale, keep, smoothed, total));
+VECTOR_VARIANTS(levelBest, levelLoop, (const float* raw, float mean, float keep, float* smoothed, float* total),
+                (raw, mean, keep, smoothed, total));
 
 VECTOR_VARIANTS(amplitudeBest, amplitudeLoop,
-                (const float* raw, const float* scale, const float* d, const float* above, float* p, float* a,
-                 double* sums),
-                (raw, scale, d, above, p, a, sums));
+                (const float* raw, float mean, const float* d, const float* above, float* p, float* a, double* sums),
+                (raw, mean, d, above, p, a, sums));
 VECTOR_VARIANTS(targetBest, targetLoop,
                 (const float* s, const float* c, const float* d, float level, float floor, bool root,
                  const float* e, const float* h, float sib, const float* ls, const float* rs, float* l, float* r),
@@ -384,7 +384,7 @@ void LiveVocoder::rebuild()
     for (Cascade* c : {&voice_, &carrier_})
         for (Row* pole : {&c->gain, &c->a1r, &c->a1i, &c->a2r, &c->a2i, &c->a3r, &c->a3i})
             pole->fill(0.0f);
-    for (Row* row : {&voiceScale_, &density_, &high_, &above_, &scale_, &highUnit_})
+    for (Row* row : {&density_, &high_, &above_, &scale_, &highReal_})
         row->fill(0.0f);
     widths_ = 0.0;
     double hz = low;
@@ -402,12 +402,11 @@ void LiveVocoder::rebuild()
             c->a2r[at] = static_cast<float>(band.pole[1].real()), c->a2i[at] = static_cast<float>(band.pole[1].imag());
             c->a3r[at] = static_cast<float>(band.pole[2].real()), c->a3i[at] = static_cast<float>(band.pole[2].imag());
         }
-        voiceScale_[at] = 1.0f / static_cast<float>(block_);
         const double arrives = kHalfEnergy * band.delay;
         hold_[at] = std::clamp(static_cast<int>(std::lround((delay_ - arrives) / block_)), 0, kDelayBlocks - 1);
         const double sibilant = smoothstep(kSibilanceFromHz, kSibilanceFullHz, hz);
         high_[at] = static_cast<float>(sibilant);
-        highUnit_[at] = static_cast<float>(2.0 * sibilant);
+        highReal_[at] = static_cast<float>(2.0 * sibilant);
         above_[at] = hz > kSibilanceFromHz ? 1.0f : 0.0f;
         if (hz > kSibilanceFromHz && throughDelay < 0.0)
             throughDelay = delay_ - arrives;
@@ -452,7 +451,7 @@ void LiveVocoder::process(const float* voice, const float* carrier, float* left,
 
 void LiveVocoder::runChunk(const float* voice, const float* carrier, float* left, float* right, int count)
 {
-    voiceBest(voice_, highUnit_.data(), voice, count, block_, lanes_, voicePowers_.data(), highLanes_.data());
+    voiceBest(voice_, highReal_.data(), voice, count, block_, lanes_, voicePowers_.data(), highLanes_.data());
     // The voice's own high band, held back to where the bands' envelopes come out.
     constexpr unsigned kMask = kThroughRing - 1;
     for (int n = 0; n < count; ++n, ++throughWrite_) {
@@ -460,7 +459,7 @@ void LiveVocoder::runChunk(const float* voice, const float* carrier, float* left
         through_[throughWrite_ & kMask] = static_cast<float>(sum(highLanes_[at]));
         highVoice_[at] = through_[(throughWrite_ - static_cast<unsigned>(throughDelay_)) & kMask];
     }
-    // Each band's gain before the voice's: at unit gain, the engine's level,
+    // Each band's gain before the voice's: twice (for the real part), the engine's level,
     // and Flatten's share of the carrier's band level divided out. At 100 %
     // each block divides by the carrier's level as it stands (a square
     // root); other amounts take a power once a chunk.
@@ -504,8 +503,8 @@ void LiveVocoder::startBlock(int block)
     constexpr unsigned kMask = kDelayBlocks - 1;
     const unsigned slot = blockWrite_ & kMask;
     double sums[2];
-    amplitudeBest(voicePowers_[static_cast<size_t>(block)].data(), voiceScale_.data(), density_.data(), above_.data(),
-                  lastVoice_.data(), amplitudes_[slot].data(), sums);
+    amplitudeBest(voicePowers_[static_cast<size_t>(block)].data(), 1.0f / static_cast<float>(block_), density_.data(),
+                  above_.data(), lastVoice_.data(), amplitudes_[slot].data(), sums);
     const double noisy = sums[0] > 0.0 ? smoothstep(kNoiseShareLow, kNoiseShareHigh, sums[1] / sums[0]) : 0.0;
     sibilanceWeight_ = noisy + sibilanceCoefficient_ * (sibilanceWeight_ - noisy);
     if (sibilanceWeight_ < 1e-9)
@@ -550,8 +549,8 @@ void LiveVocoder::startBlock(int block)
 void LiveVocoder::endBlock(int)
 {
     float total = 0.0f;
-    levelBest(carrierBlock_.data(), voiceScale_.data(), static_cast<float>(carrierCoefficient_), carrierPower_.data(),
-              &total);
+    levelBest(carrierBlock_.data(), 1.0f / static_cast<float>(block_), static_cast<float>(carrierCoefficient_),
+              carrierPower_.data(), &total);
     const double target = total / widths_;
     const double coefficient = target > carrierLevel_ ? levelRise_ : levelFall_;
     carrierLevel_ = target + coefficient * (carrierLevel_ - target);

@@ -95,18 +95,18 @@ private:
     bool layoutChanged_ = true;
     bool formantChanged_ = true;
 
-    // The layout: centres (Hz); how many blocks its voice amplitude is held back; its left and
-    // right shares; the weight of the voice's own signal in sibilant blocks
-    // (and twice that, for the real part); whether it
-    // lies above 3 kHz; where the formant reads it (between band readFrom_
-    // and the next, readT_ of the way).
+    // The layout, per band: its centre (Hz); its power's scale to a density;
+    // its left and right shares; the weight of the voice's own signal in
+    // sibilant blocks (and twice that, for the real part); whether it lies
+    // above 3 kHz; where the formant reads it (between band readFrom_ and
+    // the next, readT_ of the way); how many blocks its voice amplitude is
+    // held back.
     alignas(64) Bands centre_{};
-    alignas(64) Row voiceScale_{};  // a block's summed power to its mean at unit gain
-    alignas(64) Row density_{};     // a band's power to its density
+    alignas(64) Row density_{};
     double widths_ = 1.0;           // the bands' widths, summed, in the density's units
     alignas(64) Row leftShare_{}, rightShare_{};
     alignas(64) Row high_{};
-    alignas(64) Row highUnit_{};
+    alignas(64) Row highReal_{};
     alignas(64) Row above_{};
     alignas(64) Bands readT_{};
     std::array<int, kMaxBands> hold_{};
