@@ -16,7 +16,9 @@ std::int32_t EngineHost::pluginVersion() const { return kVocoderVersion; }
 bool EngineHost::stereo() const
 {
     const ParameterStore& p = engine_.parameters();
-    return mapping::mode(p.value(kMode)) == 0 && mapping::on(p.value(kEngine)) && p.value(kWidth) > 0.0f;
+    // Width spreads the bands of the Clear and Live engines.
+    return mapping::mode(p.value(kMode)) == 0 && static_cast<int>(played(kEngine, p.value(kEngine))) != kClassicEngine &&
+           p.value(kWidth) > 0.0f;
 }
 
 void EngineHost::process(float* in1, float* in2, float* out1, float* out2, int frames, long long start,

@@ -45,7 +45,7 @@ constexpr double normalisedRatio(float x) { return x; }
 // ---- Steps.
 inline int mode(float x) { return static_cast<int>(2.99 * clampNormalised(x)); }  // 0 to 2
 inline CarrierSource carrier(float x) { return clampNormalised(x) < 0.5f ? CarrierSource::Synth : CarrierSource::Audio2; }
-inline bool on(float x) { return clampNormalised(x) >= 0.5f; }  // Engine (Clear), Freeze
+inline bool on(float x) { return clampNormalised(x) >= 0.5f; }  // an Off / On switch (Freeze, Track)
 inline int bands(float x) { return 10 + static_cast<int>(70.0f * clampNormalised(x) + 0.5f); }  // 10 to 80
 constexpr double bandCount(float x) { return 10 + static_cast<int>(70.0f * x + 0.5f); }
 
