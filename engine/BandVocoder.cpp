@@ -1,5 +1,6 @@
 #include "BandVocoder.h"
 
+#include "BandRules.h"
 #include "Erb.h"
 
 #include <algorithm>
@@ -14,20 +15,7 @@ constexpr double kHighestHz = 18000.0;
 // formants but never fills the gaps between partials.
 constexpr int kCarrierBands = 24;
 constexpr double kCarrierSpacingBins = 3.0;
-// The carrier's broadband level rises within about 10 ms and falls within
-// about 50 ms: notes and envelopes still act, chords' beating does not.
-constexpr double kLevelRiseMs = 10.0;
-constexpr double kLevelFallMs = 50.0;
-// A band divided out never gains more than 60 dB over the broadband level.
-constexpr double kDeepestBand = 1.0e-6;
-// Sibilance: the share of the voice's power above 3 kHz that marks a frame
-// as noise-like rises from 0.3 (none) to 0.6 (all); the weight follows it
-// within about 5 ms. The voice passes above 3 kHz, fully from 5 kHz.
-constexpr double kSibilanceFromHz = 3000.0;
-constexpr double kSibilanceFullHz = 5000.0;
-constexpr double kNoiseShareLow = 0.3;
-constexpr double kNoiseShareHigh = 0.6;
-constexpr double kSibilanceMs = 5.0;
+using namespace bandrules;
 
 double power(const fftw_complex& z) { return z[0] * z[0] + z[1] * z[1]; }
 

@@ -1,5 +1,6 @@
 #include "LiveVocoder.h"
 
+#include "BandRules.h"
 #include "Erb.h"
 #include "tools/Cpu.h"
 #include "tools/Decibels.h"
@@ -31,20 +32,10 @@ constexpr double kLowestHz = 100.0;
 constexpr double kHighestHz = 10000.0;
 constexpr double kNarrowestHz = 142.0;
 constexpr double kHalfEnergy = 1.0875;
-// Levels: the carrier's band power smoothed over 10 ms, its broadband level
-// rising within 10 ms and falling within 50 ms, as the Clear engine's.
+// The carrier's band power smoothed over 10 ms; its broadband level and
+// Sibilance follow the Clear engine's rules.
 constexpr double kCarrierMs = 10.0;
-constexpr double kLevelRiseMs = 10.0;
-constexpr double kLevelFallMs = 50.0;
-constexpr double kDeepestBand = 1.0e-6;
-// Sibilance, as the Clear engine's: the voice's share of power above 3 kHz
-// marks a block as noise-like from 0.3 (none) to 0.6 (all), followed within
-// 5 ms; the voice passes from 3 kHz, fully from 5 kHz.
-constexpr double kSibilanceFromHz = 3000.0;
-constexpr double kSibilanceFullHz = 5000.0;
-constexpr double kNoiseShareLow = 0.3;
-constexpr double kNoiseShareHigh = 0.6;
-constexpr double kSibilanceMs = 5.0;
+using namespace bandrules;
 // The output's level against the voice's and the carrier's, so that a voice
 // through a carrier sounds as loud as through the Clear engine.
 constexpr double kLevel = 25.8;
